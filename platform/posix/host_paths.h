@@ -1,0 +1,16 @@
+// Where the Windows view of paths meets the POSIX file system: drive Z: is the POSIX root and
+// backslashes become slashes. Only the posix platform layer calls these.
+#pragma once
+
+#include <string>
+
+namespace tamrix::platform::posix {
+
+// "Z:\home\u\x" -> "/home/u/x"; "\tmp\x" -> "/tmp/x"; "sub\x" -> "sub/x". Other drive letters have
+// no POSIX counterpart and yield an empty string (which no call can open).
+std::string toHostPath(const char* windowsPath);
+
+// "/home/u/x" -> "Z:\home\u\x"; a relative path keeps its form with backslashes.
+std::string toWindowsPath(const std::string& hostPath);
+
+}  // namespace tamrix::platform::posix

@@ -1,0 +1,13 @@
+#include <windows.h>
+
+#include "platform/ui.h"
+
+namespace tamrix::platform {
+
+int messageBox(const char* text, const char* caption, uint32_t type) {
+    return MessageBoxA(nullptr, text, caption, type);
+}
+
+void messageBeepAsterisk() { MessageBeep(MB_ICONASTERISK); }
+
+}  // namespace tamrix::platform

@@ -28,4 +28,8 @@ std::string toWindowsPath(const std::string& hostPath) {
     return path;
 }
 
+// Until the code-page conversion lands, the ANSI side is taken as UTF-8.
+std::string ansiToUtf8(const char* ansiText) { return ansiText; }
+std::string utf8ToAnsi(const std::string& utf8Text) { return utf8Text; }
+
 }  // namespace tamrix::platform::posix

@@ -13,4 +13,8 @@ std::string toHostPath(const char* windowsPath);
 // "/home/u/x" -> "Z:\home\u\x"; a relative path keeps its form with backslashes.
 std::string toWindowsPath(const std::string& hostPath);
 
+// Text between the stub's ANSI code page and the UTF-8 of the Linux side.
+std::string ansiToUtf8(const char* ansiText);
+std::string utf8ToAnsi(const std::string& utf8Text);
+
 }  // namespace tamrix::platform::posix

@@ -3,23 +3,24 @@
 #include <cstring>
 
 #include "app/settings.h"
-#include "paths/path_utilities.h"
+#include "paths/path_text.h"
+#include "paths/text_conversion.h"
 
 namespace tamrix {
 
 namespace {
 
-constexpr uint16_t kBackslash = '\\';
+constexpr char16_t kBackslash = u'\\';
 
 // A private UTF-16 copy, since toWide's buffer is overwritten by the next conversion.
 struct WideText {
-    uint16_t units[2 * kPathSize];
+    char16_t units[2 * kPathSize];
     size_t length;
 };
 
 WideText widen(const char* text) {
     WideText wide = {};
-    const uint16_t* converted = reinterpret_cast<const uint16_t*>(toWide(text));
+    const char16_t* converted = toWide(text);
     while (converted[wide.length] && wide.length + 1 < sizeof wide.units / 2) {
         wide.units[wide.length] = converted[wide.length];
         ++wide.length;
@@ -31,7 +32,7 @@ WideText widen(const char* text) {
 bool appendNarrow(char* out, const WideText& wide, size_t from, size_t to) {
     WideText piece = {};
     for (size_t i = from; i < to; ++i) piece.units[piece.length++] = wide.units[i];
-    const char* narrow = toNarrow(reinterpret_cast<const wchar_t*>(piece.units));
+    const char* narrow = toNarrow(piece.units);
     if (std::strlen(out) + std::strlen(narrow) + 1 > kPathSize) return false;
     std::strcat(out, narrow);
     return true;
@@ -46,7 +47,7 @@ bool holdsBackslash(const WideText& wide) {
 
 bool containsForbidden(const WideText& wide) {
     for (size_t i = 0; i < wide.length; ++i) {
-        uint16_t c = wide.units[i];
+        char16_t c = wide.units[i];
         if (c < 128 && std::strchr(";*?\"<>|", char(c))) return true;
     }
     return false;

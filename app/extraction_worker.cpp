@@ -4,7 +4,7 @@
 #include "cab/decoder.h"
 #include "extract/decoder_callbacks.h"
 #include "extract/notification_handler.h"
-#include "paths/path_utilities.h"
+#include "paths/path_text.h"
 
 namespace tamrix {
 

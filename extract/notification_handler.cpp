@@ -4,7 +4,8 @@
 
 #include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
-#include "paths/path_utilities.h"
+#include "paths/path_text.h"
+#include "paths/target_path.h"
 #include "platform/file_times.h"
 #include "platform/files.h"
 #include "platform/filesystem.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "extract/decoder_callbacks.h"
-#include "paths/path_utilities.h"
+#include "paths/path_text.h"
 #include "platform/posix/interaction.h"
 #include "platform/windows.h"
 #include "ui/file_details.h"

@@ -6,7 +6,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "extract/decoder_callbacks.h"
-#include "paths/path_utilities.h"
+#include "paths/path_text.h"
 #include "ui/file_details.h"
 #include "ui/progress_window.h"
 #include "ui/replace_dialog.h"

@@ -5,8 +5,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -69,8 +69,9 @@ std::vector<uint8_t> collectData() {
 
 struct Corpus {
     std::vector<uint8_t> data;
-    std::vector<std::vector<uint8_t>> blocks;  // "CK" + deflate, sync-flushed per 32 KiB frame
+    std::vector<std::vector<uint8_t>> blocks;  // "CK" + deflate per 32 KiB frame, zlib level 6
     size_t compressed = 0;
+    std::vector<uint8_t> stream;  // the whole data as one deflate stream, for zlib's best case
 };
 
 const Corpus& corpus() {
@@ -78,8 +79,19 @@ const Corpus& corpus() {
         Corpus made;
         made.data = collectData();
         made.blocks = makeMszipBlocks(
-            made.data, {6, Z_DEFAULT_STRATEGY, tamrix::mszip::test::Framing::SyncFlushedStream});
+            made.data, {6, Z_DEFAULT_STRATEGY, tamrix::mszip::test::Framing::PrimedPerFrame});
         for (const auto& b : made.blocks) made.compressed += b.size();
+        uLongf size = compressBound(uLong(made.data.size()));
+        made.stream.resize(size);
+        z_stream z{};
+        deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+        z.next_in = made.data.data();
+        z.avail_in = uInt(made.data.size());
+        z.next_out = made.stream.data();
+        z.avail_out = uInt(size);
+        deflate(&z, Z_FINISH);
+        made.stream.resize(z.total_out);
+        deflateEnd(&z);
         return made;
     }();
     return c;
@@ -87,6 +99,12 @@ const Corpus& corpus() {
 
 double mszipMBps = 0;
 double zlibMBps = 0;
+double zlibStreamMBps = 0;
+
+// Process CPU time: the machine is shared, so wall time says less.
+double cpuSeconds() {
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
 
 void reportRate(benchmark::State& state, double seconds, double* rate) {
     const double bytes = double(corpus().data.size()) * double(state.iterations());
@@ -105,7 +123,7 @@ void BM_MszipDecode(benchmark::State& state) {
         [](void* p) { std::free(p); }, &inputSize, &handle, nullptr);
     std::vector<uint8_t> input(inputSize + kCodecInputSlack);
     std::vector<uint8_t> output(32768);
-    const auto start = std::chrono::steady_clock::now();
+    const double start = cpuSeconds();
     for (auto _ : state) {
         kMszipCodec.reset(handle);
         size_t offset = 0;
@@ -122,41 +140,71 @@ void BM_MszipDecode(benchmark::State& state) {
             benchmark::DoNotOptimize(output.data());
         }
     }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    reportRate(state, elapsed.count(), &mszipMBps);
+    reportRate(state, cpuSeconds() - start, &mszipMBps);
     kMszipCodec.destroy(handle);
 }
 
+// zlib as an MSZIP decoder must use it: each block is a stream of its own, primed with the
+// previous block's output.
 void BM_ZlibInflate(benchmark::State& state) {
     const Corpus& c = corpus();
     std::vector<uint8_t> input(32780 + 16);
     std::vector<uint8_t> output(32768);
     z_stream z{};
     inflateInit2(&z, -15);
-    const auto start = std::chrono::steady_clock::now();
+    const double start = cpuSeconds();
     for (auto _ : state) {
-        inflateReset(&z);
+        bool first = true;
         for (const auto& block : c.blocks) {
             std::copy(block.begin(), block.end(), input.begin());
+            inflateReset(&z);
+            if (!first) inflateSetDictionary(&z, output.data(), uInt(output.size()));
+            first = false;
             z.next_in = input.data() + 2;
             z.avail_in = uInt(block.size() - 2);
             z.next_out = output.data();
             z.avail_out = uInt(output.size());
-            const int rc = inflate(&z, Z_SYNC_FLUSH);
-            if ((rc != Z_OK && rc != Z_STREAM_END) || z.avail_in != 0) {
+            if (inflate(&z, Z_FINISH) != Z_STREAM_END) {
                 state.SkipWithError("inflate failed");
                 return;
             }
             benchmark::DoNotOptimize(output.data());
         }
     }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    reportRate(state, elapsed.count(), &zlibMBps);
+    reportRate(state, cpuSeconds() - start, &zlibMBps);
     inflateEnd(&z);
 }
 
-BENCHMARK(BM_MszipDecode)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+// zlib's best case for reference: the whole data as one stream, inflated 32 KiB at a time.
+void BM_ZlibInflateOneStream(benchmark::State& state) {
+    const Corpus& c = corpus();
+    std::vector<uint8_t> output(32768);
+    z_stream z{};
+    inflateInit2(&z, -15);
+    const double start = cpuSeconds();
+    for (auto _ : state) {
+        inflateReset(&z);
+        z.next_in = const_cast<uint8_t*>(c.stream.data());
+        z.avail_in = uInt(c.stream.size());
+        int rc;
+        do {
+            z.next_out = output.data();
+            z.avail_out = uInt(output.size());
+            rc = inflate(&z, Z_NO_FLUSH);
+            benchmark::DoNotOptimize(output.data());
+        } while (rc == Z_OK);
+        if (rc != Z_STREAM_END) {
+            state.SkipWithError("inflate failed");
+            return;
+        }
+    }
+    reportRate(state, cpuSeconds() - start, &zlibStreamMBps);
+    inflateEnd(&z);
+}
+
+BENCHMARK(BM_MszipDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibInflateOneStream)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -166,9 +214,11 @@ int main(int argc, char** argv) {
     std::printf("data: %zu bytes in %zu MSZIP blocks, %zu compressed (zlib level 6)\n",
                 c.data.size(), c.blocks.size(), c.compressed);
     benchmark::RunSpecifiedBenchmarks();
-    if (mszipMBps > 0 && zlibMBps > 0) {
-        std::printf("mszip %.1f MB/s, zlib inflate %.1f MB/s, ratio mszip/zlib %.3f\n", mszipMBps,
-                    zlibMBps, mszipMBps / zlibMBps);
+    if (mszipMBps > 0 && zlibMBps > 0 && zlibStreamMBps > 0) {
+        std::printf(
+            "CPU-time throughput: mszip %.1f MB/s; zlib per block %.1f MB/s (ratio %.3f); "
+            "zlib one stream %.1f MB/s (ratio %.3f)\n",
+            mszipMBps, zlibMBps, mszipMBps / zlibMBps, zlibStreamMBps, mszipMBps / zlibStreamMBps);
     }
     benchmark::Shutdown();
     return 0;

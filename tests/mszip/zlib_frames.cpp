@@ -10,6 +10,7 @@ namespace tamrix::mszip::test {
 namespace {
 
 constexpr size_t kFrame = 32768;
+constexpr size_t kMaxBlock = kFrame + 12;
 
 // Runs deflate over `in` with `flush` and appends everything it produces to `out`.
 void deflateAll(z_stream& z, const uint8_t* in, size_t size, int flush, std::vector<uint8_t>& out) {
@@ -49,7 +50,20 @@ std::vector<std::vector<uint8_t>> makeMszipBlocks(const std::vector<uint8_t>& da
             if (start != 0) deflateSetDictionary(&z, data.data() + start - kFrame, kFrame);
             deflateAll(z, data.data() + start, size, Z_FINISH, block);
             deflateEnd(&z);
+            if (block.size() > kMaxBlock) {
+                // Data that does not compress goes into one final stored block, as an MSZIP
+                // compressor must do to stay within the block limit.
+                block = {'C',
+                         'K',
+                         1,
+                         uint8_t(size),
+                         uint8_t(size >> 8),
+                         uint8_t(~size),
+                         uint8_t(~size >> 8)};
+                block.insert(block.end(), data.begin() + start, data.begin() + start + size);
+            }
         }
+        if (block.size() > kMaxBlock) std::abort();  // a flushed stream cannot fall back
         blocks.push_back(std::move(block));
         if (data.empty()) break;
     }

@@ -10,7 +10,8 @@ namespace tamrix::mszip::test {
 
 enum class Framing {
     SyncFlushedStream,  // one deflate stream flushed at every frame end, finished in the last
-    PrimedPerFrame,     // a fresh final-ended stream per frame, primed with the previous frame
+    PrimedPerFrame,     // a fresh final-ended stream per frame, primed with the previous frame;
+                        // a frame that does not compress becomes one stored block
 };
 
 struct ZlibSettings {
@@ -19,6 +20,7 @@ struct ZlibSettings {
     Framing framing = Framing::PrimedPerFrame;
 };
 
+// Aborts when a sync-flushed frame outgrows the MSZIP block limit (data too random).
 std::vector<std::vector<uint8_t>> makeMszipBlocks(const std::vector<uint8_t>& data,
                                                   const ZlibSettings& settings);
 

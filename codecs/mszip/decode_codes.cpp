@@ -36,6 +36,23 @@ bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) 
     while (in.end - in.next >= 8 && uint32_t(outLimit - out) >= kMaxMatchLength) {
         refillWord(in);
         HuffmanEntry entry = litLenTable[in.bits & litLenMask];
+        if (entry.op == kOpLiteral) {
+            // Runs of literals: a first-level literal takes at most 9 bits, so three fit in
+            // one refill; whatever follows is looked up again after the next refill.
+            dropBits(in, entry.bits);
+            *out++ = uint8_t(entry.value);
+            entry = litLenTable[in.bits & litLenMask];
+            if (entry.op == kOpLiteral) {
+                dropBits(in, entry.bits);
+                *out++ = uint8_t(entry.value);
+                entry = litLenTable[in.bits & litLenMask];
+                if (entry.op == kOpLiteral) {
+                    dropBits(in, entry.bits);
+                    *out++ = uint8_t(entry.value);
+                }
+            }
+            continue;
+        }
         if (!resolveEntry(in, litLenTable, entry)) goto done;
         if (entry.op == kOpLiteral) {
             *out++ = uint8_t(entry.value);

@@ -13,12 +13,16 @@ namespace tamrix::mszip {
 inline void copy8(uint8_t* to, const uint8_t* from) {
     std::memcpy(to, from, 8);
 }
+inline void copy4(uint8_t* to, const uint8_t* from) {
+    std::memcpy(to, from, 4);
+}
 
 // Copies `length` bytes from `distance` back, where that source lies at or after `window`.
 // Overlapping copies repeat bytes, as an LZ77 copy must.
 inline uint8_t* copyFromBehind(uint8_t* out, uint32_t distance, uint32_t length) {
     const uint8_t* from = out - distance;
-    if (distance >= 8) {
+    if (length <= distance || distance >= 8) {
+        // Each word read lies before the bytes it is written to, or is already final.
         if (length >= 8) {
             // Whole words, then one last word ending exactly at the match's end (it rewrites a
             // few bytes with the values they already hold).
@@ -31,9 +35,22 @@ inline uint8_t* copyFromBehind(uint8_t* out, uint32_t distance, uint32_t length)
             copy8(lastWord, lastWord - distance);
             return lastWord + 8;
         }
+        if (length >= 4) {
+            copy4(out, from);
+            copy4(out + length - 4, from + length - 4);
+            return out + length;
+        }
     } else if (distance == 1) {
         std::memset(out, *from, length);
         return out + length;
+    } else if (length > 16) {
+        // A short period: once a multiple of it that is at least 8 lies behind, the bytes that
+        // far back are the same, and whole words can be copied from there.
+        uint32_t wide = distance;
+        while (wide < 8) wide += distance;
+        const uint32_t head = wide - distance;
+        for (uint32_t i = 0; i < head; ++i) *out++ = *from++;
+        return copyFromBehind(out, wide, length - head);
     }
     while (length-- != 0) *out++ = *from++;
     return out;

@@ -213,6 +213,29 @@ TEST(MszipHandmade, MatchesReachIntoThePreviousBlock) {
     EXPECT_EQ(decoder.decodeOk(c.block()), std::vector<uint8_t>(5, 'q'));
 }
 
+TEST(MszipHandmade, MatchesCopyAsIfByteByByte) {
+    // Every distance 1..24 with lengths 3..40, against a byte-by-byte copy.
+    BitWriter w;
+    w.header(true, 1);
+    std::vector<uint8_t> expected;
+    for (uint32_t i = 0; i < 24; ++i) {
+        w.fixedSymbol(i * 37 % 256);
+        expected.push_back(uint8_t(i * 37 % 256));
+    }
+    for (uint32_t distance = 1; distance <= 24; ++distance) {
+        for (uint32_t length = 3; length <= 40; ++length) {
+            w.fixedMatch(length, distance);
+            for (uint32_t i = 0; i < length; ++i)
+                expected.push_back(expected[expected.size() - distance]);
+            w.fixedSymbol(length);
+            expected.push_back(uint8_t(length));
+        }
+    }
+    w.fixedSymbol(256);
+    MszipDecoder decoder;
+    EXPECT_EQ(decoder.decodeOk(w.block()), expected);
+}
+
 TEST(MszipHandmade, DecodingStopsAtTheLimitAndIgnoresTheRest) {
     // Non-final blocks that complete 32768 bytes without an end-of-block code, junk behind.
     BitWriter fixed;

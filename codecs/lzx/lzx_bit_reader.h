@@ -42,7 +42,7 @@ struct BitReader {
     // Leaves at least 49 valid bits.
     inline void refill() {
         if (count > 48) return;
-        if (loadPos + 6 <= dataSize) [[likely]] {
+        if (loadPos + 6 <= dataSize && loadPos < dataSize) [[likely]] {
             const uint8_t* p = data + loadPos;
             uint64_t words = uint64_t(p[0] | p[1] << 8) << 32 | uint64_t(p[2] | p[3] << 8) << 16 |
                              uint64_t(p[4] | p[5] << 8);

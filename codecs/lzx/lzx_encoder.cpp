@@ -36,7 +36,7 @@ uint32_t slotOf(uint32_t distance) {
 }  // namespace
 
 LzxEncoder::LzxEncoder(unsigned windowBits, bool e8)
-    : windowBits_(windowBits), windowSize_(1u << windowBits), e8_(e8) {
+    : windowSize_(1u << windowBits), e8_(e8) {
     if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) {
         throw std::invalid_argument("LZX window bits must be 15 to 21");
     }

@@ -51,7 +51,6 @@ private:
                                     std::vector<uint8_t>* newMainLengths,
                                     std::vector<uint8_t>* newLengthLengths);
 
-    unsigned windowBits_;
     uint32_t windowSize_;
     uint32_t positionSlots_;
     bool e8_;

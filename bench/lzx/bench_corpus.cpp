@@ -53,7 +53,7 @@ std::vector<fs::path> sortedFiles(const fs::path& root, bool recursive) {
 
 }  // namespace
 
-Corpus loadCorpus(uint64_t binaryTarget, uint64_t textTarget) {
+Corpus loadCorpus(uint64_t binaryTarget, uint64_t textTarget, std::vector<size_t>* fileSizes) {
     const auto binaries = sortedFiles("/usr/bin", false);
     const auto texts = sortedFiles("/usr/share", true);
     Corpus corpus;
@@ -66,6 +66,7 @@ Corpus loadCorpus(uint64_t binaryTarget, uint64_t textTarget) {
                 corpus.binaryBytes += bytes.size();
                 corpus.bytes.insert(corpus.bytes.end(), bytes.begin(), bytes.end());
                 ++corpus.files;
+                if (fileSizes) fileSizes->push_back(bytes.size());
             }
         }
         if (corpus.textBytes < textTarget && ti < texts.size()) {
@@ -74,6 +75,7 @@ Corpus loadCorpus(uint64_t binaryTarget, uint64_t textTarget) {
                 corpus.textBytes += bytes.size();
                 corpus.bytes.insert(corpus.bytes.end(), bytes.begin(), bytes.end());
                 ++corpus.files;
+                if (fileSizes) fileSizes->push_back(bytes.size());
             }
         }
     }

@@ -16,6 +16,8 @@ struct Corpus {
 
 // About `binaryTarget` bytes of executables from /usr/bin and `textTarget` bytes of text files
 // from /usr/share, interleaved file by file, each list in sorted path order.
-Corpus loadCorpus(uint64_t binaryTarget, uint64_t textTarget);
+// The size of each file taken goes to fileSizes when given.
+Corpus loadCorpus(uint64_t binaryTarget, uint64_t textTarget,
+                  std::vector<size_t>* fileSizes = nullptr);
 
 }  // namespace tamrix::lzx_bench

@@ -178,7 +178,7 @@ TestCodec::~TestCodec() {
 CodecResult TestCodec::decode(const std::vector<uint8_t>& block, uint8_t* out, uint32_t wanted) {
     // An exact-size copy: any read past the block's end shows under the address sanitizer.
     std::unique_ptr<uint8_t[]> input(new uint8_t[block.size() ? block.size() : 1]);
-    std::memcpy(input.get(), block.data(), block.size());
+    if (!block.empty()) std::memcpy(input.get(), block.data(), block.size());
     uint32_t size = wanted;
     return kQuantumCodec.decompress(handle_, input.get(), uint32_t(block.size()), out, &size);
 }

@@ -11,7 +11,7 @@ public:
     BitInput(const uint8_t* input, uint32_t count) : next_(input), end_(input + count) {}
 
     // 1 to 24 bits.
-    uint32_t take(int n) {
+    inline __attribute__((always_inline)) uint32_t take(int n) {
         if (count_ < n) refill();
         uint32_t v = uint32_t(buffer_ >> (64 - n));
         buffer_ <<= n;
@@ -23,7 +23,7 @@ public:
     bool exhausted() const { return phantomBits_ > uint32_t(count_); }
 
 private:
-    void refill() {
+    inline __attribute__((always_inline)) void refill() {
         if (end_ - next_ >= 8) {
             // Whole bytes in at once; bits below the count are the stream's next bits, so a
             // later refill ORs the same values over them.

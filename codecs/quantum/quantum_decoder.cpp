@@ -17,11 +17,14 @@ void initModels(QuantumDecoder& d) {
 
 namespace {
 
+#define TAMRIX_INLINE inline __attribute__((always_inline))
+
+// Lives in the frame decoder's locals: fully inlined, its registers stay in machine registers.
 class ArithmeticDecoder {
 public:
     explicit ArithmeticDecoder(BitInput& bits) : bits_(bits), code_(bits.take(16)) {}
 
-    uint32_t decode(QuantumModel& m) {
+    TAMRIX_INLINE uint32_t decode(QuantumModel& m) {
         const uint32_t total = m.entries[0].cumFreq;
         // 65,536 right after the restart: the range needs 17 bits.
         const uint32_t range = high_ - low_ + 1;
@@ -35,17 +38,17 @@ public:
         return symbol;
     }
 
-    uint32_t raw(int n) { return n ? bits_.take(n) : 0; }
+    TAMRIX_INLINE uint32_t raw(int n) { return n ? bits_.take(n) : 0; }
 
 private:
-    void renormalise() {
+    TAMRIX_INLINE void renormalise() {
         for (;;) {
             uint32_t differ = low_ ^ high_;
             int n;
             if (!(differ & 0x8000)) {
                 // Shift out every leading bit low and high agree on at once.
                 n = differ ? __builtin_clz(differ) - 16 : 16;
-            } else if ((low_ & 0x4000) && !(high_ & 0x4000)) {
+            } else if (low_ & ~high_ & 0x4000) {  // low has bit 14, high has not
                 // Straddling the middle: drop the second bit and remember it in the code.
                 code_ ^= 0x4000;
                 low_ &= 0x3FFF;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cab/codec_interface.h"
+#include "tests/support/quantum_test_data.h"
 
 namespace tamrix::quantum_test {
 
@@ -47,9 +48,6 @@ const std::vector<uint8_t>& spillFileBytes();
 AllocFn testAlloc();
 FreeFn testFree();
 const FileCallbacks* memoryFiles();
-
-// Mixed test data: text, runs, structured binary, noise; same seed, same bytes.
-std::vector<uint8_t> mixedData(size_t size, uint32_t seed);
 
 // Compresses `data` with our compressor in frames of 32768 bytes.
 std::vector<std::vector<uint8_t>> compressFrames(const std::vector<uint8_t>& data,

@@ -12,7 +12,7 @@
 namespace tamrix::quantum {
 
 class BitSink {
-public:
+  public:
     // Up to 24 bits, most significant first.
     void put(uint32_t value, int n) {
         acc_ = acc_ << n | (value & ((1u << n) - 1));
@@ -31,14 +31,14 @@ public:
     }
     const std::vector<uint8_t>& bytes() const { return bytes_; }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
     uint32_t acc_ = 0;
     int count_ = 0;
 };
 
 class ArithmeticEncoder {
-public:
+  public:
     // Codes the interval [cumLow, cumHigh) of total, the same arithmetic the decoder inverts.
     void encode(uint32_t cumHigh, uint32_t cumLow, uint32_t total) {
         const uint32_t range = high_ - low_ + 1;
@@ -85,7 +85,7 @@ public:
         return out.finish();
     }
 
-private:
+  private:
     struct RawBits {
         uint64_t afterCodeBits;
         uint32_t value;

@@ -7,7 +7,7 @@
 namespace tamrix::quantum {
 
 class BitInput {
-public:
+  public:
     BitInput(const uint8_t* input, uint32_t count) : next_(input), end_(input + count) {}
 
     // 1 to 24 bits.
@@ -22,7 +22,7 @@ public:
     // A bit was taken beyond the block's last byte.
     bool exhausted() const { return phantomBits_ > uint32_t(count_); }
 
-private:
+  private:
     inline __attribute__((always_inline)) void refill() {
         if (end_ - next_ >= 8) {
             // Whole bytes in at once; bits below the count are the stream's next bits, so a

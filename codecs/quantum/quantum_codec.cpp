@@ -54,8 +54,8 @@ CodecResult createQuantum(uint32_t* maxOutput, const void* params, AllocFn alloc
     if (gQuantumDecoder.live) return CodecBadParameter;
     auto* h = static_cast<QuantumHandle*>(alloc(sizeof(QuantumHandle)));
     if (!h) return CodecOutOfMemory;
-    *h = QuantumHandle{kQuantumTag, alloc, free, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       *maxOutput, p->cpuType};
+    *h = QuantumHandle{kQuantumTag, alloc,   free,    nullptr,    nullptr,
+                       nullptr,     nullptr, nullptr, *maxOutput, p->cpuType};
     if (files) {
         h->open = files->open;
         h->read = files->read;

@@ -11,8 +11,7 @@ namespace tamrix::quantum {
 QuantumDecoder gQuantumDecoder;
 
 void initModels(QuantumDecoder& d) {
-    for (int m = 0; m < kModelCount; ++m)
-        initModel(d.models[m], modelSymbolCount(m, d.windowBits));
+    for (int m = 0; m < kModelCount; ++m) initModel(d.models[m], modelSymbolCount(m, d.windowBits));
 }
 
 namespace {
@@ -21,7 +20,7 @@ namespace {
 
 // Lives in the frame decoder's locals: fully inlined, its registers stay in machine registers.
 class ArithmeticDecoder {
-public:
+  public:
     explicit ArithmeticDecoder(BitInput& bits) : bits_(bits), code_(bits.take(16)) {}
 
     TAMRIX_INLINE uint32_t decode(QuantumModel& m) {
@@ -40,7 +39,7 @@ public:
 
     TAMRIX_INLINE uint32_t raw(int n) { return n ? bits_.take(n) : 0; }
 
-private:
+  private:
     TAMRIX_INLINE void renormalise() {
         for (;;) {
             uint32_t differ = low_ ^ high_;
@@ -94,8 +93,7 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameC
             positionModel = kPosition6Model;
         }
         const uint32_t slot = ac.decode(models[positionModel]);
-        const uint32_t distance =
-            kSlotBases.position[slot] + ac.raw(kPositionExtraBits[slot]) + 1;
+        const uint32_t distance = kSlotBases.position[slot] + ac.raw(kPositionExtraBits[slot]) + 1;
         window.match(c, length, distance);
     }
     return !bits.exhausted() && !c.outputOverrun;

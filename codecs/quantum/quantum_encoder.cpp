@@ -79,6 +79,7 @@ struct QuantumEncoder::State {
     }
 
     unsigned windowBits;
+    uint32_t blockLimit = kDefaultBlockLimit;
     QuantumModel models[kModelCount];
     MatchFinder finder;
 };
@@ -89,7 +90,12 @@ QuantumEncoder::~QuantumEncoder() = default;
 QuantumEncoder::QuantumEncoder(QuantumEncoder&&) noexcept = default;
 QuantumEncoder& QuantumEncoder::operator=(QuantumEncoder&&) noexcept = default;
 
-unsigned QuantumEncoder::windowBits() const { return state_->windowBits; }
+unsigned QuantumEncoder::windowBits() const {
+    return state_->windowBits;
+}
+void QuantumEncoder::setBlockLimit(uint32_t bytes) {
+    state_->blockLimit = bytes;
+}
 
 std::vector<uint8_t> QuantumEncoder::encodeFrame(const uint8_t* data, uint32_t size) {
     State& s = *state_;
@@ -97,6 +103,9 @@ std::vector<uint8_t> QuantumEncoder::encodeFrame(const uint8_t* data, uint32_t s
     const uint64_t frameEnd = finder.end() + size;
     uint64_t position = finder.end();
     finder.append(data, size);
+    QuantumModel startModels[kModelCount];
+    std::copy(std::begin(s.models), std::end(s.models), startModels);
+    const uint64_t frameStart = position;
     ArithmeticEncoder ac;
     auto longest = [&](uint64_t at) {
         return finder.find(at, uint32_t(std::min<uint64_t>(kMaxMatch, frameEnd - at)));
@@ -123,7 +132,15 @@ std::vector<uint8_t> QuantumEncoder::encodeFrame(const uint8_t* data, uint32_t s
         position += match.length;
         if (position < frameEnd) match = longest(position);
     }
-    return ac.finish();
+    std::vector<uint8_t> block = ac.finish();
+    if (block.size() <= s.blockLimit) return block;
+    // Matches and literals mixed so badly against the models that the block outgrew the input
+    // buffer: literals alone cost about a byte each once their models adapt.
+    std::copy(std::begin(startModels), std::end(startModels), s.models);
+    ArithmeticEncoder literalsOnly;
+    for (uint64_t at = frameStart; at < frameEnd; ++at)
+        s.encodeLiteral(literalsOnly, finder.byteAt(at));
+    return literalsOnly.finish();
 }
 
 }  // namespace tamrix

@@ -9,7 +9,7 @@
 namespace tamrix {
 
 class QuantumEncoder {
-public:
+  public:
     // windowBits: 10 to 21; anything else is clamped into that range.
     explicit QuantumEncoder(unsigned windowBits);
     ~QuantumEncoder();
@@ -24,7 +24,13 @@ public:
 
     unsigned windowBits() const;
 
-private:
+    // The largest block a frame may become: by default the decoder's input buffer for a full
+    // frame (43,008 bytes). A frame whose block would be larger is coded again as literals
+    // only, from the models it started with.
+    void setBlockLimit(uint32_t bytes);
+    static constexpr uint32_t kDefaultBlockLimit = 32768 + 10240;
+
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -12,7 +12,7 @@ struct Match {
 };
 
 class MatchFinder {
-public:
+  public:
     explicit MatchFinder(unsigned windowBits);
 
     // Appends the next frame to the history; positions are counted from the folder's start.
@@ -25,7 +25,7 @@ public:
     // position before `position` is entered into the chains first.
     Match find(uint64_t position, uint32_t maxLength);
 
-private:
+  private:
     uint32_t hashAt(uint64_t position) const;
     void insertUpTo(uint64_t position);
     uint32_t matchLength(uint64_t a, uint64_t b, uint32_t maxLength) const;
@@ -33,9 +33,9 @@ private:
     uint32_t windowSize_;
     uint32_t chainDepth_;
     std::vector<uint8_t> buffer_;
-    uint64_t start_ = 0;         // folder position of buffer_[0]
-    uint64_t nextInsert_ = 0;    // first position not yet in the chains
-    std::vector<uint32_t> head_;  // per hash: last position + 1, 0 for none
+    uint64_t start_ = 0;           // folder position of buffer_[0]
+    uint64_t nextInsert_ = 0;      // first position not yet in the chains
+    std::vector<uint32_t> head_;   // per hash: last position + 1, 0 for none
     std::vector<uint32_t> chain_;  // per position masked to the window: previous position + 1
 };
 

@@ -13,8 +13,8 @@ constexpr int kLengthSlots = 27;
 
 // Extra raw bits that follow each position slot and each length slot.
 constexpr uint8_t kPositionExtraBits[kPositionSlots] = {
-    0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,  7,  7,  8,  8,  9,
-    9,  10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15, 15, 16, 16, 17, 17, 18, 18, 19, 19};
+    0, 0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,  7,  7,  8,  8,  9,
+    9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15, 15, 16, 16, 17, 17, 18, 18, 19, 19};
 constexpr uint8_t kLengthExtraBits[kLengthSlots] = {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2,
                                                     3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
 
@@ -55,12 +55,18 @@ enum ModelIndex : int {
 inline int modelSymbolCount(int model, unsigned windowBits) {
     int positions = int(2 * windowBits);
     switch (model) {
-        case kSelectorModel: return 7;
-        case kLengthModel: return kLengthSlots;
-        case kPosition6Model: return positions;
-        case kPosition4Model: return positions < 24 ? positions : 24;
-        case kPosition5Model: return positions < 36 ? positions : 36;
-        default: return 64;
+        case kSelectorModel:
+            return 7;
+        case kLengthModel:
+            return kLengthSlots;
+        case kPosition6Model:
+            return positions;
+        case kPosition4Model:
+            return positions < 24 ? positions : 24;
+        case kPosition5Model:
+            return positions < 36 ? positions : 36;
+        default:
+            return 64;
     }
 }
 

@@ -27,7 +27,9 @@ void* fuzzAlloc(uint32_t size) {
     }
     return std::malloc(size);
 }
-void fuzzFree(void* p) { std::free(p); }
+void fuzzFree(void* p) {
+    std::free(p);
+}
 
 std::vector<uint8_t> gSpill;
 uint32_t gSpillPosition = 0;
@@ -48,7 +50,9 @@ int32_t spillWrite(int32_t, const void* buffer, uint32_t count) {
     gSpillPosition += count;
     return int32_t(count);
 }
-int32_t spillClose(int32_t) { return 0; }
+int32_t spillClose(int32_t) {
+    return 0;
+}
 int32_t spillSeek(int32_t, int32_t offset, int32_t) {
     gSpillPosition = uint32_t(offset);
     return offset;

@@ -12,7 +12,7 @@ namespace tamrix::quantum_test {
 namespace {
 
 class QuantumCodec : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetEnvironment(); }
     void TearDown() override { EXPECT_EQ(liveAllocations(), 0); }
 };
@@ -255,7 +255,8 @@ TEST_F(QuantumCodec, MatchesReachTheWholeWindowAndRepeatOverlaps) {
     w.literals(expected);
     auto copy = [&](uint32_t length, uint32_t distance) {
         w.match(length, distance);
-        for (uint32_t k = 0; k < length; ++k) expected.push_back(expected[expected.size() - distance]);
+        for (uint32_t k = 0; k < length; ++k)
+            expected.push_back(expected[expected.size() - distance]);
     };
     copy(259, 4096);
     copy(3, 4096);

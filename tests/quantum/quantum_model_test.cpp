@@ -1,8 +1,8 @@
 // The adaptive model: when it rescales, the exact order its exchange sort leaves, and the search
 // bounded by the terminator.
-#include <gtest/gtest.h>
-
 #include "codecs/quantum/quantum_model.h"
+
+#include <gtest/gtest.h>
 
 namespace tamrix::quantum {
 namespace {

@@ -13,7 +13,7 @@ namespace tamrix::quantum_test {
 namespace {
 
 class PagedWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetEnvironment(); }
     void TearDown() override { EXPECT_EQ(liveAllocations(), 0); }
 

@@ -9,7 +9,7 @@ namespace tamrix::quantum_test {
 namespace {
 
 class RoundTrip : public ::testing::TestWithParam<std::tuple<unsigned, bool>> {
-protected:
+  protected:
     void SetUp() override { resetEnvironment(); }
     void TearDown() override { EXPECT_EQ(liveAllocations(), 0); }
 };

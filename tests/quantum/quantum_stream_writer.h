@@ -12,7 +12,7 @@
 namespace tamrix::quantum_test {
 
 class StreamWriter {
-public:
+  public:
     explicit StreamWriter(unsigned windowBits) {
         for (int m = 0; m < quantum::kModelCount; ++m)
             quantum::initModel(models_[m], quantum::modelSymbolCount(m, windowBits));
@@ -55,7 +55,7 @@ public:
         return block;
     }
 
-private:
+  private:
     void symbol(int model, uint32_t s) {
         quantum::QuantumModel& m = models_[model];
         int i = 0;

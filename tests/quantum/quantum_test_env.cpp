@@ -56,7 +56,8 @@ int32_t fileRead(int32_t fd, void* buffer, uint32_t count) {
     gLog.readOffsets.push_back(f.position);
     const int index = gLog.reads++;
     uint32_t n = 0;
-    if (f.position < f.bytes.size()) n = std::min<uint32_t>(count, uint32_t(f.bytes.size()) - f.position);
+    if (f.position < f.bytes.size())
+        n = std::min<uint32_t>(count, uint32_t(f.bytes.size()) - f.position);
     if (index == gFaults.shortReadAt && n > 0) n = n / 2;
     std::memcpy(buffer, f.bytes.data() + f.position, n);
     f.position += n;
@@ -102,14 +103,30 @@ void resetEnvironment() {
     gFiles.clear();
     gLastSpill.clear();
 }
-AllocPolicy& allocPolicy() { return gPolicy; }
-SpillFileLog& spillLog() { return gLog; }
-SpillFaults& spillFaults() { return gFaults; }
-int liveAllocations() { return gLive; }
-const std::vector<uint8_t>& spillFileBytes() { return gLastSpill; }
-AllocFn testAlloc() { return countingAlloc; }
-FreeFn testFree() { return countingFree; }
-const FileCallbacks* memoryFiles() { return &kFiles; }
+AllocPolicy& allocPolicy() {
+    return gPolicy;
+}
+SpillFileLog& spillLog() {
+    return gLog;
+}
+SpillFaults& spillFaults() {
+    return gFaults;
+}
+int liveAllocations() {
+    return gLive;
+}
+const std::vector<uint8_t>& spillFileBytes() {
+    return gLastSpill;
+}
+AllocFn testAlloc() {
+    return countingAlloc;
+}
+FreeFn testFree() {
+    return countingFree;
+}
+const FileCallbacks* memoryFiles() {
+    return &kFiles;
+}
 
 std::vector<std::vector<uint8_t>> compressFrames(const std::vector<uint8_t>& data,
                                                  unsigned windowBits) {
@@ -157,6 +174,8 @@ CodecResult TestCodec::decodeAll(const std::vector<std::vector<uint8_t>>& frames
     return CodecSuccess;
 }
 
-CodecResult TestCodec::reset() { return kQuantumCodec.reset(handle_); }
+CodecResult TestCodec::reset() {
+    return kQuantumCodec.reset(handle_);
+}
 
 }  // namespace tamrix::quantum_test

@@ -13,9 +13,9 @@
 namespace tamrix::quantum_test {
 
 struct AllocPolicy {
-    uint32_t refuseSize = 0;     // refuse every block of exactly this size (0: none)
-    int slotBudget = -1;         // page slots still granted (-1: unlimited)
-    uint32_t slotSize = 0;       // size of a page slot, as the codec asks for it
+    uint32_t refuseSize = 0;  // refuse every block of exactly this size (0: none)
+    int slotBudget = -1;      // page slots still granted (-1: unlimited)
+    uint32_t slotSize = 0;    // size of a page slot, as the codec asks for it
     bool refuseAll = false;
 };
 
@@ -55,7 +55,7 @@ std::vector<std::vector<uint8_t>> compressFrames(const std::vector<uint8_t>& dat
 
 // A live codec made through kQuantumCodec; destroyed with the object.
 class TestCodec {
-public:
+  public:
     explicit TestCodec(unsigned windowBits, CodecResult* result = nullptr);
     ~TestCodec();
     void* handle() const { return handle_; }
@@ -65,7 +65,7 @@ public:
                           const std::vector<uint8_t>& original, std::vector<uint8_t>* decoded);
     CodecResult reset();
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 

@@ -6,9 +6,9 @@ namespace tamrix::quantum_test {
 
 std::vector<uint8_t> mixedData(size_t size, uint32_t seed) {
     static const char* const kWords[] = {
-        "the ",     "cabinet ", "folder ", "window ",  "quantum ", "decoder ", "of ",
-        "and ",     "model ",   "frame ",  "block ",   "setup ",   "file ",    "page ",
-        "\r\n",     "slot ",    "match ",  "literal ", "{\n    ",  "return ",  "0x3f, "};
+        "the ", "cabinet ", "folder ", "window ",  "quantum ", "decoder ", "of ",
+        "and ", "model ",   "frame ",  "block ",   "setup ",   "file ",    "page ",
+        "\r\n", "slot ",    "match ",  "literal ", "{\n    ",  "return ",  "0x3f, "};
     std::mt19937 rng(seed);
     std::vector<uint8_t> out;
     out.reserve(size);

@@ -25,6 +25,23 @@ Interaction* current = &defaultInteraction;
 
 }  // namespace
 
+namespace {
+DialogCaptionLookup captionLookup = nullptr;
+}  // namespace
+
+void setDialogCaptionLookup(DialogCaptionLookup lookup) { captionLookup = lookup; }
+
+const char* dialogCaption(int templateId) {
+    const char* caption = captionLookup ? captionLookup(templateId) : nullptr;
+    if (caption) return caption;
+    switch (templateId) {
+        case 202: return "Confirm Extracting";
+        case 2007: return "Confirm File Replace";
+        case 2008: return "Decompressing...";
+        default: return "";
+    }
+}
+
 void Interaction::openFolder(const char* folder) { openFolderWithDesktop(folder); }
 
 void setInteraction(Interaction* interaction) {

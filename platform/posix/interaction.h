@@ -53,6 +53,11 @@ public:
     virtual bool keepWaitingForCabinet(const char* /*cabinetName*/) { return false; }
 };
 
+// Where the interfaces find dialog captions (UTF-8) in the program's language.
+using DialogCaptionLookup = const char* (*)(int templateId);
+void setDialogCaptionLookup(DialogCaptionLookup lookup);
+const char* dialogCaption(int templateId);
+
 // Opens a folder with the desktop's opener when there is a display, else prints where it is.
 void openFolderWithDesktop(const char* folder);
 

@@ -1,0 +1,9 @@
+// The stub's single control path on the main thread.
+#pragma once
+
+namespace tamrix {
+
+// packagePath: 260 bytes; empty means the stub's own file.
+void runMainFlow(char* packagePath);
+
+}  // namespace tamrix

@@ -1,0 +1,22 @@
+#include "app/startup.h"
+
+#include "app/command_line.h"
+#include "app/main_flow.h"
+#include "app/settings.h"
+#include "platform/controls.h"
+
+namespace tamrix {
+
+platform::ModuleHandle moduleInstance = nullptr;
+
+int runStartup(platform::ModuleHandle module, const char* tail) {
+    platform::initCommonControls();
+    moduleInstance = module;
+    resetSettings();
+    char packagePath[kPathSize] = {};
+    if (*tail && !parseCommandLine(tail, packagePath)) return 0;
+    runMainFlow(packagePath);
+    return 0;
+}
+
+}  // namespace tamrix

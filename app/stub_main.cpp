@@ -1,0 +1,10 @@
+// The Windows stub's entry point: isolate the command-line tail, run start-up, end the process.
+#include <windows.h>
+
+#include "app/command_line.h"
+#include "app/startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    const char* tail = tamrix::isolateCommandTail(GetCommandLineA());
+    ExitProcess(UINT(tamrix::runStartup(GetModuleHandleA(nullptr), tail)));
+}

@@ -1,0 +1,113 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/settings.h"
+#include "tests/support/temp_folder.h"
+
+namespace tamrix {
+namespace {
+
+TEST(IsolateCommandTail, SkipsProgramNameAndBlanks) {
+    EXPECT_STREQ("/h x", isolateCommandTail("\"C:\\My Files\\stub.exe\"   /h x"));
+    EXPECT_STREQ("/h", isolateCommandTail("stub.exe \t/h"));
+    EXPECT_STREQ("", isolateCommandTail("\"unterminated"));
+    EXPECT_STREQ("", isolateCommandTail("stub.exe"));
+    // A byte from 128 up ends an unquoted program name and is skipped like a blank.
+    EXPECT_STREQ("tail", isolateCommandTail("stub\xE9\xA0tail"));
+}
+
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetSettings();
+        test::writeFile(folder.host("pkg.exe"), {1, 2, 3});
+        std::filesystem::create_directory(folder.host("existing"));
+        package = folder.windows("pkg.exe");
+    }
+    int parse(const std::string& tail) { return parseCommandLine(tail.c_str(), path); }
+
+    test::TempFolder folder;
+    std::string package;
+    char path[kPathSize] = {};
+};
+
+TEST_F(CommandLine, OptionsInEitherCase) {
+    EXPECT_EQ(1, parse("/h /O /n"));
+    EXPECT_STREQ("", path);
+    EXPECT_EQ(1u, settings.skipDestinationDialog);
+    EXPECT_EQ(1u, settings.autoConfirm);
+    EXPECT_EQ(0u, settings.openFolderAfter);
+    // /D without a setup command is switched off again; an unknown letter is ignored.
+    EXPECT_EQ(1, parse("/x /d"));
+    EXPECT_EQ(0u, settings.deleteAfterSetup);
+    EXPECT_EQ(1, parse("/E:setup.exe /D"));
+    EXPECT_EQ(1u, settings.deleteAfterSetup);
+    EXPECT_STREQ("setup.exe", settings.setupCommand);
+}
+
+TEST_F(CommandLine, EWithoutColonSkipsTheNextCharacter) {
+    // No option ends anywhere, so the whole tail names a package, which does not exist.
+    EXPECT_EQ(0, parse("/E/h"));
+    EXPECT_EQ(0u, settings.skipDestinationDialog);
+    EXPECT_STREQ("", settings.setupCommand);
+}
+
+TEST_F(CommandLine, QuotedSetupValueThenUnquotedPackage) {
+    EXPECT_EQ(1, parse("/E:\"setup.exe -x /n\" " + package));
+    EXPECT_STREQ("setup.exe -x /n", settings.setupCommand);
+    EXPECT_EQ(0u, settings.openFolderAfter);  // the /n inside the value counts too
+    EXPECT_EQ(package, path);
+}
+
+TEST_F(CommandLine, AnOptionInsideTheValueMovesTheMark) {
+    // The /n inside the value ends the last option, so the path starts with the rest of the value.
+    EXPECT_EQ(0, parse("/E:\"setup.exe /n -x\" " + package));
+    EXPECT_STREQ("setup.exe /n -x", settings.setupCommand);
+}
+
+TEST_F(CommandLine, PackageNamedBeforeOrAfterOptions) {
+    EXPECT_EQ(1, parse(package + "  /e:setup.exe"));
+    EXPECT_EQ(package, path);
+    EXPECT_STREQ("setup.exe", settings.setupCommand);
+    EXPECT_EQ(1, parse(package + " /d"));
+    EXPECT_EQ(package, path);
+    EXPECT_EQ(1, parse("/d /o   " + package + "  "));
+    EXPECT_EQ(package, path);
+    EXPECT_EQ(1, parse(package));
+    EXPECT_EQ(package, path);
+}
+
+TEST_F(CommandLine, QuotedPackageAndDestination) {
+    EXPECT_EQ(1, parse("\"" + package + "\" \"" + folder.windows("new folder") + "\""));
+    EXPECT_EQ(package, path);
+    EXPECT_EQ(folder.windows("new folder"), settings.destination);
+    resetSettings();
+    EXPECT_EQ(1, parse("\"" + package + "\" \"" + folder.windows("existing") + "\""));
+    EXPECT_EQ(folder.windows("existing"), settings.destination);
+    // A third token naming an existing file is not a destination.
+    resetSettings();
+    EXPECT_EQ(1, parse("\"" + package + "\" \"" + package + "\""));
+    EXPECT_STREQ("", settings.destination);
+    // Without a blank between the tokens there is no destination either.
+    EXPECT_EQ(1, parse("\"" + package + "\"x\"" + folder.windows("new") + "\""));
+    EXPECT_STREQ("", settings.destination);
+}
+
+TEST_F(CommandLine, MissingPackageOrFolderEndsTheStub) {
+    EXPECT_EQ(0, parse(folder.windows("missing.exe")));
+    EXPECT_EQ(0, parse("\"" + folder.windows("existing") + "\""));
+}
+
+TEST_F(CommandLine, InputTooLongForItsBufferIsRefused) {
+    EXPECT_EQ(0, parse("/h " + std::string(520, 'a')));
+    EXPECT_EQ(0, parse("/E:" + std::string(128, 's')));
+    EXPECT_EQ(1, parse("/E:" + std::string(127, 's')));
+    EXPECT_EQ(0, parse("Z:\\" + std::string(300, 'p')));
+    EXPECT_EQ(0, parse("\"" + package + "\" \"Z:\\" + std::string(300, 'd') + "\""));
+}
+
+}  // namespace
+}  // namespace tamrix

@@ -1,0 +1,61 @@
+#include "tests/support/pe_image.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tamrix::test {
+
+namespace {
+
+void put16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
+    bytes[at] = uint8_t(value);
+    bytes[at + 1] = uint8_t(value >> 8);
+}
+void put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
+}
+void putText(std::vector<uint8_t>& bytes, size_t at, size_t width, const std::string& text) {
+    std::memcpy(bytes.data() + at, text.data(), std::min(width, text.size()));
+}
+
+}  // namespace
+
+std::vector<uint8_t> makePeImage(const std::vector<TestSection>& sections, uint16_t peOffset) {
+    size_t tableEnd = size_t(peOffset) + 248 + sections.size() * 40;
+    size_t end = tableEnd;
+    for (const TestSection& section : sections) {
+        end = std::max<size_t>(end, size_t(section.rawOffset) + section.rawSize);
+    }
+    std::vector<uint8_t> image(end);
+    image[0] = 'M';
+    image[1] = 'Z';
+    put16(image, 0x3C, peOffset);
+    putText(image, peOffset, 4, std::string("PE\0\0", 4));
+    put16(image, peOffset + 4, 0x14C);
+    put16(image, peOffset + 6, uint16_t(sections.size()));
+    put16(image, peOffset + 20, 224);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        size_t entry = size_t(peOffset) + 248 + i * 40;
+        putText(image, entry, 8, sections[i].name);
+        put32(image, entry + 16, sections[i].rawSize);
+        put32(image, entry + 20, sections[i].rawOffset);
+    }
+    return image;
+}
+
+std::vector<uint8_t> makePackageHeader(const HeaderFields& fields) {
+    std::vector<uint8_t> header(512);
+    putText(header, 0, 8, std::string("TAMRIX3\0", 8));
+    putText(header, 8, 260, fields.destination);
+    putText(header, 268, 128, fields.setupCommand);
+    put32(header, 396, fields.autoConfirm);
+    put32(header, 400, fields.openFolderAfter);
+    put32(header, 404, fields.deleteAfterSetup);
+    put32(header, 408, fields.skipDestinationDialog);
+    put32(header, 412, fields.cabinetCrc);
+    putText(header, 416, 32, fields.promptCaption);
+    putText(header, 448, 64, fields.promptText);
+    return header;
+}
+
+}  // namespace tamrix::test

@@ -1,0 +1,34 @@
+// Minimal PE32 images for tests of the package layout: headers and a section table, no code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tamrix::test {
+
+struct TestSection {
+    std::string name;
+    uint32_t rawOffset;
+    uint32_t rawSize;
+};
+
+// Headers at peOffset, then the section table; the image is exactly as long as the table's end
+// unless the sections' raw data reaches further (then it is zero-padded to their end).
+std::vector<uint8_t> makePeImage(const std::vector<TestSection>& sections, uint16_t peOffset = 0x80);
+
+// A 512-byte package header with the magic and the given fields.
+struct HeaderFields {
+    std::string destination;
+    std::string setupCommand;
+    uint32_t autoConfirm = 0;
+    uint32_t openFolderAfter = 0;
+    uint32_t deleteAfterSetup = 0;
+    uint32_t skipDestinationDialog = 0;
+    uint32_t cabinetCrc = 0;
+    std::string promptCaption;
+    std::string promptText;
+};
+std::vector<uint8_t> makePackageHeader(const HeaderFields& fields);
+
+}  // namespace tamrix::test

@@ -88,8 +88,11 @@ std::string convert(const std::string& from, const std::string& to, std::string_
 // Length of the valid UTF-8 sequence at the start of text, or 0 when it is not one.
 size_t utf8SequenceLength(std::string_view text) {
     uint8_t lead = uint8_t(text[0]);
-    size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                  : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    size_t length = lead < 0x80                   ? 1
+                    : lead >= 0xC2 && lead < 0xE0 ? 2
+                    : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                  : 0;
     if (length == 0 || length > text.size()) return 0;
     for (size_t i = 1; i < length; ++i) {
         if ((uint8_t(text[i]) & 0xC0) != 0x80) return 0;
@@ -171,10 +174,11 @@ std::string utf8ToAnsiName(std::string_view utf8) {
 }
 
 std::string utf8ToAnsiText(std::string_view utf8) {
-    return convert("UTF-8", pageName(currentPage), utf8, [](std::string_view rest, std::string& out) {
-        out += '?';
-        return std::max<size_t>(1, utf8SequenceLength(rest));
-    });
+    return convert("UTF-8", pageName(currentPage), utf8,
+                   [](std::string_view rest, std::string& out) {
+                       out += '?';
+                       return std::max<size_t>(1, utf8SequenceLength(rest));
+                   });
 }
 
 }  // namespace tamrix::platform::posix

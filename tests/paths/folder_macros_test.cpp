@@ -99,19 +99,21 @@ TEST_F(FolderMacros, ShellFolderValues) {
     char buffer[256];
     ScopedEnv longDocuments("XDG_DOCUMENTS_DIR", ("/" + std::string(300, 'd')).c_str());
     std::strcpy(buffer, "old");
-    EXPECT_EQ(readShellFolder(platform::kRegistryCurrentUser,
-                              "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                              buffer, "Personal"),
-              0);
+    EXPECT_EQ(
+        readShellFolder(platform::kRegistryCurrentUser,
+                        "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                        buffer, "Personal"),
+        0);
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(expand("%MyDocuments%\\x"), "\\x");
     std::strcpy(buffer, "old");
     EXPECT_EQ(readShellFolder(platform::kRegistryCurrentUser, "Software\\Nothing", buffer, "x"), 0);
     EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(readShellFolder(platform::kRegistryCurrentUser,
-                              "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                              buffer, "Desktop"),
-              1);
+    EXPECT_EQ(
+        readShellFolder(platform::kRegistryCurrentUser,
+                        "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                        buffer, "Desktop"),
+        1);
     EXPECT_STREQ(buffer, "Z:\\home\\u\\Desk");
 }
 

@@ -23,6 +23,14 @@ TEST(FolderTree, CreatesEveryMissingLevelOfADrivePath) {
     EXPECT_EQ(createFolderTree(temp.windows("a\\b\\").c_str()), 1);
 }
 
+TEST(FolderTree, NetworkFormStartsBelowTheShare) {
+    TempFolder temp;
+    // Here \\tmp\tamrix-test-x is server "tmp" and share "tamrix-test-x" of the POSIX root.
+    std::string share = "\\\\" + temp.windows().substr(3);
+    EXPECT_EQ(createFolderTree((share + "\\a\\b\\").c_str()), 1);
+    EXPECT_TRUE(fileExists(temp.host("a/b")));
+}
+
 TEST(FolderTree, RefusesPathsWithoutAnAbsoluteRoot) {
     TempFolder temp;
     char previous[4096];
@@ -61,8 +69,8 @@ TEST(FolderTree, DoubleByteNamesWithTrailBackslashes) {
 
 TEST(FolderTree, APathLongerThanAPathBufferFails) {
     TempFolder temp;
-    std::string path = temp.windows() + "\\" + std::string(120, 'a') + "\\" + std::string(120, 'b') +
-                       "\\" + std::string(40, 'c');
+    std::string path = temp.windows() + "\\" + std::string(120, 'a') + "\\" +
+                       std::string(120, 'b') + "\\" + std::string(40, 'c');
     ASSERT_GT(path.size(), 259u);
     EXPECT_EQ(createFolderTree(path.c_str()), 0);
     EXPECT_FALSE(fileExists(temp.host(std::string(120, 'a') + "/" + std::string(120, 'b') + "/" +

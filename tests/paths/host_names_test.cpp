@@ -163,9 +163,10 @@ TEST_F(ShellFolders, EnvironmentThenUserDirsThenHome) {
 TEST_F(ShellFolders, OnlyTheShellFoldersKeyOpens) {
     EXPECT_EQ(platform::registryOpenKey(platform::kRegistryCurrentUser, "Software\\Other"),
               nullptr);
-    EXPECT_EQ(platform::registryOpenKey(
-                  0x80000002, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
-              nullptr);
+    EXPECT_EQ(
+        platform::registryOpenKey(
+            0x80000002, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
+        nullptr);
 }
 
 }  // namespace

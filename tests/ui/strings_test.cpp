@@ -30,8 +30,9 @@ TEST(Strings, EnglishIsTheDefaultAndTextsAreExact) {
 TEST(Strings, JapaneseInCodePage932) {
     test::ScopedCodePage page(932);
     test::ScopedLanguage language(Language::Japanese);
-    EXPECT_EQ(load(kStringCannotOpenArchive), "\x8F\x91\x8C\xC9\x82\xF0\x8A\x4A\x82\xAF\x82\xDC"
-                                              "\x82\xB9\x82\xF1\x81\x42");  // 書庫を開けません。
+    EXPECT_EQ(load(kStringCannotOpenArchive),
+              "\x8F\x91\x8C\xC9\x82\xF0\x8A\x4A\x82\xAF\x82\xDC"
+              "\x82\xB9\x82\xF1\x81\x42");  // 書庫を開けません。
     // Every Japanese text has a code page 932 form; none of its characters is lost.
     for (uint32_t id = 1; id <= 10; ++id) {
         std::string text = load(id);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/posix/desktop.h"
 #include "platform/posix/host_paths.h"
 #include "platform/ui.h"
 
@@ -130,20 +131,7 @@ int ConsoleInteraction::replaceDialog(const char* nameText, const char* existing
     return kReplaceButtonCancel;
 }
 
-void ConsoleInteraction::openFolder(const char* folder) {
-    std::string hostFolder = toHostPath(folder);
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((display && *display) || (wayland && *wayland)) {
-        pid_t child = fork();
-        if (child == 0) {
-            execlp("xdg-open", "xdg-open", hostFolder.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        if (child > 0) return;
-    }
-    std::printf("Extracted to %s\n", hostFolder.c_str());
-}
+void ConsoleInteraction::openFolder(const char* folder) { openFolderOnDesktop(folder); }
 
 bool ConsoleInteraction::keepWaitingForCabinet(const char* cabinetName) {
     std::string word = firstWordLower(ask("The next cabinet '" + ansiToUtf8(cabinetName) +

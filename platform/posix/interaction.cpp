@@ -1,5 +1,7 @@
 #include "platform/posix/interaction.h"
 
+#include "platform/posix/desktop.h"
+
 #include <cstdio>
 
 #include "platform/ui.h"
@@ -42,7 +44,7 @@ const char* dialogCaption(int templateId) {
     }
 }
 
-void Interaction::openFolder(const char* folder) { openFolderWithDesktop(folder); }
+void Interaction::openFolder(const char* folder) { openFolderOnDesktop(folder); }
 
 void setInteraction(Interaction* interaction) {
     current = interaction ? interaction : &defaultInteraction;

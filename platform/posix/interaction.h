@@ -58,9 +58,6 @@ using DialogCaptionLookup = const char* (*)(int templateId);
 void setDialogCaptionLookup(DialogCaptionLookup lookup);
 const char* dialogCaption(int templateId);
 
-// Opens a folder with the desktop's opener when there is a display, else prints where it is.
-void openFolderWithDesktop(const char* folder);
-
 // The interaction used from now on; null restores the default, which prints message boxes on
 // stderr and answers them with their first button.
 void setInteraction(Interaction* interaction);

@@ -16,6 +16,7 @@
 #include "platform/filesystem.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/command_line_args.h"
+#include "platform/posix/desktop.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/interaction.h"
 #include "platform/process.h"
@@ -104,7 +105,9 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
         // Extracted files carry no execute permission: a script among them runs through the shell.
         std::vector<std::string> arguments = {program};
         if (script) arguments.insert(arguments.begin(), "/bin/sh");
-        for (std::string& argument : posix::splitCommandLineArguments(record.parameters)) {
+        // Linux programs take their arguments in UTF-8.
+        std::string parameters = posix::ansiToUtf8(record.parameters ? record.parameters : "");
+        for (std::string& argument : posix::splitCommandLineArguments(parameters.c_str())) {
             arguments.push_back(std::move(argument));
         }
         process = posix::startChildProcess(arguments[0], arguments, folder);
@@ -121,10 +124,8 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
     return true;
 }
 
-void openFolderInShell(const char* folder) { posix::interaction().openFolder(folder); }
-
-void posix::openFolderWithDesktop(const char* folder) {
-    std::string hostFolder = posix::toHostPath(folder);
+void posix::openFolderOnDesktop(const char* folder) {
+    std::string hostFolder = toHostPath(folder);
     if (!hostFolder.empty()) {
         if (ProcessHandle opener = openWithOpener(hostFolder, {})) {
             closeProcessHandle(opener);
@@ -134,6 +135,12 @@ void posix::openFolderWithDesktop(const char* folder) {
     // No desktop to show it on: tell the user where the files are.
     std::printf("Extracted to %s\n", hostFolder.empty() ? folder : hostFolder.c_str());
     std::fflush(stdout);
+}
+
+// The user's side of it belongs to the interaction: the console form opens the folder on the
+// desktop, the scripted form writes it to its transcript.
+void openFolderInShell(const char* folder) {
+    posix::interaction().openFolder(folder);
 }
 
 }  // namespace tamrix::platform

@@ -17,6 +17,7 @@
 #include "platform/posix/child_process.h"
 #include "platform/posix/command_line_args.h"
 #include "platform/posix/host_paths.h"
+#include "platform/posix/interaction.h"
 #include "platform/process.h"
 
 namespace tamrix::platform {
@@ -73,6 +74,15 @@ ProcessHandle openWithOpener(const std::string& hostPath, const std::string& hos
     return posix::startChildProcess(opener, {opener, hostPath}, hostFolder);
 }
 
+bool startsWithInterpreterLine(const std::string& hostPath) {
+    FILE* file = std::fopen(hostPath.c_str(), "rb");
+    if (!file) return false;
+    char head[2] = {};
+    size_t got = std::fread(head, 1, 2, file);
+    std::fclose(file);
+    return got == 2 && head[0] == '#' && head[1] == '!';
+}
+
 }  // namespace
 
 bool shellExecuteEx(ShellExecuteRecord& record) {
@@ -88,12 +98,16 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
     struct stat info;
     if (program.empty() || ::stat(program.c_str(), &info) != 0) return false;
     ProcessHandle process;
-    if (S_ISREG(info.st_mode) && ::access(program.c_str(), X_OK) == 0) {
+    bool script = S_ISREG(info.st_mode) && ::access(program.c_str(), X_OK) != 0 &&
+                  startsWithInterpreterLine(program);
+    if (script || (S_ISREG(info.st_mode) && ::access(program.c_str(), X_OK) == 0)) {
+        // Extracted files carry no execute permission: a script among them runs through the shell.
         std::vector<std::string> arguments = {program};
+        if (script) arguments.insert(arguments.begin(), "/bin/sh");
         for (std::string& argument : posix::splitCommandLineArguments(record.parameters)) {
             arguments.push_back(std::move(argument));
         }
-        process = posix::startChildProcess(program, arguments, folder);
+        process = posix::startChildProcess(arguments[0], arguments, folder);
     } else {
         // A document or a folder: its associated program opens it.
         process = openWithOpener(program, folder);
@@ -107,7 +121,9 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
     return true;
 }
 
-void openFolderInShell(const char* folder) {
+void openFolderInShell(const char* folder) { posix::interaction().openFolder(folder); }
+
+void posix::openFolderWithDesktop(const char* folder) {
     std::string hostFolder = posix::toHostPath(folder);
     if (!hostFolder.empty()) {
         if (ProcessHandle opener = openWithOpener(hostFolder, {})) {

@@ -1,9 +1,8 @@
 #include "platform/posix/interaction.h"
 
-#include "platform/posix/desktop.h"
-
 #include <cstdio>
 
+#include "platform/posix/desktop.h"
 #include "platform/ui.h"
 
 namespace tamrix::platform::posix {

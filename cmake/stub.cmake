@@ -26,10 +26,15 @@ add_dependencies(tamrix_platform comctl32_ordinal)
 target_link_libraries(tamrix_platform PUBLIC ${comctl32_ordinal_lib} comctl32)
 set_property(TARGET tamrix-stub APPEND PROPERTY LINK_DEPENDS ${comctl32_ordinal_lib})
 
-# --- Loader hardening. The load-config record (app/win32/load_config.cpp) sets DependentLoadFlags
-# to the system folder; nothing references it by name, so the link must keep it. This ld does not
-# point the load-config directory at it, so scripts/set_load_config.py does that after the link,
-# from the link map. ASLR and DEP are switched on explicitly.
+# --- Sources that only the executable carries (app/stub/): the load-config record and the C++
+# runtime entry points that keep libstdc++'s exception machinery out.
+target_sources(tamrix-stub PRIVATE
+  ${PROJECT_SOURCE_DIR}/app/stub/load_config.cpp ${PROJECT_SOURCE_DIR}/app/stub/runtime.cpp)
+
+# --- Loader hardening. The load-config record sets DependentLoadFlags to the system folder;
+# nothing references it by name, so the link must keep it. This ld does not point the load-config
+# directory at it, so scripts/set_load_config.py does that after the link, from the link map
+# (which the stub checks also read). ASLR and DEP are switched on explicitly.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(stub_map ${CMAKE_CURRENT_BINARY_DIR}/tamrix-stub.map)
 target_link_options(tamrix-stub PRIVATE

@@ -1,8 +1,8 @@
 // The image's load configuration record, here for one field: DependentLoadFlags. The loader
 // (Windows 10 1607 and later) resolves the stub's own imports with these search flags, so with
 // LOAD_LIBRARY_SEARCH_SYSTEM32 it never looks for them in the folder the package was started from.
-// The linker points the image's load-config directory at the symbol _load_config_used; the stub's
-// link keeps it (cmake/stub.cmake).
+// The image's load-config directory is pointed at _load_config_used after the link
+// (cmake/stub.cmake).
 #include <cstddef>
 #include <cstdint>
 

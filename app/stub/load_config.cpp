@@ -8,8 +8,10 @@
 
 namespace {
 
-// The 32-bit record up to the safe exception handler table, as the loader reads it; what is not
-// set stays 0 (no security cookie, no handler table, system defaults).
+// The 32-bit record through the security cookie: 64 bytes, the size that every loader since
+// Windows XP accepts. It leaves out the safe exception handler table, so the loader treats the
+// image as one without that table, as it would without the record. What is not set stays 0 (no
+// security cookie, system defaults).
 struct LoadConfig32 {
     uint32_t size = 0;
     uint32_t timeDateStamp = 0;
@@ -29,10 +31,8 @@ struct LoadConfig32 {
     uint16_t dependentLoadFlags = 0;
     uint32_t editList = 0;
     uint32_t securityCookie = 0;
-    uint32_t seHandlerTable = 0;
-    uint32_t seHandlerCount = 0;
 };
-static_assert(sizeof(LoadConfig32) == 72);
+static_assert(sizeof(LoadConfig32) == 64);
 static_assert(offsetof(LoadConfig32, dependentLoadFlags) == 0x36);
 
 constexpr uint16_t kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32

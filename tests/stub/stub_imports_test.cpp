@@ -46,7 +46,7 @@ TEST_F(BuiltStubTest, ImportsCommonControlsInitialisationByOrdinal17) {
 TEST_F(BuiltStubTest, LoadConfigKeepsImportSearchInSystemFolder) {
     PeReader::Directory config = stub->reader.directory(kLoadConfigDirectory);
     ASSERT_NE(0u, config.rva) << "no load-config directory";
-    ASSERT_GE(config.size, 0x38u);
+    ASSERT_GE(config.size, 0x40u);  // through the security cookie
     const uint8_t* record = stub->reader.at(config.rva, config.size);
     ASSERT_NE(nullptr, record);
     auto word = [&](uint32_t at) {
@@ -55,8 +55,7 @@ TEST_F(BuiltStubTest, LoadConfigKeepsImportSearchInSystemFolder) {
     };
     EXPECT_EQ(config.size, word(0));
     EXPECT_EQ(0x800, record[0x36] | record[0x37] << 8);  // DependentLoadFlags
-    // No security cookie and no safe-handler table for the loader to act on.
-    for (uint32_t at = 0x3C; at + 4 <= config.size && at < 0x48; at += 4) EXPECT_EQ(0u, word(at));
+    EXPECT_EQ(0u, word(0x3C));  // no security cookie for the loader to set up
 }
 
 TEST_F(BuiltStubTest, IsRelocatableWithDataExecutionPrevention) {

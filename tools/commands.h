@@ -8,5 +8,6 @@ int runInfo(int argc, char** argv);
 int runList(int argc, char** argv);
 int runTest(int argc, char** argv);
 int runExtract(int argc, char** argv);
+int runRun(int argc, char** argv);
 
 }  // namespace tamrix::tool

@@ -25,6 +25,8 @@ Interaction* current = &defaultInteraction;
 
 }  // namespace
 
+void Interaction::openFolder(const char* folder) { openFolderWithDesktop(folder); }
+
 void setInteraction(Interaction* interaction) {
     current = interaction ? interaction : &defaultInteraction;
 }
@@ -40,5 +42,9 @@ int messageBox(const char* text, const char* caption, uint32_t type) {
 }
 
 void messageBeepAsterisk() { posix::interaction().beep(); }
+
+bool keepWaitingForCabinet(const char* cabinetName) {
+    return posix::interaction().keepWaitingForCabinet(cabinetName);
+}
 
 }  // namespace tamrix::platform

@@ -5,9 +5,9 @@
 enable_language(RC)
 set(stub_resource_dir ${PROJECT_SOURCE_DIR}/ui/resources)
 target_sources(tamrix-stub PRIVATE ${stub_resource_dir}/tamrix.rc)
-# windres reads the icons and the manifest itself; rebuild when they change.
+# windres reads the icons, the manifest and the string texts itself; rebuild when they change.
 set_source_files_properties(${stub_resource_dir}/tamrix.rc PROPERTIES OBJECT_DEPENDS
-  "${stub_resource_dir}/program.ico;${stub_resource_dir}/replace.ico;${stub_resource_dir}/tamrix.manifest")
+  "${stub_resource_dir}/program.ico;${stub_resource_dir}/replace.ico;${stub_resource_dir}/tamrix.manifest;${stub_resource_dir}/string_table.inc")
 
 # --- Imports: the common controls' initialisation entry by ordinal 17, from an import library
 # made from a .def file. It comes before the system's comctl32 import library, which serves any
@@ -26,10 +26,11 @@ add_dependencies(tamrix_platform comctl32_ordinal)
 target_link_libraries(tamrix_platform PUBLIC ${comctl32_ordinal_lib} comctl32)
 set_property(TARGET tamrix-stub APPEND PROPERTY LINK_DEPENDS ${comctl32_ordinal_lib})
 
-# --- Sources that only the executable carries (app/stub/): the load-config record and the C++
-# runtime entry points that keep libstdc++'s exception machinery out.
-target_sources(tamrix-stub PRIVATE
-  ${PROJECT_SOURCE_DIR}/app/stub/load_config.cpp ${PROJECT_SOURCE_DIR}/app/stub/runtime.cpp)
+# --- Sources that only the executable carries (app/stub/): the load-config record, the C++
+# runtime entry points that keep libstdc++'s exception machinery out, and the formatter that keeps
+# the runtime library's C99 printf out.
+target_sources(tamrix-stub PRIVATE ${PROJECT_SOURCE_DIR}/app/stub/load_config.cpp
+  ${PROJECT_SOURCE_DIR}/app/stub/runtime.cpp ${PROJECT_SOURCE_DIR}/app/stub/formatting.cpp)
 
 # --- Loader hardening. The load-config record sets DependentLoadFlags to the system folder;
 # nothing references it by name, so the link must keep it. This ld does not point the load-config

@@ -1,6 +1,7 @@
 // The stub's string table, icons, manifest and version information.
 #include "tests/stub/built_stub.h"
 #include "tests/support/resource_formats.h"
+#include "ui/strings.h"
 
 namespace tamrix::test {
 namespace {
@@ -47,6 +48,14 @@ TEST_F(BuiltStubTest, StringTableHoldsTheTextsInBothLanguages) {
         EXPECT_EQ("", (*strings)[0]);
         for (int id = 1; id <= 10; ++id) EXPECT_EQ(texts[id - 1], (*strings)[id]) << "id " << id;
         for (int id = 11; id < 16; ++id) EXPECT_EQ("", (*strings)[id]) << "id " << id;
+    }
+    // The Linux string table serves the same texts.
+    for (auto [language, code] :
+         {std::pair{Language::English, kEnglish}, std::pair{Language::Japanese, kJapanese}}) {
+        auto strings = decodeStringBlock(resource(kResourceString, 1, code)->data);
+        for (uint32_t id = 1; id <= 10; ++id) {
+            EXPECT_STREQ(stringTableText(language, id), (*strings)[id].c_str()) << "id " << id;
+        }
     }
     // The file-replace details pick their arrangement by this.
     auto english = decodeStringBlock(resource(kResourceString, 1, kEnglish)->data);

@@ -9,12 +9,14 @@ The output is a pure function of this script (no time stamps), so running it aga
 bytes. The .ico files are committed as sources; run this only after changing a drawing:
 
     scripts/make_icons.py [--preview DIR]     # writes ui/resources/*.ico (and enlarged PNGs)
+    scripts/make_icons.py --check             # fails when the committed files differ
 """
 
 import argparse
 import math
 import os
 import struct
+import sys
 import zlib
 
 SIZE = 32
@@ -191,14 +193,25 @@ def main():
     parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "..", "ui",
                                                       "resources"))
     parser.add_argument("--preview", help="also write enlarged PNGs into this folder")
+    parser.add_argument("--check", action="store_true",
+                        help="compare with the files instead of writing them")
     args = parser.parse_args()
+    stale = []
     for name, draw in (("program", draw_program), ("replace", draw_replace)):
         canvas = draw()
-        with open(os.path.join(args.out, name + ".ico"), "wb") as out:
+        path = os.path.join(args.out, name + ".ico")
+        if args.check:
+            with open(path, "rb") as committed:
+                if committed.read() != ico_bytes(canvas):
+                    stale.append(path)
+            continue
+        with open(path, "wb") as out:
             out.write(ico_bytes(canvas))
         if args.preview:
             with open(os.path.join(args.preview, name + ".png"), "wb") as out:
                 out.write(png_bytes(canvas))
+    if stale:
+        sys.exit("not what scripts/make_icons.py draws: " + ", ".join(stale))
 
 
 if __name__ == "__main__":

@@ -26,11 +26,16 @@ add_dependencies(tamrix_platform comctl32_ordinal)
 target_link_libraries(tamrix_platform PUBLIC ${comctl32_ordinal_lib} comctl32)
 set_property(TARGET tamrix-stub APPEND PROPERTY LINK_DEPENDS ${comctl32_ordinal_lib})
 
-# --- Sources that only the executable carries (app/stub/): the load-config record, the C++
-# runtime entry points that keep libstdc++'s exception machinery out, and the formatter that keeps
-# the runtime library's C99 printf out.
-target_sources(tamrix-stub PRIVATE ${PROJECT_SOURCE_DIR}/app/stub/load_config.cpp
-  ${PROJECT_SOURCE_DIR}/app/stub/runtime.cpp ${PROJECT_SOURCE_DIR}/app/stub/formatting.cpp)
+# --- Sources that only the executable carries (app/stub/): the process entry in place of the C
+# runtime's start-up code, the load-config record, the C++ runtime entry points that keep
+# libstdc++'s exception machinery out, and the formatter that keeps the runtime library's C99
+# printf out. Without the start-up code nothing processes runtime relocations, so data is never
+# imported implicitly (a link error instead).
+target_sources(tamrix-stub PRIVATE ${PROJECT_SOURCE_DIR}/app/stub/entry.cpp
+  ${PROJECT_SOURCE_DIR}/app/stub/load_config.cpp ${PROJECT_SOURCE_DIR}/app/stub/runtime.cpp
+  ${PROJECT_SOURCE_DIR}/app/stub/formatting.cpp)
+target_link_options(tamrix-stub PRIVATE
+  -nostartfiles -Wl,--entry=_stubEntry@4 -Wl,--disable-auto-import)
 
 # --- Loader hardening. The load-config record sets DependentLoadFlags to the system folder;
 # nothing references it by name, so the link must keep it. This ld does not point the load-config

@@ -1,8 +1,8 @@
 // The C++ runtime entry points that the compiler calls on its own (allocation, pure virtual
-// calls, guarded local statics), defined here so that the stub never links libstdc++'s versions:
-// those throw, and with them come the exception machinery, the unwinder and the demangler, some
-// 140 KB for one `new`. The front-end allocates through malloc; these only keep a stray `new`,
-// an abstract class or a function-local static from growing the stub.
+// calls, guarded local statics, destructors of statics), defined here so that the stub never links
+// libstdc++'s versions: those throw, and with them come the exception machinery, the unwinder and
+// the demangler, some 140 KB for one `new`. The front-end allocates through malloc; these only keep
+// a stray `new`, an abstract class or a function-local static from growing the stub.
 #include <windows.h>
 
 #include <cstddef>
@@ -57,6 +57,12 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept {
 }
 
 extern "C" {
+
+// Destructors of static objects: the stub ends with ExitProcess, which never runs them, and the
+// system releases everything they could. Registering them would need the start-up code's table.
+int atexit(void (*)()) {
+    return 0;
+}
 
 void __cxa_pure_virtual() {
     endProcess();

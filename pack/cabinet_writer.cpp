@@ -138,9 +138,10 @@ bool planCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions&
             return false;
         }
         fileTable += kFileEntrySize + entry.name.size() + 1;
+        // An empty file never needs a folder of its own.
         bool startFolder =
-            plan->folders.empty() ||
-            (plan->folders.back().size > 0 && plan->folders.back().size + entry.size > folderLimit);
+            plan->folders.empty() || (plan->folders.back().size > 0 && entry.size > 0 &&
+                                      plan->folders.back().size + entry.size > folderLimit);
         if (startFolder) {
             if (plan->folders.size() == kMaxFolders) {
                 *error = "the files need more than 65535 folders (raise --folder-size)";

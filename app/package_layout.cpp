@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "paths/folder_macros.h"
 #include "platform/files.h"
 
 namespace tamrix {
@@ -55,12 +56,10 @@ bool readPackageHeader(int32_t file, uint32_t imageEnd, PackageHeader* header) {
     return true;
 }
 
-bool applyPackageHeader(PackageHeader* header) {
+bool applyPackageHeader(PackageHeader* header, const char* packagePath) {
     if (!header->setupCommand[0]) header->deleteAfterSetup = 0;
-    bool uniqueTemporaryFolder = false;
-    if (header->destination[0]) {
-        std::memcpy(settings.destination, header->destination, sizeof settings.destination);
-    }
+    bool uniqueTemporaryFolder = expandFolderMacro(settings.destination, header->destination,
+                                                   header->deleteAfterSetup, packagePath) != 0;
     std::memcpy(settings.setupCommand, header->setupCommand, sizeof settings.setupCommand);
     settings.autoConfirm = header->autoConfirm;
     settings.openFolderAfter = header->openFolderAfter;

@@ -41,9 +41,9 @@ uint32_t findImageEnd(const uint8_t* image, uint32_t readable);
 // fill their field without a NUL are cut to leave room for one.
 bool readPackageHeader(int32_t file, uint32_t imageEnd, PackageHeader* header);
 
-// Copies a valid header into settings (the destination through the folder-macro expansion).
-// Returns the unique-temporary-folder flag of that expansion.
-bool applyPackageHeader(PackageHeader* header);
+// Copies a valid header into settings (the destination through the folder-macro expansion, which
+// needs the package's path). Returns the unique-temporary-folder flag of that expansion.
+bool applyPackageHeader(PackageHeader* header, const char* packagePath);
 
 // Finds "MSCF" 00 00 00 00 in a stream fed piece by piece; a match may straddle two pieces.
 class CabinetSignatureScanner {

@@ -24,4 +24,8 @@ bool removeDirectory(const char* path);
 // path written to out (with its NUL, out holds at most size bytes), or 0 when not found.
 uint32_t searchPath(const char* name, char* out, uint32_t size);
 
+// The short (8.3) form of an existing path. Returns its length (out holds at most size bytes with
+// the NUL), or 0 on failure, including a form that does not fit.
+uint32_t getShortPathName(const char* path, char* out, uint32_t size);
+
 }  // namespace tamrix::platform

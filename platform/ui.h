@@ -24,4 +24,8 @@ int messageBox(const char* text, const char* caption, uint32_t type);
 // The information beep (the asterisk type) after the destination has been opened.
 void messageBeepAsterisk();
 
+// Asked each time the next cabinet of a set was not found: true to keep waiting for it (the user
+// can still stop through the progress window), false to end the run.
+bool keepWaitingForCabinet(const char* cabinetName);
+
 }  // namespace tamrix::platform

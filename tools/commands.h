@@ -8,6 +8,7 @@ int runInfo(int argc, char** argv);
 int runList(int argc, char** argv);
 int runTest(int argc, char** argv);
 int runExtract(int argc, char** argv);
+int runRun(int argc, char** argv);
 int runPack(int argc, char** argv);
 int runCab(int argc, char** argv);
 

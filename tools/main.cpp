@@ -20,6 +20,9 @@ constexpr Command kCommands[] = {
     {"test", tamrix::tool::runTest, "test CABINET|PACKAGE      decode everything, write nothing"},
     {"extract", tamrix::tool::runExtract,
      "extract [-d DIR] [--overwrite|--skip-existing] [--codepage N] [-q] CABINET|PACKAGE"},
+    {"run", tamrix::tool::runRun,
+     "run [--ui console|script:FILE] [--transcript FILE] [--codepage N] [--lang en|ja] PACKAGE "
+     "[ARGS]"},
     {"pack", tamrix::tool::runPack,
      "pack --stub STUB -o PACKAGE [options] (--cab CABINET | FILE-OR-FOLDER ...)"},
     {"cab", tamrix::tool::runCab, "cab -o CABINET [options] FILE-OR-FOLDER ..."},

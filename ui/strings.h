@@ -18,8 +18,17 @@ enum StringId : uint32_t {
     kStringInvalidPath = 10,
 };
 
+enum class Language { English, Japanese };
+
 // Copies string id in the program's language (ANSI, system code page) into buffer, cut to
 // size - 1 bytes; returns its length, 0 when there is no such string.
 int loadString(uint32_t id, char* buffer, int size);
+
+// The language loadString serves on Linux (English until set). On Windows the system's resource
+// loader chooses, and this has no effect.
+void setLanguage(Language language);
+
+// The table's texts as written (UTF-8), or null for an id not in the table.
+const char* stringTableText(Language language, uint32_t id);
 
 }  // namespace tamrix

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int32_t handle = tamrix::platform::fileOpen(windowsPath.c_str(), 0x8000, 0);
     tamrix::PackageHeader header;
-    if (tamrix::readPackageHeader(handle, imageEnd, &header)) tamrix::applyPackageHeader(&header);
+    if (tamrix::readPackageHeader(handle, imageEnd, &header)) tamrix::applyPackageHeader(&header, "Z:\\pkg\\setup.exe");
     tamrix::findCabinet(windowsPath.c_str(), handle);
     if (tamrix::cabinetOffset >= 0 && size_t(tamrix::cabinetOffset) + 8 > size) __builtin_trap();
     return 0;

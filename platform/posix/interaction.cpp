@@ -41,4 +41,8 @@ int messageBox(const char* text, const char* caption, uint32_t type) {
 
 void messageBeepAsterisk() { posix::interaction().beep(); }
 
+bool keepWaitingForCabinet(const char* cabinetName) {
+    return posix::interaction().keepWaitingForCabinet(cabinetName);
+}
+
 }  // namespace tamrix::platform

@@ -7,12 +7,50 @@
 
 namespace tamrix::platform::posix {
 
+// What the user does in the destination dialog, one action at a time.
+struct DestinationAction {
+    enum Kind { Ok, Cancel, Type, Toggle, Browse } kind;
+    // Type: the new edit text; Browse: the folder chosen (empty: the browser was cancelled).
+    char text[260];
+};
+
+// The buttons of the file-replace dialog, by control id.
+enum ReplaceButton : int {
+    kReplaceButtonYes = 6,
+    kReplaceButtonNo = 7,
+    kReplaceButtonYesToAll = 1003,
+    kReplaceButtonNewer = 1004,
+    kReplaceButtonCancel = 1007,
+};
+
 class Interaction {
 public:
     virtual ~Interaction() = default;
     // Returns the button pressed (kIdOk, kIdCancel, kIdYes, kIdNo).
     virtual int messageBox(const char* text, const char* caption, uint32_t type) = 0;
     virtual void beep() {}
+
+    // Modeless dialogs (the CRC box 103, the progress window 2008) and their controls.
+    virtual void dialogShown(int /*templateId*/) {}
+    virtual void dialogClosed(int /*templateId*/) {}
+    virtual void controlText(int /*templateId*/, int /*controlId*/, const char* /*text*/) {}
+    virtual void progressRange(int /*templateId*/, int32_t /*maximum*/) {}
+    virtual void progressPosition(int /*templateId*/, int32_t /*position*/) {}
+    // Asked after each update of a modeless dialog: the id of a control the user clicks now, or 0.
+    virtual int userClick(int /*templateId*/) { return 0; }
+    // The destination dialog (202) showing editText, its check box ticked or not.
+    virtual DestinationAction destinationAction(const char* /*editText*/, bool /*boxTicked*/) {
+        return {DestinationAction::Ok, {}};
+    }
+    // The file-replace dialog (2007) with its three filled texts; returns the button pressed.
+    virtual int replaceDialog(const char* /*nameText*/, const char* /*existingDetails*/,
+                              const char* /*newDetails*/) {
+        return kReplaceButtonCancel;
+    }
+    // The destination opened in the shell.
+    virtual void openFolder(const char* /*folder*/) {}
+    // The next cabinet of a set is missing: true to keep waiting, false to stop the run.
+    virtual bool keepWaitingForCabinet(const char* /*cabinetName*/) { return false; }
 };
 
 // The interaction used from now on; null restores the default, which prints message boxes on

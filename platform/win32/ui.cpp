@@ -10,4 +10,7 @@ int messageBox(const char* text, const char* caption, uint32_t type) {
 
 void messageBeepAsterisk() { MessageBeep(MB_ICONASTERISK); }
 
+// The progress window's Cancel button is the user's way out.
+bool keepWaitingForCabinet(const char*) { return true; }
+
 }  // namespace tamrix::platform

@@ -120,7 +120,7 @@ TEST(ApplyPackageHeader, ReplacesEverySettingTheCommandLineMade) {
     PackageHeader header;
     std::memcpy(&header, bytes.data(), sizeof header);
     header.deleteAfterSetup = 1;  // forced off: no setup command
-    applyPackageHeader(&header);
+    applyPackageHeader(&header, "C:\\Pkg\\setup1.exe");
     EXPECT_STREQ("C:\\from\\command\\line", settings.destination);  // empty keeps it
     EXPECT_STREQ("", settings.setupCommand);
     EXPECT_EQ(0u, settings.deleteAfterSetup);
@@ -131,7 +131,7 @@ TEST(ApplyPackageHeader, ReplacesEverySettingTheCommandLineMade) {
     std::strcpy(header.setupCommand, "setup.exe");
     header.deleteAfterSetup = 1;
     header.skipDestinationDialog = 7;
-    applyPackageHeader(&header);
+    applyPackageHeader(&header, "C:\\Pkg\\setup1.exe");
     EXPECT_STREQ("D:\\pkg", settings.destination);
     EXPECT_EQ(1u, settings.deleteAfterSetup);
     EXPECT_EQ(7u, settings.skipDestinationDialog);

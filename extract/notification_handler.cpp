@@ -1,0 +1,147 @@
+#include "extract/notification_handler.h"
+
+#include <cstring>
+
+#include "extract/decoder_callbacks.h"
+#include "extract/extracted_file_list.h"
+#include "paths/path_text.h"
+#include "paths/target_path.h"
+#include "platform/file_times.h"
+#include "platform/files.h"
+#include "platform/filesystem.h"
+#include "platform/threads.h"
+#include "platform/ui.h"
+#include "ui/replace_dialog.h"
+
+namespace tamrix {
+
+char targetPath[kPathSize];
+uint32_t expectedSize = 0;
+int32_t fileAccepted = 0;
+bool fileInFlight = false;
+
+namespace {
+
+constexpr int kFileNameControl = 1006;
+constexpr int32_t kOutputFlags = 0x8321;  // untranslated, write-only, create, truncate, sequential
+constexpr int32_t kOutputMode = 0x180;
+constexpr uint32_t kKeptAttributes = 0x27;  // read-only, hidden, system, archive
+constexpr uint32_t kCabinetRetryPauseMs = 1000;
+
+bool targetExists() {
+    char found[kPathSize];
+    return platform::searchPath(targetPath, found, sizeof found) != 0;
+}
+
+bool existingIsOlder(const ReplacePrompt& prompt) { return prompt.existingStamp < prompt.newStamp; }
+
+// Decides about an existing target; returns -1 to stop, 0 to skip it, 1 to replace it.
+int32_t decideAboutExisting(const NotificationRecord* record) {
+    if (settings.autoConfirm) return 1;
+    ReplacePrompt prompt = {targetPath, 0, uint32_t(record->date) << 16 | record->time, 0,
+                            expectedSize};
+    if (!platform::readFileStampAndSize(targetPath, &prompt.existingStamp, &prompt.existingSize)) {
+        prompt.existingStamp = 0;
+        prompt.existingSize = 0;
+    }
+    if (newerOnly) return existingIsOlder(prompt) ? 1 : 0;
+    int32_t accepted = 0;
+    switch (askReplace(prompt)) {
+        case kReplaceYes: accepted = 1; break;
+        case kReplaceNo: accepted = 0; break;
+        case kReplaceYesToAll:
+            settings.autoConfirm = 1;
+            accepted = 1;
+            break;
+        default:
+            cancelRequested = 100;
+            return -1;
+    }
+    // The Newer button answers Yes and applies its rule to this file too.
+    if (newerOnly) return existingIsOlder(prompt) ? 1 : 0;
+    return accepted;
+}
+
+int32_t fileBegin(NotificationRecord* record) {
+    // The handler works on its own copy of the stored name.
+    char shown[kNameBufferSize];
+    std::strncpy(shown, record->name ? record->name : "", sizeof shown - 1);
+    shown[sizeof shown - 1] = 0;
+    char* name = shown[0] == '\\' ? shown + 1 : shown;
+    removeParentSteps(name);
+    fileAccepted = composeTargetPath(settings.destination, name, targetPath);
+    if (fileAccepted != 1) return fileAccepted;
+    expectedSize = uint32_t(record->size);
+    if (targetExists()) {
+        fileAccepted = decideAboutExisting(record);
+        if (fileAccepted == -1) return -1;
+        if (fileAccepted == 0) return 0;
+        // A read-only, hidden or system file can then be overwritten.
+        platform::setFileAttributes(targetPath, platform::kAttrNormal);
+    }
+    if (cancelRequested.load()) return -1;
+    if (settings.deleteAfterSetup) appendExtractedFile(targetPath);
+    platform::setDlgItemText(progressWindow, kFileNameControl, shown);
+    int32_t handle = decoderOpen(targetPath, kOutputFlags, kOutputMode);
+    fileInFlight = handle != -1;
+    return handle;
+}
+
+int32_t fileEnd(NotificationRecord* record) {
+    if (!fileAccepted) return 1;
+    fileInFlight = false;
+    int32_t handle = record->handle;
+    if (platform::fileTell(handle) == int32_t(expectedSize)) {
+        decoderClose(handle);
+        platform::setFileDosTime(targetPath, record->date, record->time);
+        platform::setFileAttributes(targetPath, record->attributes & kKeptAttributes);
+    } else {
+        // A file that came out shorter or longer than declared does not survive.
+        decoderClose(handle);
+        platform::deleteFile(targetPath);
+    }
+    return 1;
+}
+
+int32_t cabinetNeeded(NotificationRecord* record) {
+    if (cancelRequested.load()) return -1;
+    if (platform::getFileAttributes(targetPath) & platform::kAttrDirectory) return -1;
+    if (record->error != 0) {
+        // The cabinet was not there: pause before the engine tries again, and let the user stop.
+        platform::pauseThread(kCabinetRetryPauseMs);
+        if (!platform::keepWaitingForCabinet(record->name ? record->name : "")) {
+            cancelRequested = 100;
+            return -1;
+        }
+    }
+    cabinetOffset = 0;
+    return 0;
+}
+
+}  // namespace
+
+int32_t notificationHandler(CopyNotification kind, NotificationRecord* record) {
+    switch (kind) {
+        case FileBegin: return fileBegin(record);
+        case FileEnd: return fileEnd(record);
+        case CabinetNeeded: return cabinetNeeded(record);
+        default: return 0;
+    }
+}
+
+void discardFileInFlight() {
+    if (!fileInFlight) return;
+    fileInFlight = false;
+    platform::setFileAttributes(targetPath, platform::kAttrNormal);
+    platform::deleteFile(targetPath);
+}
+
+void resetNotificationHandler() {
+    targetPath[0] = 0;
+    expectedSize = 0;
+    fileAccepted = 0;
+    fileInFlight = false;
+    newerOnly = 0;
+}
+
+}  // namespace tamrix

@@ -1,0 +1,27 @@
+// The front-end's CopyHandler: where each file goes, whether an existing one is replaced, its
+// date, time and attributes, and the record of what was written.
+#pragma once
+
+#include <cstdint>
+
+#include "app/settings.h"
+#include "cab/decoder.h"
+
+namespace tamrix {
+
+extern char targetPath[kPathSize];
+extern uint32_t expectedSize;
+extern int32_t fileAccepted;
+// Set while a target file is open for writing, between its FileBegin and FileEnd.
+extern bool fileInFlight;
+
+int32_t notificationHandler(CopyNotification kind, NotificationRecord* record);
+
+// After a copy that failed with a file in flight: the partial target is deleted, never left
+// truncated in place of a complete file.
+void discardFileInFlight();
+
+// Back to the state of a new run.
+void resetNotificationHandler();
+
+}  // namespace tamrix

@@ -1,0 +1,23 @@
+// Listing a folder's entries with their attributes (FindFirstFileA, FindNextFileA, FindClose).
+#pragma once
+
+#include <cstdint>
+
+namespace tamrix::platform {
+
+struct FindData {
+    uint32_t attributes;  // kAttr* of platform/filesystem.h
+    char name[260];       // ANSI, no folder part
+};
+
+using FindHandle = void*;
+constexpr FindHandle kInvalidFindHandle = nullptr;
+
+// pattern: a folder path followed by "\*.*" (or "\*"), or the path of one entry. Returns
+// kInvalidFindHandle when nothing can be listed; otherwise data holds the first entry. As on the
+// system, a folder's listing includes its "." and ".." entries.
+FindHandle findFirstFile(const char* pattern, FindData* data);
+bool findNextFile(FindHandle handle, FindData* data);
+void findClose(FindHandle handle);
+
+}  // namespace tamrix::platform

@@ -1,0 +1,47 @@
+#include <pthread.h>
+#include <sched.h>
+#include <time.h>
+
+#include <new>
+
+#include "platform/threads.h"
+
+namespace tamrix::platform {
+
+namespace {
+struct Start {
+    ThreadRoutine routine;
+    void* parameter;
+};
+
+void* trampoline(void* raw) {
+    Start start = *static_cast<Start*>(raw);
+    delete static_cast<Start*>(raw);
+    start.routine(start.parameter);
+    return nullptr;
+}
+}  // namespace
+
+ThreadHandle startThread(ThreadRoutine routine, void* parameter) {
+    auto* start = new (std::nothrow) Start{routine, parameter};
+    auto* thread = new (std::nothrow) pthread_t;
+    if (!start || !thread || pthread_create(thread, nullptr, trampoline, start) != 0) {
+        delete start;
+        delete thread;
+        return nullptr;
+    }
+    return thread;
+}
+
+void waitForThread(ThreadHandle thread) { pthread_join(*static_cast<pthread_t*>(thread), nullptr); }
+
+void closeThread(ThreadHandle thread) { delete static_cast<pthread_t*>(thread); }
+
+void yieldThread() { sched_yield(); }
+
+void pauseThread(uint32_t milliseconds) {
+    struct timespec pause = {time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
+    nanosleep(&pause, nullptr);
+}
+
+}  // namespace tamrix::platform

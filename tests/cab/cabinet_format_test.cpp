@@ -1,0 +1,288 @@
+// Reading the cabinet structures: header, reserves, names, checksums, limits, and the errors
+// each broken variant raises.
+#include "tests/cab/engine_harness.h"
+
+namespace tamrix::test {
+namespace {
+
+CabinetSpec oneFile(const Bytes& data, const std::string& name = "f") {
+    StoredLayout layout = layOutStored({{name, data}});
+    CabinetSpec spec;
+    spec.folders.push_back(layout.folder);
+    spec.files = layout.files;
+    return spec;
+}
+
+TEST_F(EngineTest, ReserveAreasAreSkippedAndHandedToTheHook) {
+    Bytes data = patternBytes(40000, 3);
+    CabinetSpec spec = oneFile(data);
+    spec.reservePresent = true;
+    spec.headerReserve = patternBytes(8, 1);
+    spec.folderReserveSize = 3;
+    spec.dataReserveSize = 16;
+    spec.folders[0].reserve = {1, 2, 3};
+    for (auto& block : spec.folders[0].blocks) block.reserve = patternBytes(16, 9);
+    addFile("x.cab", buildCabinet(spec));
+    static std::vector<DataHookRecord> seen;
+    static std::vector<Bytes> areas;
+    seen.clear();
+    areas.clear();
+    DataHook hook = [](DataHookRecord* record) -> int32_t {
+        seen.push_back(*record);
+        areas.emplace_back(record->reserve, record->reserve + record->reserveSize);
+        return 0;
+    };
+    ASSERT_TRUE(copy("x.cab", "", hook));
+    EXPECT_EQ(written("f"), data);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(areas[0], spec.headerReserve);
+    EXPECT_EQ(seen[0].setId, spec.setId);
+    EXPECT_EQ(areas[1], (Bytes{1, 2, 3}));
+    EXPECT_EQ(seen[1].folderIndex, 0);
+    EXPECT_EQ(areas[2], patternBytes(16, 9));
+}
+
+TEST_F(EngineTest, ReserveFlagWithZeroSizesReadsOnlyTheRecord) {
+    Bytes data = patternBytes(100, 3);
+    CabinetSpec spec = oneFile(data);
+    spec.reservePresent = true;
+    spec.previousCabinet = "a.cab";
+    spec.nextCabinet = "c.cab";
+    spec.extraFlags = 0xFFF8;  // unknown flag bits are ignored
+    spec.reservedFieldValue = 0xDEADBEEF;
+    addFile("x.cab", buildCabinet(spec));
+    ASSERT_TRUE(copy("x.cab"));
+    EXPECT_EQ(written("f"), data);
+    EXPECT_EQ(events[0].name, "c.cab");
+}
+
+TEST_F(EngineTest, NameLimits) {
+    const std::string longest(255, 'n');
+    addFile("ok.cab", buildCabinet(oneFile(Bytes(4, 1), longest)));
+    ASSERT_TRUE(copy("ok.cab"));
+    EXPECT_EQ(written(longest), Bytes(4, 1));
+
+    addFile("long.cab", buildCabinet(oneFile(Bytes(4, 1), std::string(256, 'n'))));
+    EXPECT_FALSE(copy("long.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+
+    // The file ends inside a name: a short read without a NUL.
+    CabinetSpec cut;
+    FileSpec unterminated;
+    unterminated.name = "abc";
+    unterminated.terminateName = false;
+    cut.files.push_back(unterminated);
+    addFile("cut.cab", buildCabinet(cut));
+    error = {};
+    EXPECT_FALSE(copy("cut.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+
+    CabinetSpec next = oneFile(Bytes(4, 1));
+    next.nextCabinet = std::string(256, 'c');
+    addFile("next.cab", buildCabinet(next));
+    error = {};
+    EXPECT_FALSE(copy("next.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+}
+
+TEST_F(EngineTest, Checksums) {
+    Bytes data = patternBytes(5001, 4);
+    CabinetSpec none = oneFile(data);
+    none.folders[0].blocks[0].withChecksum = false;
+    addFile("none.cab", buildCabinet(none));
+    ASSERT_TRUE(copy("none.cab"));
+
+    CabinetSpec flipped = oneFile(data);
+    Bytes cabinet = buildCabinet(flipped);
+    cabinet[cabinet.size() - 100] ^= 0x01;  // a data byte after the checksum was computed
+    addFile("flipped.cab", cabinet);
+    EXPECT_FALSE(copy("flipped.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+
+    // The checksum covers the data reserve too.
+    CabinetSpec reserved = oneFile(data);
+    reserved.reservePresent = true;
+    reserved.dataReserveSize = 4;
+    reserved.folders[0].blocks[0].reserve = {1, 2, 3, 4};
+    Bytes withReserve = buildCabinet(reserved);
+    addFile("reserved.cab", withReserve);
+    destroyDecoder(decoder);
+    decoder = createDecoder(memoryCallbacks(), -1, &error);
+    ASSERT_TRUE(copy("reserved.cab"));
+    withReserve[withReserve.size() - data.size() - 2] ^= 0x80;
+    addFile("reserved.cab", withReserve);
+    EXPECT_FALSE(copy("reserved.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+}
+
+TEST_F(EngineTest, HeaderErrors) {
+    Bytes good = buildCabinet(oneFile(Bytes(10, 1)));
+    addFile("short.cab", Bytes(good.begin(), good.begin() + 35));
+    EXPECT_FALSE(copy("short.cab"));
+    EXPECT_EQ(error.code, CabinetHeaderInvalid);
+
+    CabinetSpec signature = oneFile(Bytes(10, 1));
+    signature.signature = 0x5A43534D;  // "MSCZ"
+    addFile("sig.cab", buildCabinet(signature));
+    EXPECT_FALSE(copy("sig.cab"));
+    EXPECT_EQ(error.code, CabinetHeaderInvalid);
+
+    CabinetSpec version = oneFile(Bytes(10, 1));
+    version.version = 0x0102;
+    addFile("ver.cab", buildCabinet(version));
+    EXPECT_FALSE(copy("ver.cab"));
+    EXPECT_EQ(error.code, CabinetVersionUnsupported);
+    EXPECT_EQ(error.detail, 0x0102);
+
+    CabinetSpec reserve = oneFile(Bytes(10, 1));
+    reserve.reservePresent = true;
+    Bytes record = buildCabinet(reserve);
+    addFile("record.cab", Bytes(record.begin(), record.begin() + 38));
+    EXPECT_FALSE(copy("record.cab"));
+    EXPECT_EQ(error.code, CabinetHeaderInvalid);
+    EXPECT_EQ(error.detail, 0);
+
+    CabinetSpec area = oneFile(Bytes(10, 1));
+    area.reservePresent = true;
+    area.headerReserveSizeOverride = 3000;
+    addFile("area.cab", buildCabinet(area));
+    destroyDecoder(decoder);  // the per-cabinet reserve size is learned once per context
+    decoder = createDecoder(memoryCallbacks(), -1, &error);
+    EXPECT_FALSE(copy("area.cab"));
+    EXPECT_EQ(error.code, CabinetHeaderInvalid);
+
+    EXPECT_FALSE(copy("absent.cab"));
+    EXPECT_EQ(error.code, CabinetOpenFailed);
+}
+
+TEST_F(EngineTest, DataErrors) {
+    Bytes data = patternBytes(20000, 5);
+    Bytes cabinet = buildCabinet(oneFile(data));
+    addFile("trunc.cab", Bytes(cabinet.begin(), cabinet.end() - 10));
+    EXPECT_FALSE(copy("trunc.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+
+    addFile("table.cab", Bytes(cabinet.begin(), cabinet.begin() + 50));
+    EXPECT_FALSE(copy("table.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+
+    CabinetSpec beyond = oneFile(data);
+    beyond.files[0].folderIndex = 1;  // only folder 0 exists
+    addFile("beyond.cab", buildCabinet(beyond));
+    EXPECT_FALSE(copy("beyond.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+
+    CabinetSpec large;
+    FolderSpec folder;
+    BlockSpec block;
+    block.data = patternBytes(32769, 1);
+    block.uncompressedSize = 32768;
+    folder.blocks.push_back(block);
+    large.folders.push_back(folder);
+    FileSpec file;
+    file.name = "f";
+    file.size = 10;
+    large.files.push_back(file);
+    addFile("large.cab", buildCabinet(large));
+    EXPECT_FALSE(copy("large.cab"));
+    EXPECT_EQ(error.code, CabinetDataCorrupt);
+
+    CabinetSpec mismatch = oneFile(Bytes(100, 7));
+    mismatch.folders[0].blocks[0].uncompressedSize = 99;
+    addFile("mismatch.cab", buildCabinet(mismatch));
+    EXPECT_FALSE(copy("mismatch.cab"));
+    EXPECT_EQ(error.code, CodecFailed);
+
+    CabinetSpec exact = oneFile(Bytes(100, 7));
+    addFile("exact.cab", buildCabinet(exact));
+    EXPECT_TRUE(copy("exact.cab"));
+}
+
+TEST_F(EngineTest, CodecKinds) {
+    CabinetSpec invalid = oneFile(Bytes(10, 1));
+    invalid.folders[0].typeWord = 0x0005;
+    addFile("k5.cab", buildCabinet(invalid));
+    EXPECT_FALSE(copy("k5.cab"));
+    EXPECT_EQ(error.code, CodecInvalid);
+
+    invalid.folders[0].typeWord = 0x000F;  // equals the engine's own no-codec word
+    addFile("k15.cab", buildCabinet(invalid));
+    EXPECT_FALSE(copy("k15.cab"));
+    EXPECT_EQ(error.code, CodecInvalid);
+
+    // Stored ignores the upper bits of the type word.
+    CabinetSpec upper = oneFile(Bytes(10, 2));
+    upper.folders[0].typeWord = 0xFFF0;
+    addFile("upper.cab", buildCabinet(upper));
+    EXPECT_TRUE(copy("upper.cab"));
+    EXPECT_EQ(written("f"), Bytes(10, 2));
+}
+
+TEST_F(EngineTest, PathsLongerThanTheirBuffersAreRefused) {
+    addFile("x.cab", buildCabinet(oneFile(Bytes(10, 1))));
+    EXPECT_FALSE(copy("x.cab", std::string(257, 'p')));
+    EXPECT_EQ(error.code, CabinetOpenFailed);
+    error = {};
+    EXPECT_FALSE(copy(std::string(200, 'n'), std::string(60, 'p')));
+    EXPECT_EQ(error.code, CabinetOpenFailed);
+    EXPECT_TRUE(world().opened.empty());
+}
+
+TEST_F(EngineTest, EveryAllocationFailureIsCleanedUp) {
+    Bytes data = patternBytes(50000, 6);
+    CabinetSpec spec = oneFile(data);
+    spec.reservePresent = true;
+    spec.headerReserve = Bytes(8, 1);
+    addFile("x.cab", buildCabinet(spec));
+    for (uint64_t failAt = 1; failAt <= 8; ++failAt) {
+        if (decoder) destroyDecoder(decoder);
+        world().written.clear();
+        world().allocations = 0;
+        world().failAllocation = failAt;
+        error = {};
+        decoder = createDecoder(memoryCallbacks(), -1, &error);
+        if (!decoder) {
+            EXPECT_EQ(error.code, OutOfMemory);
+            EXPECT_EQ(error.failed, 1);
+            continue;
+        }
+        bool ok = copy("x.cab");
+        if (!ok) {
+            EXPECT_EQ(error.code, OutOfMemory) << failAt;
+        }
+        EXPECT_EQ(world().liveHandleCount(), 0u);
+        if (ok) {
+            EXPECT_EQ(written("f"), data);
+        }
+    }
+    world().failAllocation = 0;
+    decoder = decoder ? decoder : createDecoder(memoryCallbacks(), -1, &error);
+}
+
+TEST_F(EngineTest, OutputBufferFailureLeavesNoCodec) {
+    addFile("x.cab", buildCabinet(oneFile(Bytes(10, 1))));
+    world().failAllocationsOfSize = 32768;  // the output buffer
+    EXPECT_FALSE(copy("x.cab"));
+    EXPECT_EQ(error.code, OutOfMemory);
+    // The input buffer was given back at once: only the context and layout remain.
+    EXPECT_EQ(world().liveAllocationCount(), 3u);
+    world().failAllocationsOfSize = 0;
+    EXPECT_TRUE(copy("x.cab"));
+}
+
+TEST_F(EngineTest, CompressedKindsFailWhileTheirCodecIsUnavailable) {
+    CabinetSpec spec = oneFile(Bytes(10, 1));
+    for (uint16_t type : {0x0001, 0x1503, 0x0F02}) {
+        spec.folders[0].typeWord = type;
+        addFile("c.cab", buildCabinet(spec));
+        error = {};
+        bool ok = copy("c.cab");
+        // A codec that has landed may decode or refuse these bytes; either way nothing leaks.
+        if (!ok) {
+            EXPECT_TRUE(error.code == CodecFailed || error.code == CabinetDataCorrupt);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tamrix::test

@@ -1,0 +1,64 @@
+#include "tests/support/flow_runner.h"
+
+#include <cstdio>
+#include <deque>
+#include <sstream>
+
+#include "app/crc_check.h"
+#include "app/run_state.h"
+#include "app/startup.h"
+#include "platform/module.h"
+#include "platform/posix/module_file.h"
+#include "platform/posix/script_interaction.h"
+#include "tests/support/temp_folder.h"
+
+namespace tamrix::test {
+
+std::vector<uint8_t> stubImage() {
+    std::string stub = builtStubPath();
+    if (!stub.empty()) return readFile(stub);
+    return makePeImage({{".text", 0x400, 0x200}, {".rsrc", 0x600, 0x200}});
+}
+
+std::vector<uint8_t> makePackage(const std::vector<uint8_t>& cabinet, HeaderFields header,
+                                 bool crc) {
+    if (crc) header.cabinetCrc = ~updateCrc32(0xFFFFFFFF, cabinet.data(), uint32_t(cabinet.size()));
+    std::vector<uint8_t> package = stubImage();
+    std::vector<uint8_t> headerBytes = makePackageHeader(header);
+    package.insert(package.end(), headerBytes.begin(), headerBytes.end());
+    package.insert(package.end(), cabinet.begin(), cabinet.end());
+    return package;
+}
+
+bool FlowResult::saw(const std::string& fragment) const { return count(fragment) > 0; }
+
+int FlowResult::count(const std::string& fragment) const {
+    int n = 0;
+    for (const std::string& line : lines) n += line.find(fragment) != std::string::npos;
+    return n;
+}
+
+FlowResult runFlow(const std::string& packageHostPath, const std::vector<std::string>& answers,
+                   const std::string& tail) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* transcript = open_memstream(&buffer, &size);
+    {
+        platform::posix::ScriptInteraction script(
+            std::deque<std::string>(answers.begin(), answers.end()), transcript);
+        platform::posix::setInteraction(&script);
+        platform::posix::setModuleFile(packageHostPath.c_str());
+        resetRunState();
+        runStartup(platform::moduleHandle(), tail.c_str());
+        platform::posix::setInteraction(nullptr);
+    }
+    std::fclose(transcript);
+    FlowResult result;
+    result.transcript.assign(buffer, size);
+    std::free(buffer);
+    std::istringstream in(result.transcript);
+    for (std::string line; std::getline(in, line);) result.lines.push_back(line);
+    return result;
+}
+
+}  // namespace tamrix::test

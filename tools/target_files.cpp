@@ -1,0 +1,151 @@
+#include "tools/target_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <map>
+
+namespace tamrix::tool {
+
+namespace {
+
+struct PendingTarget {
+    int folderFd;
+    std::string temporaryName;
+    std::string finalName;
+};
+
+int rootFd = -1;
+std::map<int32_t, PendingTarget> pending;
+unsigned temporaryCounter = 0;
+
+mode_t currentUmask() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}
+
+// Opens (creating as needed) each folder component below the root without following links.
+int openFolderChain(const std::vector<std::string>& components, std::string* reason) {
+    int folder = dup(rootFd);
+    for (size_t i = 0; folder >= 0 && i + 1 < components.size(); ++i) {
+        const char* name = components[i].c_str();
+        if (mkdirat(folder, name, 0777) != 0 && errno != EEXIST) {
+            *reason = "cannot create folder '" + components[i] + "': " + std::strerror(errno);
+            close(folder);
+            return -1;
+        }
+        int next = openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) {
+            *reason = "cannot enter folder '" + components[i] + "': " + std::strerror(errno);
+        }
+        close(folder);
+        folder = next;
+    }
+    return folder;
+}
+
+struct timespec dosToTimespec(uint16_t date, uint16_t time) {
+    struct tm local {};
+    local.tm_year = 80 + (date >> 9);
+    local.tm_mon = ((date >> 5) & 15) - 1;
+    local.tm_mday = date & 31;
+    local.tm_hour = time >> 11;
+    local.tm_min = (time >> 5) & 63;
+    local.tm_sec = (time & 31) * 2;
+    local.tm_isdst = -1;
+    struct timespec result {};
+    result.tv_sec = mktime(&local);
+    return result;
+}
+
+}  // namespace
+
+bool openOutputRoot(const char* path) {
+    if (mkdir(path, 0777) != 0 && errno != EEXIST) return false;
+    rootFd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return rootFd >= 0;
+}
+
+void closeOutputRoot() {
+    discardAllTargets();
+    if (rootFd >= 0) close(rootFd);
+    rootFd = -1;
+}
+
+CreateResult createTarget(const std::vector<std::string>& components, ExistingPolicy policy,
+                          int32_t* handle, std::string* reason) {
+    int folder = openFolderChain(components, reason);
+    if (folder < 0) return CreateResult::Failed;
+    const std::string& name = components.back();
+    struct stat info;
+    if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (policy == ExistingPolicy::Skip) {
+            close(folder);
+            return CreateResult::Skipped;
+        }
+        if (policy == ExistingPolicy::Refuse || S_ISDIR(info.st_mode)) {
+            close(folder);
+            return CreateResult::Exists;
+        }
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char temporary[64];
+        std::snprintf(temporary, sizeof temporary, ".tamrix-%d-%u.part", int(getpid()),
+                      temporaryCounter++);
+        int fd =
+            openat(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            pending[fd] = PendingTarget{folder, temporary, name};
+            *handle = fd;
+            return CreateResult::Created;
+        }
+        if (errno != EEXIST) break;
+    }
+    *reason = "cannot create '" + name + "': " + std::strerror(errno);
+    close(folder);
+    return CreateResult::Failed;
+}
+
+bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attributes,
+                  std::string* reason) {
+    auto found = pending.find(handle);
+    if (found == pending.end()) return false;
+    PendingTarget target = found->second;
+    pending.erase(found);
+    struct timespec times[2] = {dosToTimespec(date, time), dosToTimespec(date, time)};
+    bool ok = futimens(handle, times) == 0;
+    if (attributes & 0x01) ok = ok && fchmod(handle, 0444 & ~currentUmask()) == 0;
+    ok = close(handle) == 0 && ok;
+    if (ok && renameat(target.folderFd, target.temporaryName.c_str(), target.folderFd,
+                       target.finalName.c_str()) != 0) {
+        ok = false;
+    }
+    if (!ok) {
+        *reason = "cannot finish '" + target.finalName + "': " + std::strerror(errno);
+        unlinkat(target.folderFd, target.temporaryName.c_str(), 0);
+    }
+    close(target.folderFd);
+    return ok;
+}
+
+bool discardTarget(int32_t handle) {
+    auto found = pending.find(handle);
+    if (found == pending.end()) return false;
+    close(handle);
+    unlinkat(found->second.folderFd, found->second.temporaryName.c_str(), 0);
+    close(found->second.folderFd);
+    pending.erase(found);
+    return true;
+}
+
+void discardAllTargets() {
+    while (!pending.empty()) discardTarget(pending.begin()->first);
+}
+
+}  // namespace tamrix::tool

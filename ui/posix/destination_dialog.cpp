@@ -1,0 +1,44 @@
+// The destination dialog on Linux: the interaction acts on an edit text and a check box; the
+// rules for the box are the shared ones.
+#include "ui/destination_dialog.h"
+
+#include <cstring>
+
+#include "app/settings.h"
+#include "platform/posix/interaction.h"
+#include "ui/archive_folder_box.h"
+
+namespace tamrix {
+
+int showDestinationDialog(const char* archiveName) {
+    char edit[kPathSize];
+    std::strcpy(edit, settings.destination);
+    bool ticked = false;
+    for (;;) {
+        platform::posix::DestinationAction action =
+            platform::posix::interaction().destinationAction(edit, ticked);
+        action.text[sizeof action.text - 1] = 0;
+        switch (action.kind) {
+            case platform::posix::DestinationAction::Ok:
+                std::strcpy(settings.destination, edit);
+                return 1;
+            case platform::posix::DestinationAction::Cancel:
+                return 2;
+            case platform::posix::DestinationAction::Type:
+                std::strcpy(edit, action.text);
+                break;
+            case platform::posix::DestinationAction::Toggle:
+                ticked = !ticked;
+                std::strcpy(settings.destination, edit);
+                applyArchiveFolderBox(settings.destination, archiveName, ticked);
+                std::strcpy(edit, settings.destination);
+                break;
+            case platform::posix::DestinationAction::Browse:
+                std::strcpy(settings.destination, edit);
+                if (action.text[0]) std::strcpy(edit, action.text);
+                break;
+        }
+    }
+}
+
+}  // namespace tamrix

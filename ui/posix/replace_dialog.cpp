@@ -1,0 +1,55 @@
+// The file-replace dialog on Linux: the same texts as the dialog shows, answered by the
+// interaction.
+#include "ui/replace_dialog.h"
+
+#include <cstdio>
+
+#include "extract/decoder_callbacks.h"
+#include "paths/path_text.h"
+#include "platform/posix/interaction.h"
+#include "platform/windows.h"
+#include "ui/file_details.h"
+#include "ui/progress_window.h"
+
+namespace tamrix {
+
+uint32_t newerOnly = 0;
+
+namespace {
+
+// The details line of one side: the template for the stamp, filled with the grouped size.
+void describe(uint32_t stamp, uint32_t size, char* out, size_t outSize) {
+    out[0] = 0;
+    char format[128];
+    if (!stamp || !formatFileDetails(stamp, format)) return;
+    const char* grouped = groupThousands(size);
+    std::snprintf(out, outSize, format, grouped ? grouped : "");
+}
+
+}  // namespace
+
+int askReplace(const ReplacePrompt& prompt) {
+    char fileName[kPathSize];
+    splitPath(prompt.path, nullptr, fileName);
+    char nameText[64 + kPathSize];
+    std::snprintf(nameText, sizeof nameText, "'%s'", fileName);
+    char existing[256];
+    char incoming[256];
+    describe(prompt.existingStamp, prompt.existingSize, existing, sizeof existing);
+    describe(prompt.newStamp, prompt.newSize, incoming, sizeof incoming);
+
+    platform::sendMessage(progressWindow, kMsgAnimationStop, 0, 0);
+    int button = platform::posix::interaction().replaceDialog(nameText, existing, incoming);
+    platform::sendMessage(progressWindow, kMsgAnimationPlay, 0, 0);
+    switch (button) {
+        case platform::posix::kReplaceButtonYes: return kReplaceYes;
+        case platform::posix::kReplaceButtonNo: return kReplaceNo;
+        case platform::posix::kReplaceButtonYesToAll: return kReplaceYesToAll;
+        case platform::posix::kReplaceButtonNewer:
+            newerOnly = 1;
+            return kReplaceYes;
+        default: return kReplaceCancel;
+    }
+}
+
+}  // namespace tamrix

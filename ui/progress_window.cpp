@@ -1,0 +1,57 @@
+#include "ui/progress_window.h"
+
+#include "app/settings.h"
+#include "extract/decoder_callbacks.h"
+
+namespace tamrix {
+
+namespace {
+constexpr uintptr_t kCancelButton = 2;
+platform::ShellAnimation animation = {nullptr, nullptr};
+}  // namespace
+
+void createProgressWindow(uint32_t cabinetSize) {
+    progressWindow = platform::createModelessDialog(kProgressDialog, progressWindowProcedure,
+                                                    intptr_t(cabinetSize));
+}
+
+intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, uint32_t message,
+                                                 uintptr_t wParam, intptr_t lParam) {
+    switch (message) {
+        case platform::kWmInitDialog:
+            platform::sendDlgItemMessage(window, kProgressBarControl, platform::kPbmSetRange32, 0,
+                                         int32_t(lParam) / 1024);
+            animation = platform::openShellAnimation(window);
+            return 1;
+        case platform::kWmCommand:
+            if (wParam != kCancelButton) return 0;
+            // The window stays until the worker, which notices the stop, asks it to close.
+            cancelRequested = 100;
+            return 1;
+        case platform::kWmSysCommand:
+            if ((wParam & 0xFFF0) != platform::kScClose) return 0;
+            cancelRequested = 100;
+            platform::destroyWindow(window);
+            platform::postQuitMessage(0);
+            return 1;
+        case platform::kWmClose:
+            platform::closeShellAnimation(animation);
+            platform::destroyWindow(window);
+            platform::postQuitMessage(0);
+            return 1;
+        case kMsgProgress:
+            platform::sendDlgItemMessage(window, kProgressBarControl, platform::kPbmSetPos,
+                                         uintptr_t(lParam), 0);
+            return 0;
+        case kMsgAnimationPlay:
+            platform::playShellAnimation(animation);
+            return 1;
+        case kMsgAnimationStop:
+            platform::stopShellAnimation(animation);
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace tamrix

@@ -1,0 +1,22 @@
+// The progress window (dialog 2008): a bar that follows the cabinet bytes read, the name of the
+// file being written, the shell's animation and a Cancel button.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/windows.h"
+
+namespace tamrix {
+
+constexpr int kProgressDialog = 2008;
+constexpr int kProgressBarControl = 1004;
+constexpr uint32_t kMsgAnimationPlay = platform::kWmUser + 1;
+constexpr uint32_t kMsgAnimationStop = platform::kWmUser + 2;
+
+// Creates the window with the cabinet's size in bytes and keeps it in progressWindow.
+void createProgressWindow(uint32_t cabinetSize);
+
+intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, uint32_t message,
+                                                 uintptr_t wParam, intptr_t lParam);
+
+}  // namespace tamrix

@@ -1,0 +1,88 @@
+// The destination dialog (202) with the system's folder browser.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "ui/archive_folder_box.h"
+#include "ui/destination_dialog.h"
+
+namespace tamrix {
+
+namespace {
+
+constexpr int kEditControl = 1001;
+constexpr int kBrowseButton = 1000;
+constexpr int kArchiveFolderBox = 1012;
+constexpr UINT kBrowseSetSelection = 1126;  // BFFM_SETSELECTIONA
+
+const char* dialogArchiveName = "";
+
+int CALLBACK browseCallback(HWND browser, UINT notification, LPARAM, LPARAM data) {
+    if (notification == BFFM_INITIALIZED) SendMessageA(browser, kBrowseSetSelection, 1, data);
+    return 0;
+}
+
+// Shows the folder browser opened on path (260 bytes); writes the chosen folder into it.
+int browseForFolder(HWND owner, char* path) {
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = owner;
+    browse.pszDisplayName = path;
+    browse.lpszTitle = "Please select a folder to store the extracted files.";
+    browse.ulFlags = 0x41;  // file-system folders only, the resizable browser
+    browse.lpfn = browseCallback;
+    browse.lParam = reinterpret_cast<LPARAM>(path);
+    LPITEMIDLIST item = SHBrowseForFolderA(&browse);
+    int result = item ? SHGetPathFromIDListA(item, path) : 0;
+    CoTaskMemFree(item);
+    return result;
+}
+
+void readEdit(HWND dialog) {
+    GetDlgItemTextA(dialog, kEditControl, settings.destination, kPathSize);
+}
+
+INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            dialogArchiveName = reinterpret_cast<const char*>(lParam);
+            SetDlgItemTextA(dialog, kEditControl, settings.destination);
+            return TRUE;
+        case WM_COMMAND:
+            switch (wParam) {
+                case IDOK:
+                    readEdit(dialog);
+                    EndDialog(dialog, 1);
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(dialog, 2);
+                    return TRUE;
+                case kBrowseButton:
+                    readEdit(dialog);
+                    if (browseForFolder(dialog, settings.destination)) {
+                        SetDlgItemTextA(dialog, kEditControl, settings.destination);
+                    }
+                    return TRUE;
+                case kArchiveFolderBox:
+                    readEdit(dialog);
+                    applyArchiveFolderBox(settings.destination, dialogArchiveName,
+                                          IsDlgButtonChecked(dialog, kArchiveFolderBox) != 0);
+                    SetDlgItemTextA(dialog, kEditControl, settings.destination);
+                    return TRUE;
+                default:
+                    return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+int showDestinationDialog(const char* archiveName) {
+    return int(DialogBoxParamA(static_cast<HINSTANCE>(moduleInstance),
+                               MAKEINTRESOURCEA(kDestinationDialog), nullptr, destinationProcedure,
+                               reinterpret_cast<LPARAM>(archiveName)));
+}
+
+}  // namespace tamrix

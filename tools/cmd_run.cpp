@@ -9,6 +9,7 @@
 #include "app/run_state.h"
 #include "app/startup.h"
 #include "platform/module.h"
+#include "platform/posix/codepage.h"
 #include "platform/posix/console_interaction.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/module_file.h"

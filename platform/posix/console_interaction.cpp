@@ -130,21 +130,6 @@ int ConsoleInteraction::replaceDialog(const char* nameText, const char* existing
     return kReplaceButtonCancel;
 }
 
-void ConsoleInteraction::openFolder(const char* folder) {
-    std::string hostFolder = toHostPath(folder);
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((display && *display) || (wayland && *wayland)) {
-        pid_t child = fork();
-        if (child == 0) {
-            execlp("xdg-open", "xdg-open", hostFolder.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        if (child > 0) return;
-    }
-    std::printf("Extracted to %s\n", hostFolder.c_str());
-}
-
 bool ConsoleInteraction::keepWaitingForCabinet(const char* cabinetName) {
     std::string word = firstWordLower(ask("The next cabinet '" + ansiToUtf8(cabinetName) +
                                           "' was not found beside the package. Try again? [y/n] "));

@@ -17,6 +17,7 @@
 #include "platform/posix/child_process.h"
 #include "platform/posix/command_line_args.h"
 #include "platform/posix/host_paths.h"
+#include "platform/posix/interaction.h"
 #include "platform/process.h"
 
 namespace tamrix::platform {
@@ -107,7 +108,9 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
     return true;
 }
 
-void openFolderInShell(const char* folder) {
+void openFolderInShell(const char* folder) { posix::interaction().openFolder(folder); }
+
+void posix::openFolderWithDesktop(const char* folder) {
     std::string hostFolder = posix::toHostPath(folder);
     if (!hostFolder.empty()) {
         if (ProcessHandle opener = openWithOpener(hostFolder, {})) {

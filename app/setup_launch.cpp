@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "paths/path_text.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 #include "platform/sleep.h"
@@ -47,10 +48,11 @@ bool equalsIgnoringCase(const char* a, const char* b, size_t count) {
 
 // The folder part of text, up to and including its last backslash (empty without one). The
 // parameters take part: a backslash in them moves the folder. Slashes do not count, so that an
-// option such as "/s" cannot become part of the folder. False when the folder does not fit.
+// option such as "/s" cannot become part of the folder, and neither does the 0x5C second byte of
+// a double-byte character. False when the folder does not fit.
 bool folderPart(const char* text, char* folder, uint32_t size) {
-    const char* last = std::strrchr(text, '\\');
-    size_t length = last ? size_t(last - text) + 1 : 0;
+    long last = findLastSeparator(text, false);
+    size_t length = last >= 0 ? size_t(last) + 1 : 0;
     folder[0] = 0;
     if (length + 1 > size) return false;
     std::memcpy(folder, text, length);

@@ -1,10 +1,9 @@
 // Looking for top-level windows of any process on the desktop (installer windows after setup).
 #pragma once
 
-namespace tamrix::platform {
+#include "platform/windows.h"
 
-// A window; null is none.
-using WindowHandle = void*;
+namespace tamrix::platform {
 
 // The first top-level window with that class and that title; a null class or title matches any.
 // Names are compared ignoring case, as the system does.

@@ -8,8 +8,11 @@
 
 #include "platform/filesystem.h"
 #include "platform/posix/command_line_args.h"
+#include "platform/posix/desktop.h"
+#include "platform/posix/interaction.h"
 #include "platform/process.h"
 #include "platform/shell.h"
+#include "platform/ui.h"
 #include "tests/setup/script_files.h"
 #include "tests/support/temp_folder.h"
 
@@ -119,7 +122,7 @@ TEST_F(ShellTest, DocumentsAndFoldersGoToTheDesktopOpener) {
     std::filesystem::remove(report());
 
     testing::internal::CaptureStdout();
-    openFolderInShell((temp.windows("work") + "\\").c_str());
+    posix::openFolderOnDesktop((temp.windows("work") + "\\").c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     ASSERT_TRUE(waitForReport());
     EXPECT_EQ(readLines(report()).at(1), temp.host("work") + "/");
@@ -129,8 +132,22 @@ TEST_F(ShellTest, FolderIsPrintedWithoutDisplay) {
     test::ScopedEnvironment display("DISPLAY", "");
     test::ScopedEnvironment wayland("WAYLAND_DISPLAY", nullptr);
     testing::internal::CaptureStdout();
-    openFolderInShell((temp.windows("work") + "\\").c_str());
+    posix::openFolderOnDesktop((temp.windows("work") + "\\").c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Extracted to " + temp.host("work") + "/\n");
+}
+
+TEST_F(ShellTest, OpeningTheFolderInTheShellIsTheInteractionsBusiness) {
+    struct Recorder : posix::Interaction {
+        int messageBox(const char*, const char*, uint32_t) override { return kIdOk; }
+        void openFolder(const char* folder) override { opened = folder; }
+        std::string opened;
+    } recorder;
+    posix::setInteraction(&recorder);
+    testing::internal::CaptureStdout();
+    openFolderInShell("Z:\\x\\");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    posix::setInteraction(nullptr);
+    EXPECT_EQ(recorder.opened, "Z:\\x\\");
 }
 
 TEST_F(ShellTest, ShortPathOfAnExistingPath) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/codepage.h"
 #include "platform/posix/process_control.h"
 #include "platform/posix/sleep_control.h"
 #include "platform/posix/test_windows.h"
@@ -95,6 +96,17 @@ TEST_F(SetupLaunchTest, ProgramInSubfolderRunsInThatSubfolder) {
     writeScript(dest("bin/setup.exe"), reportingBody(report()));
     run("bin\\setup.exe a b");
     EXPECT_EQ(readLines(report()), (std::vector<std::string>{physical(dest("bin")), "a", "b"}));
+}
+
+TEST_F(SetupLaunchTest, TrailByteBackslashDoesNotSplitTheFolder) {
+    // Code page 932: the second byte of "\x83\x5C" is 0x5C, which is not a separator.
+    ASSERT_TRUE(platform::posix::setAnsiCodePage(932));
+    std::filesystem::create_directory(dest("\u30BD\u30D5\u30C8"));
+    writeScript(dest("\u30BD\u30D5\u30C8/\u30BD.exe"), reportingBody(report()));
+    run("\x83\x5C\x83\x74\x83\x67\\\x83\x5C.exe a");
+    platform::posix::setAnsiCodePage(1252);
+    EXPECT_EQ(readLines(report()),
+              (std::vector<std::string>{physical(dest("\u30BD\u30D5\u30C8")), "a"}));
 }
 
 TEST_F(SetupLaunchTest, ExeAloneAndDotInParameters) {

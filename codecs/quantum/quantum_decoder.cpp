@@ -101,6 +101,8 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameC
 
 }  // namespace
 
+#undef TAMRIX_INLINE
+
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
     BitInput bits(input, inputCount);

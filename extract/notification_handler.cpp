@@ -9,7 +9,7 @@
 #include "platform/file_times.h"
 #include "platform/files.h"
 #include "platform/filesystem.h"
-#include "platform/threads.h"
+#include "platform/sleep.h"
 #include "platform/ui.h"
 #include "ui/replace_dialog.h"
 
@@ -108,7 +108,7 @@ int32_t cabinetNeeded(NotificationRecord* record) {
     if (platform::getFileAttributes(targetPath) & platform::kAttrDirectory) return -1;
     if (record->error != 0) {
         // The cabinet was not there: pause before the engine tries again, and let the user stop.
-        platform::pauseThread(kCabinetRetryPauseMs);
+        platform::sleepMilliseconds(kCabinetRetryPauseMs);
         if (!platform::keepWaitingForCabinet(record->name ? record->name : "")) {
             cancelRequested = 100;
             return -1;

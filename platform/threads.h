@@ -16,7 +16,5 @@ void waitForThread(ThreadHandle thread);
 void closeThread(ThreadHandle thread);
 // Gives up the rest of the time slice (a sleep of 0 ms).
 void yieldThread();
-// Pauses the calling thread (the notification handler between attempts at a missing cabinet).
-void pauseThread(uint32_t milliseconds);
 
 }  // namespace tamrix::platform

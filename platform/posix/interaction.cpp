@@ -25,6 +25,8 @@ Interaction* current = &defaultInteraction;
 
 }  // namespace
 
+void Interaction::openFolder(const char* folder) { openFolderWithDesktop(folder); }
+
 void setInteraction(Interaction* interaction) {
     current = interaction ? interaction : &defaultInteraction;
 }

@@ -47,11 +47,14 @@ public:
                               const char* /*newDetails*/) {
         return kReplaceButtonCancel;
     }
-    // The destination opened in the shell.
-    virtual void openFolder(const char* /*folder*/) {}
+    // The destination opened in the shell: by default with the desktop's opener.
+    virtual void openFolder(const char* folder);
     // The next cabinet of a set is missing: true to keep waiting, false to stop the run.
     virtual bool keepWaitingForCabinet(const char* /*cabinetName*/) { return false; }
 };
+
+// Opens a folder with the desktop's opener when there is a display, else prints where it is.
+void openFolderWithDesktop(const char* folder);
 
 // The interaction used from now on; null restores the default, which prints message boxes on
 // stderr and answers them with their first button.

@@ -16,7 +16,6 @@
 #include "platform/filesystem.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/command_line_args.h"
-#include "platform/posix/desktop.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/interaction.h"
 #include "platform/process.h"
@@ -75,6 +74,15 @@ ProcessHandle openWithOpener(const std::string& hostPath, const std::string& hos
     return posix::startChildProcess(opener, {opener, hostPath}, hostFolder);
 }
 
+bool startsWithInterpreterLine(const std::string& hostPath) {
+    FILE* file = std::fopen(hostPath.c_str(), "rb");
+    if (!file) return false;
+    char head[2] = {};
+    size_t got = std::fread(head, 1, 2, file);
+    std::fclose(file);
+    return got == 2 && head[0] == '#' && head[1] == '!';
+}
+
 }  // namespace
 
 bool shellExecuteEx(ShellExecuteRecord& record) {
@@ -90,14 +98,18 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
     struct stat info;
     if (program.empty() || ::stat(program.c_str(), &info) != 0) return false;
     ProcessHandle process;
-    if (S_ISREG(info.st_mode) && ::access(program.c_str(), X_OK) == 0) {
+    bool script = S_ISREG(info.st_mode) && ::access(program.c_str(), X_OK) != 0 &&
+                  startsWithInterpreterLine(program);
+    if (script || (S_ISREG(info.st_mode) && ::access(program.c_str(), X_OK) == 0)) {
+        // Extracted files carry no execute permission: a script among them runs through the shell.
         std::vector<std::string> arguments = {program};
+        if (script) arguments.insert(arguments.begin(), "/bin/sh");
         // Linux programs take their arguments in UTF-8.
         std::string parameters = posix::ansiToUtf8(record.parameters ? record.parameters : "");
         for (std::string& argument : posix::splitCommandLineArguments(parameters.c_str())) {
             arguments.push_back(std::move(argument));
         }
-        process = posix::startChildProcess(program, arguments, folder);
+        process = posix::startChildProcess(arguments[0], arguments, folder);
     } else {
         // A document or a folder: its associated program opens it.
         process = openWithOpener(program, folder);
@@ -111,8 +123,10 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
     return true;
 }
 
-void posix::openFolderOnDesktop(const char* folder) {
-    std::string hostFolder = toHostPath(folder);
+void openFolderInShell(const char* folder) { posix::interaction().openFolder(folder); }
+
+void posix::openFolderWithDesktop(const char* folder) {
+    std::string hostFolder = posix::toHostPath(folder);
     if (!hostFolder.empty()) {
         if (ProcessHandle opener = openWithOpener(hostFolder, {})) {
             closeProcessHandle(opener);
@@ -122,12 +136,6 @@ void posix::openFolderOnDesktop(const char* folder) {
     // No desktop to show it on: tell the user where the files are.
     std::printf("Extracted to %s\n", hostFolder.empty() ? folder : hostFolder.c_str());
     std::fflush(stdout);
-}
-
-// The user's side of it belongs to the interaction: the console form opens the folder on the
-// desktop, the scripted form writes it to its transcript.
-void openFolderInShell(const char* folder) {
-    posix::interaction().openFolder(folder);
 }
 
 }  // namespace tamrix::platform

@@ -1,6 +1,5 @@
 #include <pthread.h>
 #include <sched.h>
-#include <time.h>
 
 #include <new>
 
@@ -39,9 +38,5 @@ void closeThread(ThreadHandle thread) { delete static_cast<pthread_t*>(thread); 
 
 void yieldThread() { sched_yield(); }
 
-void pauseThread(uint32_t milliseconds) {
-    struct timespec pause = {time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000L};
-    nanosleep(&pause, nullptr);
-}
 
 }  // namespace tamrix::platform

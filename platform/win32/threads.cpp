@@ -15,6 +15,5 @@ void waitForThread(ThreadHandle thread) { WaitForSingleObject(thread, INFINITE);
 void closeThread(ThreadHandle thread) { CloseHandle(thread); }
 void yieldThread() { Sleep(0); }
 
-void pauseThread(uint32_t milliseconds) { Sleep(milliseconds); }
 
 }  // namespace tamrix::platform

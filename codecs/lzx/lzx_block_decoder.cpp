@@ -1,0 +1,262 @@
+// Block headers, the verbatim/aligned decoding loops, uncompressed blocks and the output of one
+// frame.
+#include <cstring>
+
+#include "codecs/lzx/lzx_bit_reader.h"
+#include "codecs/lzx/lzx_decoder_state.h"
+#include "codecs/lzx/lzx_e8.h"
+#include "codecs/lzx/lzx_huffman_table.h"
+#include "codecs/lzx/lzx_trees.h"
+
+namespace tamrix::lzx {
+namespace {
+
+inline uint32_t load32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// Copies a match whose destination stays inside the window. A source that runs over the
+// window's end continues in the mirror of the pass's first 257 bytes.
+inline void copyMatch(uint8_t* window, uint32_t mask, uint32_t pos, uint32_t distance,
+                      uint32_t length) {
+    uint8_t* dst = window + pos;
+    const uint8_t* src = window + ((pos - distance) & mask);
+    if (src >= dst || src + length <= dst) {
+        // No byte of the source is written before it is read.
+        std::memmove(dst, src, length);
+        return;
+    }
+    const uint32_t gap = uint32_t(dst - src);
+    uint32_t i = 0;
+    if (gap >= 8) {
+        for (; i + 8 <= length; i += 8) std::memcpy(dst + i, src + i, 8);
+    } else if (gap == 1) {
+        std::memset(dst, *src, length);
+        return;
+    }
+    for (; i < length; ++i) dst[i] = src[i];
+}
+
+// The first 257 positions of a pass: every source byte is masked and every byte written below
+// position 257 is also written to the mirror after the window's end.
+inline void copyMatchMirrored(uint8_t* window, uint32_t size, uint32_t mask, uint32_t pos,
+                              uint32_t distance, uint32_t length) {
+    for (uint32_t i = 0; i < length; ++i) {
+        const uint32_t at = pos + i;
+        const uint8_t b = window[(at - distance) & mask];
+        window[at] = b;
+        if (at < kMirrorSize) window[size + at] = b;
+    }
+}
+
+// Decodes symbols while the position is below `stop`; a match may reach `limit` but not pass it.
+template <bool kAligned, bool kMirrored>
+bool decodeSymbols(LzxDecoder& d, BitReader& reader, uint32_t& position, uint32_t stop,
+                   uint32_t limit) {
+    BitReader r = reader;
+    uint8_t* const window = d.window;
+    const uint32_t size = d.windowSize;
+    const uint32_t mask = d.windowMask;
+    uint32_t r0 = uint32_t(d.r0), r1 = uint32_t(d.r1), r2 = uint32_t(d.r2);
+    uint32_t pos = position;
+    bool ok = true;
+
+    while (pos < stop) {
+        r.refill();
+        if (r.exhausted()) {
+            ok = false;
+            break;
+        }
+        uint32_t symbol = decodeSymbol<kMainTableBits>(r, d.mainTable, d.mainNodes, d.mainLengths);
+        if (symbol < kLiteralCount) {
+            window[pos] = uint8_t(symbol);
+            if (kMirrored) window[size + pos] = uint8_t(symbol);
+            ++pos;
+            continue;
+        }
+        symbol -= kLiteralCount;
+        uint32_t length = symbol & 7;
+        if (length == kNumPrimaryLengths) {
+            length += decodeSymbol<kLengthTableBits>(r, d.lengthTable, d.lengthNodes,
+                                                     d.lengthLengths);
+        }
+        length += kMinMatch;
+
+        const uint32_t slot = symbol >> 3;
+        uint32_t distance;
+        if (slot == 0) {
+            distance = r0;
+        } else if (slot <= 2) {
+            distance = slot == 1 ? r1 : r2;
+            (slot == 1 ? r1 : r2) = r0;
+            r0 = distance;
+        } else {
+            const uint32_t extra = kExtraBits[slot];
+            distance = kDistanceBase[slot];
+            if (kAligned && extra >= 3) {
+                if (extra > 3) distance += r.take(extra - 3) << 3;
+                r.refill();
+                const uint32_t alignedSymbol = d.alignedTable[r.peek(kAlignedTableBits)];
+                r.remove(d.alignedLengths[alignedSymbol]);
+                distance += alignedSymbol;
+            } else if (extra != 0) {
+                distance += r.take(extra);
+            }
+            r2 = r1;
+            r1 = r0;
+            r0 = distance;
+        }
+
+        // A match never crosses the end of its block or frame.
+        if (length > limit - pos) {
+            ok = false;
+            break;
+        }
+        if (kMirrored) {
+            copyMatchMirrored(window, size, mask, pos, distance, length);
+        } else {
+            copyMatch(window, mask, pos, distance, length);
+        }
+        pos += length;
+    }
+
+    reader = r;
+    d.r0 = int32_t(r0);
+    d.r1 = int32_t(r1);
+    d.r2 = int32_t(r2);
+    position = pos;
+    return ok;
+}
+
+// Decodes n bytes of a verbatim or aligned block; n never crosses the window's end.
+template <bool kAligned>
+bool decodeCompressed(LzxDecoder& d, BitReader& reader, uint32_t n) {
+    uint32_t pos = d.windowPosition;
+    const uint32_t end = pos + n;
+    if (pos < kMirrorSize) {
+        const uint32_t stop = end < kMirrorSize ? end : kMirrorSize;
+        if (!decodeSymbols<kAligned, true>(d, reader, pos, stop, end)) return false;
+    }
+    if (pos < end && !decodeSymbols<kAligned, false>(d, reader, pos, end, end)) return false;
+    d.windowPosition = end & d.windowMask;
+    return true;
+}
+
+bool decodeUncompressed(LzxDecoder& d, uint32_t n) {
+    if (uint64_t(d.inputCursor) + n > d.inputCount) return false;
+    const uint32_t pos = d.windowPosition;
+    std::memcpy(d.window + pos, d.input + d.inputCursor, n);
+    d.inputCursor += n;
+    if (pos < kMirrorSize) {
+        const uint32_t end = pos + n < kMirrorSize ? pos + n : kMirrorSize;
+        std::memcpy(d.window + d.windowSize + pos, d.window + pos, end - pos);
+    }
+    d.windowPosition = (pos + n) & d.windowMask;
+    return true;
+}
+
+bool readUncompressedHeader(LzxDecoder& d, const BitReader& reader) {
+    // R0-R2 must lie wholly inside the block's data.
+    const uint32_t cursor = reader.alignedCursor();
+    if (uint64_t(cursor) + 12 > d.inputCount) return false;
+    d.r0 = int32_t(load32(d.input + cursor));
+    d.r1 = int32_t(load32(d.input + cursor + 4));
+    d.r2 = int32_t(load32(d.input + cursor + 8));
+    d.inputCursor = cursor + 12;
+    return true;
+}
+
+bool readBlockHeader(LzxDecoder& d, BitReader& reader) {
+    if (d.e8HeaderPending) {
+        d.e8HeaderPending = false;
+        if (reader.read(1)) {
+            const uint32_t high = reader.read(16);
+            d.e8FileSize = high << 16 | reader.read(16);
+        } else {
+            d.e8FileSize = 0;
+        }
+    }
+    if (d.blockType == int32_t(kBlockUncompressed)) {
+        // The byte after odd-sized uncompressed data; it may open the next call's input.
+        if ((d.blockSize & 1) && d.inputCursor < d.inputCount + 4) ++d.inputCursor;
+        d.blockType = 0;
+        reader.prime(d.input, d.inputCount, d.inputCursor);
+    }
+    const uint32_t type = reader.read(3);
+    const uint32_t a = reader.read(8);
+    const uint32_t b = reader.read(8);
+    const uint32_t c = reader.read(8);
+    d.blockType = int32_t(type);
+    d.blockSize = int32_t(a << 16 | b << 8 | c);
+    d.blockRemaining = d.blockSize;
+    if (reader.overrun()) d.inputOverrun = true;
+
+    bool ok;
+    switch (type) {
+        case kBlockVerbatim:
+        case kBlockAligned:
+            ok = readBlockTrees(d, reader, type == kBlockAligned);
+            break;
+        case kBlockUncompressed:
+            ok = readUncompressedHeader(d, reader);
+            break;
+        default:
+            ok = false;
+    }
+    if (!ok) {
+        if (reader.overrun()) d.inputOverrun = true;
+        return false;
+    }
+    d.phase = PhaseInsideBlock;
+    return true;
+}
+
+void copyOutput(const LzxDecoder& d, uint32_t produced) {
+    // The frame ends at the window position; it may wrap when an earlier frame was short.
+    const uint32_t start = (d.windowPosition - produced) & d.windowMask;
+    const uint32_t first = start + produced <= d.windowSize ? produced : d.windowSize - start;
+    std::memcpy(d.output, d.window + start, first);
+    std::memcpy(d.output + first, d.window, produced - first);
+}
+
+}  // namespace
+
+bool decodeFrame(LzxDecoder& d, uint32_t wanted) {
+    BitReader reader{};
+    d.inputCursor = 0;
+    if (d.blockType != int32_t(kBlockUncompressed)) reader.prime(d.input, d.inputCount, 0);
+
+    uint32_t left = wanted;
+    while (left > 0) {
+        if (d.phase == PhaseHeaderDue && !readBlockHeader(d, reader)) return false;
+        while (d.blockRemaining > 0 && left > 0) {
+            // Split at the window's end, so no loop ever writes past it.
+            uint32_t n = uint32_t(d.blockRemaining) < left ? uint32_t(d.blockRemaining) : left;
+            const uint32_t untilEnd = d.windowSize - d.windowPosition;
+            if (n > untilEnd) n = untilEnd;
+            bool ok;
+            switch (d.blockType) {
+                case kBlockVerbatim:
+                    ok = decodeCompressed<false>(d, reader, n);
+                    break;
+                case kBlockAligned:
+                    ok = decodeCompressed<true>(d, reader, n);
+                    break;
+                default:
+                    ok = decodeUncompressed(d, n);
+            }
+            if (!ok) return false;
+            d.blockRemaining -= int32_t(n);
+            left -= n;
+        }
+        if (d.blockRemaining == 0) d.phase = PhaseHeaderDue;
+    }
+
+    copyOutput(d, wanted);
+    if (d.e8FileSize != 0 && d.framesDecoded < kE8FrameLimit) {
+        undoE8Translation(d.output, wanted, &d.e8Position, d.e8FileSize);
+    }
+    return true;
+}
+
+}  // namespace tamrix::lzx

@@ -1,0 +1,76 @@
+// The LZX codec handle and the decoder state it owns.
+#pragma once
+
+#include <cstdint>
+
+#include "cab/codec_interface.h"
+#include "codecs/lzx/lzx_format.h"
+
+namespace tamrix::lzx {
+
+constexpr uint32_t kMainTableBits = 10;
+constexpr uint32_t kLengthTableBits = 8;
+constexpr uint32_t kPreTreeTableBits = 8;
+constexpr uint32_t kAlignedTableBits = 7;
+
+enum LzxPhase : int32_t { PhaseHeaderDue = 1, PhaseInsideBlock = 2 };
+
+struct LzxDecoder {
+    uint8_t* window;  // window size + kWindowSlack bytes
+    uint32_t windowSize;
+    uint32_t windowMask;
+    int32_t r0, r1, r2;
+
+    int16_t mainTable[1 << kMainTableBits];
+    int16_t lengthTable[1 << kLengthTableBits];
+    uint8_t mainLengths[kMaxMainSymbols];
+    uint8_t lengthLengths[kLengthSymbols];
+    uint8_t alignedTable[1 << kAlignedTableBits];
+    uint8_t alignedLengths[kAlignedSymbols];
+    int16_t mainNodes[2 * kMaxMainSymbols][2];
+    int16_t lengthNodes[2 * kLengthSymbols][2];
+
+    // Input of the current call. Bytes from inputCount on are never loaded: the bit reader
+    // sees zeros there, and byte-wise reads (uncompressed blocks) stop at inputCount.
+    const uint8_t* input;
+    uint32_t inputCount;
+    uint32_t inputCursor;  // next unread byte while inside an uncompressed block
+    uint8_t* output;
+
+    uint8_t previousMainLengths[kMaxMainSymbols];
+    uint8_t previousLengthLengths[kLengthSymbols];
+
+    uint8_t positionSlots;
+    bool e8HeaderPending;
+    bool inputOverrun;
+    uint32_t windowPosition;
+    uint32_t e8FileSize;
+    int32_t e8Position;
+    uint32_t framesDecoded;
+    int32_t blockSize;
+    int32_t blockRemaining;
+    int32_t blockType;
+    int32_t phase;
+
+    AllocFn alloc;
+    FreeFn free;
+    FileCallbacks files;
+};
+
+struct LzxHandle {
+    uint32_t tag;
+    AllocFn alloc;
+    FreeFn free;
+    FileCallbacks files;
+    uint32_t maxOutput;
+    LzxDecoder* decoder;
+};
+
+inline uint32_t mainSymbolCount(const LzxDecoder& d) { return kLiteralCount + 8u * d.positionSlots; }
+
+void resetDecoder(LzxDecoder& d);
+
+// Decodes `wanted` bytes (at most one frame) into d.output. Returns false on undecodable data.
+bool decodeFrame(LzxDecoder& d, uint32_t wanted);
+
+}  // namespace tamrix::lzx

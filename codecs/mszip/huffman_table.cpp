@@ -1,0 +1,147 @@
+// The table builder: canonical codes generated in order, bit-reversed, with sub-tables opened
+// for codes longer than the bits resolved so far, sized to the fewest bits that hold the codes
+// sharing their prefix. Tables are taken from the area in order; nothing is allocated.
+#include "codecs/mszip/huffman_table.h"
+
+#include "codecs/mszip/deflate_constants.h"
+
+namespace tamrix::mszip {
+namespace {
+
+constexpr uint32_t kMaxSymbols = kFixedLitLenCodes;
+constexpr uint32_t kMaxLevels = kMaxCodeLength + 1;
+
+uint32_t lowMask(uint32_t bitCount) {
+    return (uint32_t{1} << bitCount) - 1;
+}
+
+}  // namespace
+
+TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
+                                   const SymbolCoding& coding, HuffmanEntry* area,
+                                   uint32_t capacity, uint32_t* width) {
+    uint32_t codesOfLength[kMaxCodeLength + 1] = {};
+    for (uint32_t symbol = 0; symbol < count; ++symbol) ++codesOfLength[lengths[symbol]];
+    if (codesOfLength[0] == count) {
+        *width = 0;
+        return TableBuilt;
+    }
+
+    uint32_t minLength = 1;
+    while (codesOfLength[minLength] == 0) ++minLength;
+    uint32_t maxLength = kMaxCodeLength;
+    while (codesOfLength[maxLength] == 0) --maxLength;
+    uint32_t tableBits = *width;
+    if (tableBits < minLength) tableBits = minLength;
+    if (tableBits > maxLength) tableBits = maxLength;
+    *width = tableBits;
+
+    // Patterns left unused at each length; what remains at the longest length becomes filler.
+    int32_t patternsLeft = int32_t{1} << minLength;
+    for (uint32_t length = minLength; length < maxLength; ++length) {
+        patternsLeft -= int32_t(codesOfLength[length]);
+        if (patternsLeft < 0) return TableOverSubscribed;
+        patternsLeft <<= 1;
+    }
+    patternsLeft -= int32_t(codesOfLength[maxLength]);
+    if (patternsLeft < 0) return TableOverSubscribed;
+    const uint32_t fillerCodes = uint32_t(patternsLeft);
+
+    // Symbols sorted by code length, by symbol within a length; filler codes come after them.
+    uint16_t nextSlot[kMaxCodeLength + 1];
+    uint32_t slot = 0;
+    for (uint32_t length = 1; length <= kMaxCodeLength; ++length) {
+        nextSlot[length] = uint16_t(slot);
+        slot += codesOfLength[length];
+    }
+    uint16_t sorted[kMaxSymbols];
+    for (uint32_t symbol = 0; symbol < count; ++symbol) {
+        if (lengths[symbol] != 0) sorted[nextSlot[lengths[symbol]]++] = uint16_t(symbol);
+    }
+    const uint32_t realCodes = slot;
+    codesOfLength[maxLength] += fillerCodes;
+
+    HuffmanEntry* tableAtLevel[kMaxLevels] = {};
+    uint32_t prefixAtLevel[kMaxLevels] = {};
+    int32_t level = -1;
+    int32_t resolvedBits = -int32_t(tableBits);  // code bits handled by the tables above this one
+    HuffmanEntry* table = nullptr;
+    uint32_t tableSize = 0;
+    uint32_t used = 0;
+    uint32_t code = 0;  // the current code, bit-reversed
+    const uint16_t* symbol = sorted;
+    const uint16_t* const symbolsEnd = sorted + realCodes;
+
+    for (uint32_t length = minLength; length <= maxLength; ++length) {
+        uint32_t codesAfterThis = codesOfLength[length];
+        while (codesAfterThis-- != 0) {
+            // Open tables down to the level that holds a code of this length.
+            while (int32_t(length) > resolvedBits + int32_t(tableBits)) {
+                ++level;
+                resolvedBits += int32_t(tableBits);
+                const uint32_t resolved = uint32_t(resolvedBits);
+                const uint32_t sizeLimit =
+                    maxLength - resolved < tableBits ? maxLength - resolved : tableBits;
+                uint32_t sizeBits = length - resolved;
+                uint32_t freePatterns = uint32_t{1} << sizeBits;
+                if (freePatterns > codesAfterThis + 1) {
+                    // Too few codes of this length to fill the table: grow it while longer
+                    // codes sharing the prefix are needed to use up the patterns.
+                    freePatterns -= codesAfterThis + 1;
+                    uint32_t nextLength = length;
+                    while (++sizeBits < sizeLimit) {
+                        freePatterns <<= 1;
+                        if (freePatterns <= codesOfLength[++nextLength]) break;
+                        freePatterns -= codesOfLength[nextLength];
+                    }
+                }
+                tableSize = uint32_t{1} << sizeBits;
+                if (tableSize > capacity - used) return TableAreaFull;
+                table = area + used;
+                tableAtLevel[level] = table;
+                if (level > 0) {
+                    prefixAtLevel[level] = code;
+                    const uint32_t parentIndex =
+                        (code >> (resolved - tableBits)) & lowMask(tableBits);
+                    tableAtLevel[level - 1][parentIndex] = HuffmanEntry{
+                        uint8_t(kOpLinkBase + sizeBits), uint8_t(tableBits), uint16_t(used)};
+                }
+                used += tableSize;
+            }
+
+            const uint32_t resolved = uint32_t(resolvedBits);
+            HuffmanEntry entry{kOpInvalid, uint8_t(length - resolved), 0};
+            if (symbol < symbolsEnd) {
+                const uint32_t s = *symbol++;
+                if (s < coding.plainSymbols) {
+                    entry.op = s < kEndOfBlockSymbol ? kOpLiteral : kOpEndOfBlock;
+                    entry.value = uint16_t(s);
+                } else {
+                    entry.op = coding.extraBits[s - coding.plainSymbols];
+                    entry.value = coding.bases[s - coding.plainSymbols];
+                }
+            }
+            const uint32_t step = uint32_t{1} << (length - resolved);
+            for (uint32_t index = code >> resolved; index < tableSize; index += step) {
+                table[index] = entry;
+            }
+
+            // Next code in canonical order: a bit-reversed increment.
+            uint32_t bit = uint32_t{1} << (length - 1);
+            while (code & bit) {
+                code ^= bit;
+                bit >>= 1;
+            }
+            code ^= bit;
+
+            // Close the tables whose prefix the next code no longer shares.
+            while ((code & lowMask(uint32_t(resolvedBits))) != prefixAtLevel[level]) {
+                --level;
+                resolvedBits -= int32_t(tableBits);
+            }
+        }
+    }
+    return fillerCodes != 0 && maxLength != 1 ? TableIncomplete : TableBuilt;
+}
+
+}  // namespace tamrix::mszip

@@ -1,0 +1,73 @@
+#include "codecs/mszip/inflate_block.h"
+
+#include <cstring>
+
+#include "codecs/mszip/decode_codes.h"
+#include "codecs/mszip/dynamic_tables.h"
+#include "codecs/mszip/fixed_tables.h"
+
+namespace tamrix::mszip {
+namespace {
+
+enum DeflateBlockType : uint32_t {
+    StoredBlock = 0,
+    FixedBlock = 1,
+    DynamicBlock = 2,
+};
+
+uint32_t byteOrZero(const BitReader& in, uint32_t position) {
+    return position < uint32_t(in.end - in.start) ? in.start[position] : 0;
+}
+
+// A stored block: LEN and NLEN on the next byte boundary, then LEN bytes taken as they are.
+bool copyStoredBlock(InflateState& state) {
+    BitReader& in = state.input;
+    dropBits(in, in.count % 8);
+    const uint32_t position = bytePosition(in);
+    const uint32_t length = byteOrZero(in, position) | byteOrZero(in, position + 1) << 8;
+    const uint32_t lengthComplement = byteOrZero(in, position + 2) | byteOrZero(in, position + 3)
+                                                                         << 8;
+    if (lengthComplement != (~length & 0xFFFF)) return false;
+    // LEN must not run past the block's compressed bytes.
+    const uint32_t dataStart = position + 4;
+    const uint32_t inputSize = uint32_t(in.end - in.start);
+    if (dataStart > inputSize || length > inputSize - dataStart) return false;
+
+    const uint32_t room = uint32_t(state.outLimit - state.out);
+    const uint32_t copied = length < room ? length : room;
+    std::memcpy(state.out, in.start + dataStart, copied);
+    state.out += copied;
+    seekBytes(in, dataStart + length);
+    return true;
+}
+
+}  // namespace
+
+bool inflateBlockData(InflateState& state) {
+    state.finalBlock = false;
+    while (!state.finalBlock && state.out != state.outLimit) {
+        BitReader& in = state.input;
+        if (in.count < 3) refill(in);
+        state.finalBlock = takeBits(in, 1) != 0;
+        switch (takeBits(in, 2)) {
+            case StoredBlock:
+                if (!copyStoredBlock(state)) return false;
+                break;
+            case FixedBlock:
+                if (!decodeCodes(state, fixedLitLenTable(), fixedDistanceTable())) return false;
+                break;
+            case DynamicBlock: {
+                DecodeTable litLen;
+                DecodeTable distance;
+                if (!readDynamicTables(state, &litLen, &distance)) return false;
+                if (!decodeCodes(state, litLen, distance)) return false;
+                break;
+            }
+            default:
+                return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace tamrix::mszip

@@ -1,0 +1,57 @@
+// Literal and match routines over the window held in one block of memory. The write position is
+// the stream position masked to the window, so it needs no pointer of its own.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "codecs/quantum/quantum_decoder.h"
+
+namespace tamrix::quantum {
+
+struct MemoryWindow {
+    uint8_t* base;
+    uint32_t mask;
+
+    void literal(FrameCursor& c, uint8_t b) const {
+        --c.remaining;
+        base[c.position & mask] = b;
+        ++c.position;
+        *c.output++ = b;
+    }
+
+    // A distance reaching before the first byte decoded since reset reads whatever the window
+    // holds (zeros in a fresh window), as the window is a plain ring.
+    void match(FrameCursor& c, uint32_t length, uint32_t distance) const {
+        if (c.remaining < length) {
+            c.outputOverrun = true;
+            c.remaining = 0;
+            return;
+        }
+        c.remaining -= length;
+        uint32_t src = (c.position - distance) & mask;
+        uint32_t dst = c.position & mask;
+        c.position += length;
+        if (src + length <= mask + 1 && dst + length <= mask + 1) {
+            if (distance >= length) {
+                // Source and destination do not overlap, or the source lies ahead (the bytes of
+                // a previous lap), where a forward move is what a byte loop would do.
+                std::memmove(base + dst, base + src, length);
+            } else {
+                for (uint32_t k = 0; k < length; ++k) base[dst + k] = base[src + k];
+            }
+            std::memcpy(c.output, base + dst, length);
+            c.output += length;
+            return;
+        }
+        for (uint32_t k = 0; k < length; ++k) {
+            uint8_t b = base[src];
+            base[dst] = b;
+            *c.output++ = b;
+            src = (src + 1) & mask;
+            dst = (dst + 1) & mask;
+        }
+    }
+};
+
+}  // namespace tamrix::quantum

@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 
+// The process entry (app/stub/entry.cpp) has restricted the DLL search before this runs.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* tail = tamrix::isolateCommandTail(GetCommandLineA());
     ExitProcess(UINT(tamrix::runStartup(GetModuleHandleA(nullptr), tail)));

@@ -13,22 +13,11 @@ uint32_t windowOf(uint16_t typeWord) {
     return (typeWord >> 8) & 0x1F;
 }
 
-const CodecOps* opsFor(uint32_t kind) {
-    switch (kind) {
-        case CodecMszip:
-            return &kMszipCodec;
-        case CodecQuantum:
-            return &kQuantumCodec;
-        case CodecLzx:
-            return &kLzxCodec;
-        default:
-            return nullptr;
-    }
-}
+const CodecOps* codecTable[4] = {nullptr, &kMszipCodec, &kQuantumCodec, &kLzxCodec};
 
 void freeBuffers(CabinetDecoder* decoder) {
     decoder->callbacks.free(decoder->input);
-    decoder->callbacks.free(decoder->output);
+    if (decoder->output != decoder->input) decoder->callbacks.free(decoder->output);
     decoder->input = nullptr;
     decoder->output = nullptr;
     decoder->inputSize = 0;
@@ -46,7 +35,7 @@ bool failSetup(CabinetDecoder* decoder, DecoderError code) {
 bool setUpCodec(CabinetDecoder* decoder, uint16_t typeWord) {
     decoder->typeWord = typeWord;
     const uint32_t kind = kindOf(typeWord);
-    const CodecOps* ops = opsFor(kind);
+    const CodecOps* ops = codecOpsFor(kind);
     if (kind != CodecNone && !ops) return failSetup(decoder, CodecInvalid);
 
     uint32_t maxOutput = kCodecOutputSize;
@@ -71,7 +60,9 @@ bool setUpCodec(CabinetDecoder* decoder, uint16_t typeWord) {
     auto* input = static_cast<uint8_t*>(cb.alloc(inputSize + kCodecInputSlack));
     if (!input) return failSetup(decoder, OutOfMemory);
     std::memset(input, 0, inputSize + kCodecInputSlack);
-    auto* output = static_cast<uint8_t*>(cb.alloc(kCodecOutputSize));
+    // Stored blocks are their own output: one buffer serves as both, which saves copying every
+    // block once more.
+    auto* output = ops ? static_cast<uint8_t*>(cb.alloc(kCodecOutputSize)) : input;
     if (!output) {
         cb.free(input);
         return failSetup(decoder, OutOfMemory);
@@ -97,6 +88,17 @@ bool setUpCodec(CabinetDecoder* decoder, uint16_t typeWord) {
 }
 
 }  // namespace
+
+const CodecOps* codecOpsFor(uint32_t kind) {
+    return kind >= CodecMszip && kind <= CodecLzx ? codecTable[kind] : nullptr;
+}
+
+const CodecOps* replaceCodecOps(uint32_t kind, const CodecOps* ops) {
+    if (kind < CodecMszip || kind > CodecLzx) return nullptr;
+    const CodecOps* previous = codecTable[kind];
+    codecTable[kind] = ops;
+    return previous;
+}
 
 bool releaseCodec(CabinetDecoder* decoder) {
     const uint16_t typeWord = decoder->typeWord;
@@ -136,8 +138,7 @@ bool decompressBlock(CabinetDecoder* decoder, uint32_t* produced) {
     const uint32_t kind = kindOf(decoder->typeWord);
     if (decoder->typeWord == CodecUnselected) return raise(decoder, CodecInvalid);
     if (kind == CodecNone) {
-        // The input buffer of stored data is no larger than the output buffer.
-        std::memcpy(decoder->output, decoder->input, decoder->blockCompressedSize);
+        // The block's bytes already sit in the output buffer, which is the input buffer.
         *produced = decoder->blockCompressedSize;
         return true;
     }

@@ -7,6 +7,13 @@
 
 namespace tamrix {
 
+// The operations used for a compressed kind (1 to 3), or null for any other kind.
+const CodecOps* codecOpsFor(uint32_t kind);
+
+// Puts other operations in place of a kind's codec and returns the previous ones. Tests use it to
+// watch how the engine drives a codec; nothing else calls it.
+const CodecOps* replaceCodecOps(uint32_t kind, const CodecOps* ops);
+
 // Keeps the codec when typeWord equals the current word in all 16 bits; otherwise releases the
 // current codec and sets up the new one with its input and output buffers.
 bool selectCodec(CabinetDecoder* decoder, uint16_t typeWord);

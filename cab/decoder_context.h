@@ -69,7 +69,7 @@ struct CabinetDecoder {
     void* codecHandle;
     uint8_t* input;
     uint32_t inputSize;
-    uint8_t* output;
+    uint8_t* output;  // for stored data the input buffer itself
     uint32_t outputSize;
 
     // Continuation across cabinets.

@@ -85,7 +85,8 @@ int expandFolderMacro(char* out, const char* destination, uint32_t deleteAfterSe
             if (!std::strcmp(name, "ProgramFiles")) programFilesFolder(resolved);
             break;
         case 'S':
-            if (!std::strcmp(name, "SystemDir")) platform::systemDirectory(resolved, sizeof resolved);
+            if (!std::strcmp(name, "SystemDir"))
+                platform::systemDirectory(resolved, sizeof resolved);
             break;
         case 'W':
             if (!std::strcmp(name, "WinDir")) platform::windowsDirectory(resolved, sizeof resolved);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job: builds the stub and the host tool, makes a demo package from the built stub and
-# shows its layout.
+# The main job: builds the stub and the host tool, packs the sample folder into a package with the
+# built stub, runs the package's flow with scripted answers (printing the transcript), and shows
+# what came out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install_deps.sh
@@ -8,7 +9,31 @@ for preset in win32 host; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
 done
-out=build/demo
+tool=build/host/tools/tamrix
+stub=build/win32/app/tamrix-stub.exe
+out=$PWD/build/demo
 rm -rf "$out" && mkdir -p "$out"
-python3 scripts/make_demo_package.py build/win32/app/tamrix-stub.exe "$out/demo.exe"
-build/host/tools/tamrix info "$out/demo.exe"
+# The stub sees Linux paths through drive Z:, the POSIX root.
+destination="Z:${out//\//\\}\\extracted"
+
+# The best compression whose decoder is in this build (tamrix test proves it).
+for compress in lzx:21 mszip none; do
+  "$tool" pack --stub "$stub" -o "$out/demo.exe" --compress "$compress" -q \
+    --caption "tamrix demo" --question "Unpack the tamrix demo files?" \
+    --destination "$destination" --auto-confirm \
+    scripts/demo/sample 2>/dev/null || continue
+  "$tool" test "$out/demo.exe" >/dev/null 2>&1 && break
+done
+echo "== packed scripts/demo/sample with $compress"
+"$tool" info "$out/demo.exe"
+echo "== tamrix test"
+"$tool" test "$out/demo.exe"
+
+echo "== tamrix run (answers: Yes to the question, OK in the destination dialog)"
+printf 'yes\nok\n' >"$out/answers.txt"
+"$tool" run --ui "script:$out/answers.txt" "$out/demo.exe"
+
+echo "== what came out"
+"$tool" list "$out/demo.exe"
+(cd "$out/extracted" && find . -type f | LC_ALL=C sort | xargs ls -l --time-style=+%Y-%m-%d)
+diff -r scripts/demo/sample "$out/extracted" && echo "the extracted files equal the sample folder"

@@ -5,8 +5,8 @@
 
 namespace tamrix::tool {
 
-// Scans the open file from offset 0 in 32 KiB pieces for "MSCF" followed by four zero bytes (a
-// match may straddle two pieces). Returns the first match's offset, or -1 when there is none.
+// Reads the open file from offset 0 in 32 KiB pieces and returns the offset of the first
+// "MSCF" 00 00 00 00 (a match may straddle two pieces), or -1 when there is none.
 int64_t findCabinetOffset(int fd);
 
 }  // namespace tamrix::tool

@@ -9,5 +9,7 @@ int runList(int argc, char** argv);
 int runTest(int argc, char** argv);
 int runExtract(int argc, char** argv);
 int runRun(int argc, char** argv);
+int runPack(int argc, char** argv);
+int runCab(int argc, char** argv);
 
 }  // namespace tamrix::tool

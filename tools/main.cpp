@@ -23,6 +23,9 @@ constexpr Command kCommands[] = {
     {"run", tamrix::tool::runRun,
      "run [--ui console|script:FILE] [--transcript FILE] [--codepage N] [--lang en|ja] PACKAGE "
      "[ARGS]"},
+    {"pack", tamrix::tool::runPack,
+     "pack --stub STUB -o PACKAGE [options] (--cab CABINET | FILE-OR-FOLDER ...)"},
+    {"cab", tamrix::tool::runCab, "cab -o CABINET [options] FILE-OR-FOLDER ..."},
 };
 
 void printUsage(FILE* out) {

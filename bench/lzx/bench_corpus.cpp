@@ -35,8 +35,8 @@ std::vector<fs::path> sortedFiles(const fs::path& root, bool recursive) {
     std::vector<fs::path> paths;
     std::error_code ec;
     if (recursive) {
-        for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied,
-                                                 ec),
+        for (fs::recursive_directory_iterator
+                 it(root, fs::directory_options::skip_permission_denied, ec),
              end;
              it != end; it.increment(ec)) {
             if (ec) break;

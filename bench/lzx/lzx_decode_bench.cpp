@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 
 #include "bench/lzx/bench_corpus.h"
@@ -61,8 +61,12 @@ const Prepared& prepared() {
     return *p;
 }
 
-void* benchAlloc(uint32_t size) { return std::malloc(size); }
-void benchFree(void* p) { std::free(p); }
+void* benchAlloc(uint32_t size) {
+    return std::malloc(size);
+}
+void benchFree(void* p) {
+    std::free(p);
+}
 
 void BM_LzxDecode(benchmark::State& state) {
     const Prepared& p = prepared();

@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     FILE* out = std::fopen(argv[1], "wb");
     if (!out || std::fwrite(cab.data(), 1, cab.size(), out) != cab.size()) return 1;
     std::fclose(out);
-    std::printf("%zu files, %zu bytes -> %zu bytes in %zu blocks\n", fileSizes.size(),
-                data.size(), cab.size(), blocks.size());
+    std::printf("%zu files, %zu bytes -> %zu bytes in %zu blocks\n", fileSizes.size(), data.size(),
+                cab.size(), blocks.size());
     return 0;
 }

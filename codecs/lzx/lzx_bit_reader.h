@@ -16,9 +16,9 @@ struct BitReader {
     const uint8_t* data;
     uint32_t dataSize;
     uint32_t primePos;
-    uint32_t loadPos;     // next byte to load; may run past dataSize, which loads zeros
-    uint64_t bits;        // next bit at bit 63
-    uint32_t count;       // valid bits in `bits`
+    uint32_t loadPos;       // next byte to load; may run past dataSize, which loads zeros
+    uint64_t bits;          // next bit at bit 63
+    uint32_t count;         // valid bits in `bits`
     int64_t wordsReadable;  // 16-bit words a word-wise reader could take: up to data end + 4
     int64_t symbolLimit;    // consumed bits from which no symbol may start
     int64_t overrunLimit;   // consumed bits from which a word-wise reader has run dry

@@ -7,7 +7,7 @@
 namespace tamrix::lzx {
 
 class BitWriter {
-public:
+  public:
     explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
 
     // Appends the low `bits` bits of value (0 to 32 bits).
@@ -34,7 +34,7 @@ public:
 
     uint32_t pendingBits() const { return pending_; }
 
-private:
+  private:
     std::vector<uint8_t>& out_;
     uint64_t acc_ = 0;
     uint32_t pending_ = 0;

@@ -77,8 +77,8 @@ bool decodeSymbols(LzxDecoder& d, BitReader& reader, uint32_t& position, uint32_
         symbol -= kLiteralCount;
         uint32_t length = symbol & 7;
         if (length == kNumPrimaryLengths) {
-            length += decodeSymbol<kLengthTableBits>(r, d.lengthTable, d.lengthNodes,
-                                                     d.lengthLengths);
+            length +=
+                decodeSymbol<kLengthTableBits>(r, d.lengthTable, d.lengthNodes, d.lengthLengths);
         }
         length += kMinMatch;
 

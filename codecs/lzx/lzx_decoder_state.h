@@ -66,7 +66,9 @@ struct LzxHandle {
     LzxDecoder* decoder;
 };
 
-inline uint32_t mainSymbolCount(const LzxDecoder& d) { return kLiteralCount + 8u * d.positionSlots; }
+inline uint32_t mainSymbolCount(const LzxDecoder& d) {
+    return kLiteralCount + 8u * d.positionSlots;
+}
 
 void resetDecoder(LzxDecoder& d);
 

@@ -23,7 +23,9 @@ constexpr uint32_t kMaxChain = 24;
 constexpr uint32_t kNiceLength = 48;
 constexpr uint32_t kLazyCutoff = 32;
 
-uint32_t bitWidth(uint32_t v) { return 32 - uint32_t(__builtin_clz(v)); }
+uint32_t bitWidth(uint32_t v) {
+    return 32 - uint32_t(__builtin_clz(v));
+}
 
 // Position slot of a match distance (distance + 2 is the format's position).
 uint32_t slotOf(uint32_t distance) {
@@ -35,8 +37,7 @@ uint32_t slotOf(uint32_t distance) {
 
 }  // namespace
 
-LzxEncoder::LzxEncoder(unsigned windowBits, bool e8)
-    : windowSize_(1u << windowBits), e8_(e8) {
+LzxEncoder::LzxEncoder(unsigned windowBits, bool e8) : windowSize_(1u << windowBits), e8_(e8) {
     if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) {
         throw std::invalid_argument("LZX window bits must be 15 to 21");
     }

@@ -12,7 +12,7 @@ class MatchFinder;
 }
 
 class LzxEncoder {
-public:
+  public:
     // Which block type a frame is written as. Best picks the smallest of the three.
     enum class BlockChoice { Best, Verbatim, Aligned, Uncompressed };
 
@@ -29,7 +29,7 @@ public:
     // For tests: force every following frame into one block type.
     void setBlockChoice(BlockChoice choice) { choice_ = choice; }
 
-private:
+  private:
     struct Item {
         uint16_t mainSymbol;
         int16_t lengthSymbol;  // -1: none

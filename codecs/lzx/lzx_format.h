@@ -10,7 +10,8 @@ constexpr uint32_t kMaxWindowBits = 21;
 constexpr uint32_t kFrameSize = 32768;
 
 constexpr uint32_t kLiteralCount = 256;
-constexpr uint32_t kMaxPositionSlots = 52;  // room in the length arrays; 50 is the most a window uses
+constexpr uint32_t kMaxPositionSlots =
+    52;  // room in the length arrays; 50 is the most a window uses
 constexpr uint32_t kMaxMainSymbols = kLiteralCount + 8 * kMaxPositionSlots;  // 672
 constexpr uint32_t kLengthSymbols = 249;
 constexpr uint32_t kAlignedSymbols = 8;
@@ -18,7 +19,8 @@ constexpr uint32_t kPreTreeSymbols = 20;
 
 constexpr uint32_t kMinMatch = 2;
 constexpr uint32_t kMaxMatch = 257;
-constexpr uint32_t kNumPrimaryLengths = 7;  // length headers 0-6; header 7 continues in the length tree
+constexpr uint32_t kNumPrimaryLengths =
+    7;  // length headers 0-6; header 7 continues in the length tree
 
 constexpr uint32_t kBlockVerbatim = 1;
 constexpr uint32_t kBlockAligned = 2;

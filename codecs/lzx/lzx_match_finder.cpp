@@ -14,8 +14,8 @@ MatchFinder::MatchFinder(uint32_t windowSize, uint32_t maxChain, uint32_t niceLe
       chain_(windowSize) {}
 
 uint32_t MatchFinder::hashAt(uint32_t p) const {
-    const uint32_t v = uint32_t(data_[p]) | uint32_t(data_[p + 1]) << 8 |
-                       uint32_t(data_[p + 2]) << 16;
+    const uint32_t v =
+        uint32_t(data_[p]) | uint32_t(data_[p + 1]) << 8 | uint32_t(data_[p + 2]) << 16;
     return (v * 2654435761u) >> (32 - hashBits_);
 }
 

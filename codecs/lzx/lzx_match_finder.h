@@ -7,7 +7,7 @@
 namespace tamrix::lzx {
 
 class MatchFinder {
-public:
+  public:
     MatchFinder(uint32_t windowSize, uint32_t maxChain, uint32_t niceLength);
 
     // `data` points at stream offset 0 of the buffer's view: data[p] is the byte at offset p
@@ -24,7 +24,7 @@ public:
     // Length of the common run at p and p - distance, at most maxLength.
     uint32_t matchLength(uint32_t p, uint32_t distance, uint32_t maxLength) const;
 
-private:
+  private:
     uint32_t hashAt(uint32_t p) const;
 
     const uint8_t* data_ = nullptr;

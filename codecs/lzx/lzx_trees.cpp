@@ -8,8 +8,8 @@ namespace tamrix::lzx {
 namespace {
 
 // (d + 17) mod 17 for d from -17 to 16, indexed by 17 + d.
-constexpr uint8_t kMod17[34] = {0, 1, 2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
-                                0, 1, 2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16};
+constexpr uint8_t kMod17[34] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+                                0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
 inline uint8_t deltaLength(uint8_t previous, uint32_t symbol) {
     const int32_t d = int32_t(previous) - int32_t(symbol);
@@ -61,7 +61,8 @@ bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous,
 
 bool readBlockTrees(LzxDecoder& d, BitReader& reader, bool aligned) {
     if (aligned) {
-        for (uint32_t i = 0; i < kAlignedSymbols; ++i) d.alignedLengths[i] = uint8_t(reader.read(3));
+        for (uint32_t i = 0; i < kAlignedSymbols; ++i)
+            d.alignedLengths[i] = uint8_t(reader.read(3));
         if (reader.overrun()) return false;
         if (!buildAlignedTable(d.alignedLengths, d.alignedTable)) return false;
     }

@@ -19,16 +19,19 @@ uint32_t byteOrZero(const BitReader& in, uint32_t position) {
     return position < uint32_t(in.end - in.start) ? in.start[position] : 0;
 }
 
+uint32_t read16(const BitReader& in, uint32_t position) {
+    return byteOrZero(in, position) | byteOrZero(in, position + 1) << 8;
+}
+
 // A stored block: LEN and NLEN on the next byte boundary, then LEN bytes taken as they are.
 bool copyStoredBlock(InflateState& state) {
     BitReader& in = state.input;
     dropBits(in, in.count % 8);
     const uint32_t position = bytePosition(in);
-    const uint32_t length = byteOrZero(in, position) | byteOrZero(in, position + 1) << 8;
-    const uint32_t lengthComplement = byteOrZero(in, position + 2) | byteOrZero(in, position + 3)
-                                                                         << 8;
-    if (lengthComplement != (~length & 0xFFFF)) return false;
-    // LEN must not run past the block's compressed bytes.
+    const uint32_t length = read16(in, position);
+    if (read16(in, position + 2) != (~length & 0xFFFF)) return false;
+    // LEN must not run past the block's compressed bytes. So the reader never stands beyond
+    // the data's end, and past the end it only ever sees zero bits.
     const uint32_t dataStart = position + 4;
     const uint32_t inputSize = uint32_t(in.end - in.start);
     if (dataStart > inputSize || length > inputSize - dataStart) return false;

@@ -36,6 +36,9 @@ constexpr LengthSlots makeLengthSlots() {
 }
 constexpr LengthSlots kLengthSlotOf = makeLengthSlots();
 
+// Matches at least this long are taken without looking one byte further.
+constexpr uint32_t kLazyLength = 32;
+
 }  // namespace
 
 struct QuantumEncoder::State {
@@ -119,7 +122,7 @@ std::vector<uint8_t> QuantumEncoder::encodeFrame(const uint8_t* data, uint32_t s
             continue;
         }
         // One step of lazy matching: a longer match one byte on is worth a literal.
-        if (match.length < kMaxMatch && position + 1 < frameEnd) {
+        if (match.length < kLazyLength && position + 1 < frameEnd) {
             Match next = longest(position + 1);
             if (next.length > match.length) {
                 s.encodeLiteral(ac, finder.byteAt(position));

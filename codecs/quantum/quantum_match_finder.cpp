@@ -9,6 +9,8 @@
 namespace tamrix::quantum {
 namespace {
 constexpr int kHashBits = 16;
+// A match this long is good enough: searching on costs more than it would gain.
+constexpr uint32_t kNiceLength = 128;
 constexpr uint32_t kFarLength3 = 4096;
 constexpr uint32_t kFarLength4 = 262144;
 }  // namespace
@@ -73,13 +75,20 @@ Match MatchFinder::find(uint64_t position, uint32_t maxLength) {
         const uint64_t candidate = link - 1;
         const uint64_t distance = position - candidate;
         if (distance > windowSize_ || candidate < start_) break;
+        // Only a candidate that also matches the byte just past the best so far can beat it.
+        if (best.length && byteAt(candidate + best.length) != byteAt(position + best.length)) {
+            const uint32_t next = chain_[candidate & (windowSize_ - 1)];
+            if (next == 0 || next - 1 >= candidate) break;
+            link = next;
+            continue;
+        }
         const uint32_t length = matchLength(candidate, position, maxLength);
         const bool reachable = length >= kMinLongMatch ||
                                (length == 4 && distance <= limitLength4) ||
                                (length == 3 && distance <= limitLength3);
         if (reachable && length > best.length) {
             best = {length, uint32_t(distance)};
-            if (length == maxLength) break;
+            if (length >= std::min(maxLength, kNiceLength)) break;
         }
         const uint32_t next = chain_[candidate & (windowSize_ - 1)];
         // Chain entries older than a window were overwritten by newer positions.

@@ -10,8 +10,12 @@
 #include "cab/codec_interface.h"
 
 namespace {
-void* fuzzAlloc(uint32_t size) { return std::malloc(size); }
-void fuzzFree(void* p) { std::free(p); }
+void* fuzzAlloc(uint32_t size) {
+    return std::malloc(size);
+}
+void fuzzFree(void* p) {
+    std::free(p);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -25,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t maxOutput = kCodecOutputSize, inputSize = 0;
     void* handle = nullptr;
     LzxParams params{1u << windowBits};
-    if (kLzxCodec.create(&maxOutput, &params, fuzzAlloc, fuzzFree, &inputSize, &handle,
-                         nullptr) != CodecSuccess) {
+    if (kLzxCodec.create(&maxOutput, &params, fuzzAlloc, fuzzFree, &inputSize, &handle, nullptr) !=
+        CodecSuccess) {
         return 0;
     }
     std::vector<uint8_t> output(kCodecOutputSize);

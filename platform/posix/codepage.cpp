@@ -10,6 +10,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -29,12 +30,41 @@ const char* utf16Name() {
 
 // Converts in; every sequence iconv refuses goes to fallback, which appends its replacement and
 // returns how many input bytes it stands for.
+// Descriptors are kept per thread and per direction; opening one costs more than a conversion.
+class Converters {
+public:
+    ~Converters() {
+        for (Entry& entry : entries_) ::iconv_close(entry.cd);
+    }
+    iconv_t get(const std::string& from, const std::string& to) {
+        for (Entry& entry : entries_) {
+            if (entry.from == from && entry.to == to) {
+                ::iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);
+                return entry.cd;
+            }
+        }
+        iconv_t cd = ::iconv_open(to.c_str(), from.c_str());
+        if (cd != kNoConverter) entries_.push_back({from, to, cd});
+        return cd;
+    }
+    static inline const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+private:
+    struct Entry {
+        std::string from;
+        std::string to;
+        iconv_t cd;
+    };
+    std::vector<Entry> entries_;
+};
+
 template <typename Fallback>
 std::string convert(const std::string& from, const std::string& to, std::string_view in,
                     Fallback fallback) {
+    thread_local Converters converters;
     std::string out;
-    iconv_t cd = ::iconv_open(to.c_str(), from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    iconv_t cd = converters.get(from, to);
+    if (cd == Converters::kNoConverter) {
         while (!in.empty()) in.remove_prefix(std::min(in.size(), fallback(in, out)));
         return out;
     }
@@ -52,15 +82,17 @@ std::string convert(const std::string& from, const std::string& to, std::string_
         ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
         in.remove_prefix(std::min(in.size(), fallback(in, out)));
     }
-    ::iconv_close(cd);
     return out;
 }
 
 // Length of the valid UTF-8 sequence at the start of text, or 0 when it is not one.
 size_t utf8SequenceLength(std::string_view text) {
     uint8_t lead = uint8_t(text[0]);
-    size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                  : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    size_t length = lead < 0x80                   ? 1
+                    : lead >= 0xC2 && lead < 0xE0 ? 2
+                    : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                  : 0;
     if (length == 0 || length > text.size()) return 0;
     for (size_t i = 1; i < length; ++i) {
         if ((uint8_t(text[i]) & 0xC0) != 0x80) return 0;
@@ -142,10 +174,11 @@ std::string utf8ToAnsiName(std::string_view utf8) {
 }
 
 std::string utf8ToAnsiText(std::string_view utf8) {
-    return convert("UTF-8", pageName(currentPage), utf8, [](std::string_view rest, std::string& out) {
-        out += '?';
-        return std::max<size_t>(1, utf8SequenceLength(rest));
-    });
+    return convert("UTF-8", pageName(currentPage), utf8,
+                   [](std::string_view rest, std::string& out) {
+                       out += '?';
+                       return std::max<size_t>(1, utf8SequenceLength(rest));
+                   });
 }
 
 }  // namespace tamrix::platform::posix

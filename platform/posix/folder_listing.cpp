@@ -64,7 +64,8 @@ FindHandle findFirstFile(const char* pattern, FindData* data) {
         ::closedir(dir);
         std::stable_partition(names.begin(), names.end(),
                               [](const std::string& n) { return n == "." || n == ".."; });
-        std::stable_partition(names.begin(), names.end(), [](const std::string& n) { return n == "."; });
+        std::stable_partition(names.begin(), names.end(),
+                              [](const std::string& n) { return n == "."; });
         for (const std::string& name : names) {
             FindData entry;
             if (makeEntry(folder, name, &entry)) listing->entries.push_back(entry);

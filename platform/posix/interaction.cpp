@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/posix/desktop.h"
 #include "platform/ui.h"
 
 namespace tamrix::platform::posix {
@@ -25,7 +26,24 @@ Interaction* current = &defaultInteraction;
 
 }  // namespace
 
-void Interaction::openFolder(const char* folder) { openFolderWithDesktop(folder); }
+namespace {
+DialogCaptionLookup captionLookup = nullptr;
+}  // namespace
+
+void setDialogCaptionLookup(DialogCaptionLookup lookup) { captionLookup = lookup; }
+
+const char* dialogCaption(int templateId) {
+    const char* caption = captionLookup ? captionLookup(templateId) : nullptr;
+    if (caption) return caption;
+    switch (templateId) {
+        case 202: return "Confirm Extracting";
+        case 2007: return "Confirm File Replace";
+        case 2008: return "Decompressing...";
+        default: return "";
+    }
+}
+
+void Interaction::openFolder(const char* folder) { openFolderOnDesktop(folder); }
 
 void setInteraction(Interaction* interaction) {
     current = interaction ? interaction : &defaultInteraction;

@@ -53,8 +53,10 @@ public:
     virtual bool keepWaitingForCabinet(const char* /*cabinetName*/) { return false; }
 };
 
-// Opens a folder with the desktop's opener when there is a display, else prints where it is.
-void openFolderWithDesktop(const char* folder);
+// Where the interfaces find dialog captions (UTF-8) in the program's language.
+using DialogCaptionLookup = const char* (*)(int templateId);
+void setDialogCaptionLookup(DialogCaptionLookup lookup);
+const char* dialogCaption(int templateId);
 
 // The interaction used from now on; null restores the default, which prints message boxes on
 // stderr and answers them with their first button.

@@ -16,7 +16,8 @@ namespace tamrix::platform {
 
 namespace {
 
-const char kShellFoldersKey[] = "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kShellFoldersKey[] =
+    "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 int shellFoldersKey;  // its address is the open key
 
 std::string home() {
@@ -70,7 +71,8 @@ std::string userFolder(const std::string& variable, const char* fallbackName) {
 }  // namespace
 
 RegistryKey registryOpenKey(RegistryRoot root, const char* keyPath) {
-    if (root != kRegistryCurrentUser || ::strcasecmp(keyPath, kShellFoldersKey) != 0) return nullptr;
+    if (root != kRegistryCurrentUser || ::strcasecmp(keyPath, kShellFoldersKey) != 0)
+        return nullptr;
     return &shellFoldersKey;
 }
 

@@ -22,16 +22,6 @@ const char* iconName(uint32_t type) {
     }
 }
 
-const char* dialogCaption(int templateId) {
-    switch (templateId) {
-        case 103: return "CRC checking...";
-        case 202: return "Confirm Extracting";
-        case 2007: return "Confirm File Replace";
-        case 2008: return "Decompressing...";
-        default: return "";
-    }
-}
-
 std::string lower(std::string text) {
     for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
     return text;
@@ -46,8 +36,9 @@ std::pair<std::string, std::string> splitAnswer(const std::string& answer) {
 
 }  // namespace
 
-std::string quoteForTranscript(const char* ansiText) {
-    std::string text = ansiToUtf8(ansiText);
+std::string quoteForTranscript(const char* ansiText) { return quoteUtf8(ansiToUtf8(ansiText)); }
+
+std::string quoteUtf8(const std::string& text) {
     std::string quoted = "\"";
     for (char c : text) {
         if (c == '\n') {
@@ -112,7 +103,7 @@ void ScriptInteraction::beep() { line("beep asterisk"); }
 void ScriptInteraction::dialogShown(int templateId) {
     progressMaximum_ = progressPosition_ = 0;
     line("window " + std::to_string(templateId) + " shown caption=" +
-         quoteForTranscript(dialogCaption(templateId)));
+         quoteUtf8(dialogCaption(templateId)));
 }
 
 void ScriptInteraction::dialogClosed(int templateId) {
@@ -150,7 +141,7 @@ DestinationAction ScriptInteraction::destinationAction(const char* editText, boo
         line("answer OK");
         return action;
     }
-    line("dialog 202 caption=\"Confirm Extracting\" edit=" + quoteForTranscript(editText) +
+    line("dialog 202 caption=" + quoteUtf8(dialogCaption(202)) + " edit=" + quoteForTranscript(editText) +
          " box=" + (boxTicked ? "ticked" : "clear"));
     std::string answer = takeAnswer();
     auto [word, rest] = splitAnswer(answer);
@@ -180,7 +171,7 @@ DestinationAction ScriptInteraction::destinationAction(const char* editText, boo
 
 int ScriptInteraction::replaceDialog(const char* nameText, const char* existingDetails,
                                      const char* newDetails) {
-    line("dialog 2007 caption=\"Confirm File Replace\" file=" + quoteForTranscript(nameText) +
+    line("dialog 2007 caption=" + quoteUtf8(dialogCaption(2007)) + " file=" + quoteForTranscript(nameText) +
          " existing=" + quoteForTranscript(existingDetails) +
          " new=" + quoteForTranscript(newDetails));
     std::string answer = lower(takeAnswer());

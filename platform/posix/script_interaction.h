@@ -46,5 +46,6 @@ private:
 
 // The texts of the transcript: UTF-8 from the ANSI code page, quoted, line breaks as \n.
 std::string quoteForTranscript(const char* ansiText);
+std::string quoteUtf8(const std::string& utf8Text);
 
 }  // namespace tamrix::platform::posix

@@ -16,6 +16,7 @@
 #include "platform/filesystem.h"
 #include "platform/posix/child_process.h"
 #include "platform/posix/command_line_args.h"
+#include "platform/posix/desktop.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/interaction.h"
 #include "platform/process.h"
@@ -123,10 +124,8 @@ bool shellExecuteEx(ShellExecuteRecord& record) {
     return true;
 }
 
-void openFolderInShell(const char* folder) { posix::interaction().openFolder(folder); }
-
-void posix::openFolderWithDesktop(const char* folder) {
-    std::string hostFolder = posix::toHostPath(folder);
+void posix::openFolderOnDesktop(const char* folder) {
+    std::string hostFolder = toHostPath(folder);
     if (!hostFolder.empty()) {
         if (ProcessHandle opener = openWithOpener(hostFolder, {})) {
             closeProcessHandle(opener);
@@ -136,6 +135,12 @@ void posix::openFolderWithDesktop(const char* folder) {
     // No desktop to show it on: tell the user where the files are.
     std::printf("Extracted to %s\n", hostFolder.empty() ? folder : hostFolder.c_str());
     std::fflush(stdout);
+}
+
+// The user's side of it belongs to the interaction: the console form opens the folder on the
+// desktop, the scripted form writes it to its transcript.
+void openFolderInShell(const char* folder) {
+    posix::interaction().openFolder(folder);
 }
 
 }  // namespace tamrix::platform

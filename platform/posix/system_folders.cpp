@@ -49,7 +49,9 @@ uint32_t deliver(std::string hostFolder, bool trailingBackslash, char* out, uint
 
 }  // namespace
 
-void posix::setWindowsDirectory(const char* hostPath) { windowsOverride = absoluteOrEmpty(hostPath); }
+void posix::setWindowsDirectory(const char* hostPath) {
+    windowsOverride = absoluteOrEmpty(hostPath);
+}
 
 void posix::setSystemDirectory(const char* hostPath) { systemOverride = absoluteOrEmpty(hostPath); }
 

@@ -5,7 +5,9 @@
 
 #include <ctime>
 
+#include "platform/posix/codepage.h"
 #include "tests/flow/flow_fixture.h"
+#include "ui/strings.h"
 
 namespace tamrix::test {
 namespace {
@@ -239,6 +241,24 @@ TEST_F(FlowTest, NamedPackageIsExtractedWithoutItsHeader) {
     EXPECT_FALSE(result.saw("never asked"));
     EXPECT_EQ(readme, readFile(folder.host("named/a.txt")));
     EXPECT_FALSE(fileExists(folder.host("never")));
+}
+
+TEST_F(FlowTest, JapaneseRunOnCodePage932) {
+    ASSERT_TRUE(platform::posix::setAnsiCodePage(932));
+    setLanguage(Language::Japanese);
+    // 表示.txt in code page 932: the first character's trail byte is 0x5C, a backslash's value.
+    std::string name = "\x95\x5C\x8E\xA6.txt";
+    std::filesystem::create_directory(out());
+    writeFile(out("表示.txt"), {'o', 'l', 'd'});
+    HeaderFields header = quietHeader(folder);
+    header.autoConfirm = 0;
+    FlowResult result = run(writePackage(cabinetOf({{name, readme}}), header), {"yes"});
+    setLanguage(Language::English);
+    platform::posix::setAnsiCodePage(1252);
+    EXPECT_TRUE(result.saw("dialog 2007 caption=\"ファイル上書きの確認\" "
+                           "file=\"展開先には既に '表示.txt' のファイルが存在します。\""));
+    EXPECT_TRUE(result.saw("new=\"1,000 バイト\\n2025年01月01日 水曜日、12:00:00\""));
+    EXPECT_EQ(readme, readFile(out("表示.txt")));
 }
 
 }  // namespace

@@ -23,13 +23,13 @@ void countingFree(void* p) {
 }
 
 class LzxCodecOps : public testing::Test {
-protected:
+  protected:
     void SetUp() override { gAllocs = gFrees = 0, gFailAt = -1; }
     CodecResult create(uint32_t windowSize, void** handle, uint32_t* maxOutput = nullptr) {
         uint32_t max = kCodecOutputSize, inputSize = 0;
         LzxParams params{windowSize};
-        return kLzxCodec.create(maxOutput ? maxOutput : &max, &params, countingAlloc,
-                                countingFree, &inputSize, handle, nullptr);
+        return kLzxCodec.create(maxOutput ? maxOutput : &max, &params, countingAlloc, countingFree,
+                                &inputSize, handle, nullptr);
     }
 };
 

@@ -1,9 +1,10 @@
 // The call-instruction translation: the decoder's rules and the compressor's inverse.
+#include "codecs/lzx/lzx_e8.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "codecs/lzx/lzx_e8.h"
 #include "codecs/lzx/lzx_e8_preprocess.h"
 
 namespace tamrix {

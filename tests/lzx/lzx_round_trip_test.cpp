@@ -16,8 +16,8 @@ struct RoundTripCase {
 
 std::string caseName(const testing::TestParamInfo<RoundTripCase>& info) {
     static const char* const kChoices[] = {"Best", "Verbatim", "Aligned", "Uncompressed"};
-    return "W" + std::to_string(info.param.windowBits) + "_" +
-           kChoices[int(info.param.choice)] + (info.param.e8 ? "_E8" : "_NoE8");
+    return "W" + std::to_string(info.param.windowBits) + "_" + kChoices[int(info.param.choice)] +
+           (info.param.e8 ? "_E8" : "_NoE8");
 }
 
 class LzxRoundTrip : public testing::TestWithParam<RoundTripCase> {};

@@ -13,7 +13,7 @@ namespace tamrix::lzx_test {
 
 // Writes one data block's bits. Trees are given as lengths; codes are made canonical.
 class StreamBuilder {
-public:
+  public:
     explicit StreamBuilder(uint32_t windowBits)
         : slots_(lzx::positionSlotCount(1u << windowBits)),
           mainCount_(lzx::kLiteralCount + 8 * slots_) {}
@@ -70,7 +70,7 @@ public:
 
     uint32_t mainCount() const { return mainCount_; }
 
-private:
+  private:
     uint32_t slots_;
     uint32_t mainCount_;
     std::vector<uint8_t> out_;

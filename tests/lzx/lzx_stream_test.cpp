@@ -141,7 +141,7 @@ TEST(LzxStream, MatchBeforeTheFolderStartReadsZeros) {
 
 // Streams the decoder must refuse with a data error and an output size of 0.
 class LzxBadStream : public testing::Test {
-protected:
+  protected:
     void expectFailure(const std::vector<uint8_t>& block, uint32_t wanted, uint32_t window = 16) {
         Decoder d(1u << window);
         std::vector<uint8_t> out;
@@ -182,8 +182,8 @@ TEST_F(LzxBadStream, UncompressedHeaderCutShort) {
 
 TEST_F(LzxBadStream, IncompleteAndOverSubscribedTrees) {
     std::vector<uint8_t> single(256, 0);
-    single['a'] = 1;  // one code of length 1: incomplete
-    std::vector<uint8_t> over(256, 1);  // 256 codes of length 1: far too many
+    single['a'] = 1;                         // one code of length 1: incomplete
+    std::vector<uint8_t> over(256, 1);       // 256 codes of length 1: far too many
     std::vector<uint8_t> longOver(400, 16);  // over-subscribed with node chains
     longOver.resize(256);
     for (const auto& mainLengths : {single, over}) {

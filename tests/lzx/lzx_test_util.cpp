@@ -6,16 +6,20 @@
 
 namespace tamrix::lzx_test {
 namespace {
-void* testAlloc(uint32_t size) { return std::malloc(size); }
-void testFree(void* p) { std::free(p); }
+void* testAlloc(uint32_t size) {
+    return std::malloc(size);
+}
+void testFree(void* p) {
+    std::free(p);
+}
 }  // namespace
 
 Decoder::Decoder(uint32_t windowSize) {
     uint32_t maxOutput = kCodecOutputSize;
     uint32_t inputSize = 0;
     LzxParams params{windowSize};
-    createResult_ = kLzxCodec.create(&maxOutput, &params, testAlloc, testFree, &inputSize,
-                                     &handle_, nullptr);
+    createResult_ =
+        kLzxCodec.create(&maxOutput, &params, testAlloc, testFree, &inputSize, &handle_, nullptr);
 }
 
 Decoder::~Decoder() {
@@ -28,19 +32,22 @@ CodecResult Decoder::decode(const std::vector<uint8_t>& block, uint32_t wanted,
     input.resize(block.size() + kCodecInputSlack, slackFill);
     out->assign(kCodecOutputSize, 0xCD);
     uint32_t size = wanted;
-    CodecResult r = kLzxCodec.decompress(handle_, input.data(), uint32_t(block.size()),
-                                         out->data(), &size);
+    CodecResult r =
+        kLzxCodec.decompress(handle_, input.data(), uint32_t(block.size()), out->data(), &size);
     out->resize(r == CodecSuccess ? size : 0);
     return r;
 }
 
-CodecResult Decoder::reset() { return kLzxCodec.reset(handle_); }
+CodecResult Decoder::reset() {
+    return kLzxCodec.reset(handle_);
+}
 
 std::vector<uint8_t> makeText(uint32_t size, uint32_t seed) {
     static const char* const kWords[] = {
-        "the ", "cabinet ", "folder ", "window ", "match ", "stream ", "of ", "and ", "a ",
-        "decoder ", "block ", "tree ", "length ", "\n", "extract ", "file ", "data ", "to ",
-        "in ", "is ", "bits ", "frame ", "header ", "offset ", ", ", ". ", "Setup ", "install "};
+        "the ",     "cabinet ", "folder ",  "window ", "match ", "stream ", "of ",
+        "and ",     "a ",       "decoder ", "block ",  "tree ",  "length ", "\n",
+        "extract ", "file ",    "data ",    "to ",     "in ",    "is ",     "bits ",
+        "frame ",   "header ",  "offset ",  ", ",      ". ",     "Setup ",  "install "};
     std::mt19937 rng(seed);
     std::vector<uint8_t> out;
     out.reserve(size);
@@ -98,9 +105,15 @@ std::vector<uint8_t> makeMixed(uint32_t size, uint32_t seed) {
         const uint32_t part = 1000 + rng() % 40000;
         std::vector<uint8_t> piece;
         switch (rng() % 4) {
-            case 0: piece = makeText(part, rng()); break;
-            case 1: piece = makeX86Like(part, rng()); break;
-            case 2: piece = makeRandom(part % 5000, rng()); break;
+            case 0:
+                piece = makeText(part, rng());
+                break;
+            case 1:
+                piece = makeX86Like(part, rng());
+                break;
+            case 2:
+                piece = makeRandom(part % 5000, rng());
+                break;
             default:
                 // Repeats of earlier data at long distances and runs.
                 if (out.size() > part) {

@@ -13,7 +13,7 @@ namespace tamrix::lzx_test {
 
 // One codec handle, created for real, with the engine's input slack behind every block.
 class Decoder {
-public:
+  public:
     explicit Decoder(uint32_t windowSize);
     ~Decoder();
     Decoder(const Decoder&) = delete;
@@ -28,7 +28,7 @@ public:
     CodecResult reset();
     void* handle() const { return handle_; }
 
-private:
+  private:
     void* handle_ = nullptr;
     CodecResult createResult_;
 };
@@ -40,8 +40,8 @@ std::vector<uint8_t> makeRandom(uint32_t size, uint32_t seed);
 std::vector<uint8_t> makeMixed(uint32_t size, uint32_t seed);
 
 // Compresses a folder frame by frame.
-std::vector<std::vector<uint8_t>> compressFolder(
-    LzxEncoder& encoder, const std::vector<uint8_t>& data);
+std::vector<std::vector<uint8_t>> compressFolder(LzxEncoder& encoder,
+                                                 const std::vector<uint8_t>& data);
 
 // Decodes the frames of a folder and returns the bytes, or an empty result with *failedAt set.
 std::vector<uint8_t> decompressFolder(Decoder& decoder,

@@ -8,6 +8,7 @@
 
 #include "platform/filesystem.h"
 #include "platform/posix/command_line_args.h"
+#include "platform/posix/desktop.h"
 #include "platform/posix/interaction.h"
 #include "platform/process.h"
 #include "platform/shell.h"
@@ -121,7 +122,7 @@ TEST_F(ShellTest, DocumentsAndFoldersGoToTheDesktopOpener) {
     std::filesystem::remove(report());
 
     testing::internal::CaptureStdout();
-    posix::openFolderWithDesktop((temp.windows("work") + "\\").c_str());
+    posix::openFolderOnDesktop((temp.windows("work") + "\\").c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     ASSERT_TRUE(waitForReport());
     EXPECT_EQ(readLines(report()).at(1), temp.host("work") + "/");
@@ -131,7 +132,7 @@ TEST_F(ShellTest, FolderIsPrintedWithoutDisplay) {
     test::ScopedEnvironment display("DISPLAY", "");
     test::ScopedEnvironment wayland("WAYLAND_DISPLAY", nullptr);
     testing::internal::CaptureStdout();
-    posix::openFolderWithDesktop((temp.windows("work") + "\\").c_str());
+    posix::openFolderOnDesktop((temp.windows("work") + "\\").c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Extracted to " + temp.host("work") + "/\n");
 }
 

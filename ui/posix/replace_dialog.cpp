@@ -3,12 +3,16 @@
 #include "ui/replace_dialog.h"
 
 #include <cstdio>
+#include <string>
 
 #include "extract/decoder_callbacks.h"
 #include "paths/path_text.h"
 #include "platform/posix/interaction.h"
 #include "platform/windows.h"
+#include "platform/posix/codepage.h"
+#include "ui/dialog_texts.h"
 #include "ui/file_details.h"
+#include "ui/strings.h"
 #include "ui/progress_window.h"
 
 namespace tamrix {
@@ -31,8 +35,11 @@ void describe(uint32_t stamp, uint32_t size, char* out, size_t outSize) {
 int askReplace(const ReplacePrompt& prompt) {
     char fileName[kPathSize];
     splitPath(prompt.path, nullptr, fileName);
+    // The name template of the dialog's control 1009, in the program's language.
+    std::string nameTemplate = platform::posix::utf8ToAnsiText(
+        dialogText(currentLanguage(), 2007, 1009));
     char nameText[64 + kPathSize];
-    std::snprintf(nameText, sizeof nameText, "'%s'", fileName);
+    std::snprintf(nameText, sizeof nameText, nameTemplate.c_str(), fileName);
     char existing[256];
     char incoming[256];
     describe(prompt.existingStamp, prompt.existingSize, existing, sizeof existing);

@@ -5,6 +5,8 @@
 
 #include "platform/codepage.h"
 #include "platform/posix/codepage.h"
+#include "platform/posix/interaction.h"
+#include "ui/dialog_texts.h"
 #include "ui/strings.h"
 
 namespace tamrix {
@@ -13,9 +15,18 @@ namespace {
 
 Language selectedLanguage = Language::English;
 
+const char* dialogCaptionUtf8(int templateId) {
+    return dialogText(selectedLanguage, templateId, 0);
+}
+
 }  // namespace
 
-void setLanguage(Language language) { selectedLanguage = language; }
+void setLanguage(Language language) {
+    selectedLanguage = language;
+    platform::posix::setDialogCaptionLookup(dialogCaptionUtf8);
+}
+
+Language currentLanguage() { return selectedLanguage; }
 
 int loadString(uint32_t id, char* buffer, int size) {
     if (size <= 0) return 0;

@@ -18,4 +18,6 @@ int loadString(uint32_t id, char* buffer, int size) {
 
 void setLanguage(Language) {}
 
+Language currentLanguage() { return Language::English; }
+
 }  // namespace tamrix

@@ -1,0 +1,145 @@
+#include "pack/package_settings.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace tamrix::pack {
+
+namespace {
+
+bool putText(const std::string& text, const char* what, const char* option, AnsiText* ansi,
+             char* field, size_t width, std::string* error) {
+    std::string converted;
+    if (!ansi->fromUtf8(text, &converted)) {
+        *error = std::string("the ") + what + " cannot be written in code page " +
+                 std::to_string(ansi->codePage()) + " (choose another with --codepage)";
+        return false;
+    }
+    if (converted.find('\0') != std::string::npos) {
+        *error = std::string("the ") + what + " holds a NUL character";
+        return false;
+    }
+    if (converted.size() + 1 > width) {
+        *error = std::string("the ") + what + " (" + option + ") is " +
+                 std::to_string(converted.size()) + " bytes; its header field holds at most " +
+                 std::to_string(width - 1);
+        return false;
+    }
+    std::memset(field, 0, width);
+    std::memcpy(field, converted.data(), converted.size());
+    return true;
+}
+
+void put32(uint8_t* p, uint32_t value) {
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(value >> (8 * i));
+}
+
+std::string trim(const std::string& text) {
+    size_t start = text.find_first_not_of(" \t\r");
+    if (start == std::string::npos) return {};
+    size_t end = text.find_last_not_of(" \t\r");
+    return text.substr(start, end - start + 1);
+}
+
+}  // namespace
+
+bool makePackageHeader(const PackageSettings& settings, AnsiText* ansi, uint32_t cabinetCrc,
+                       PackageHeader* header, std::string* error) {
+    std::memset(header, 0, sizeof *header);
+    std::memcpy(header->magic, kPackageMagic, sizeof header->magic);
+    if (!putText(settings.destination, "destination", "--destination", ansi, header->destination,
+                 sizeof header->destination, error) ||
+        !putText(settings.setupCommand, "setup command", "--setup", ansi, header->setupCommand,
+                 sizeof header->setupCommand, error) ||
+        !putText(settings.promptCaption, "caption", "--caption", ansi, header->promptCaption,
+                 sizeof header->promptCaption, error) ||
+        !putText(settings.promptText, "question", "--question", ansi, header->promptText,
+                 sizeof header->promptText, error)) {
+        return false;
+    }
+    if (settings.deleteAfterSetup && settings.setupCommand.empty()) {
+        *error =
+            "--delete-after-setup needs a setup command (--setup): the stub ignores it without";
+        return false;
+    }
+    header->autoConfirm = settings.autoConfirm;
+    header->openFolderAfter = settings.openFolderAfter;
+    header->deleteAfterSetup = settings.deleteAfterSetup;
+    header->skipDestinationDialog = settings.skipDestinationDialog;
+    header->cabinetCrc = cabinetCrc;
+    // The stub takes the first "MSCF" and four zero bytes in its file for the cabinet: a header
+    // text must not produce them, or the package would point the stub into its own header.
+    std::vector<uint8_t> bytes = headerBytes(*header);
+    const uint8_t signature[8] = {'M', 'S', 'C', 'F', 0, 0, 0, 0};
+    bytes.insert(bytes.end(), signature, signature + 8);
+    CabinetSignatureScanner scanner;
+    scanner.feed(bytes.data(), uint32_t(bytes.size()));
+    if (scanner.offset() != int64_t(kPackageHeaderSize)) {
+        *error = "a header text ends in \"MSCF\", which the stub would take for the cabinet";
+        return false;
+    }
+    return true;
+}
+
+std::vector<uint8_t> headerBytes(const PackageHeader& header) {
+    std::vector<uint8_t> bytes(kPackageHeaderSize);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    // The integer words are laid down explicitly, whatever the host's byte order.
+    uint8_t* words = bytes.data() + offsetof(PackageHeader, autoConfirm);
+    put32(words, header.autoConfirm);
+    put32(words + 4, header.openFolderAfter);
+    put32(words + 8, header.deleteAfterSetup);
+    put32(words + 12, header.skipDestinationDialog);
+    put32(words + 16, header.cabinetCrc);
+    return bytes;
+}
+
+bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines,
+                      std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read the settings file '" + path + "'";
+        return false;
+    }
+    std::string text;
+    int number = 0;
+    while (std::getline(in, text)) {
+        ++number;
+        std::string line = trim(text);
+        if (line.empty() || line[0] == '#') continue;
+        size_t equals = line.find('=');
+        std::string where = path + ":" + std::to_string(number) + ": ";
+        if (equals == std::string::npos) {
+            *error = where + "expected 'key = value'";
+            return false;
+        }
+        std::string key = trim(line.substr(0, equals));
+        std::string value = trim(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        } else if (!value.empty() && value.front() == '"') {
+            *error = where + "the quoted value has no closing quote";
+            return false;
+        }
+        if (key.empty()) {
+            *error = where + "the key is missing";
+            return false;
+        }
+        lines->push_back({number, key, value});
+    }
+    return true;
+}
+
+bool parseFlag(const std::string& text, bool* value) {
+    if (text == "yes" || text == "true" || text == "on" || text == "1") {
+        *value = true;
+        return true;
+    }
+    if (text == "no" || text == "false" || text == "off" || text == "0") {
+        *value = false;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace tamrix::pack

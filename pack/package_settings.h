@@ -1,0 +1,48 @@
+// The settings a package carries in its header, as the user gives them, and their checks.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/package_layout.h"
+#include "pack/ansi_text.h"
+
+namespace tamrix::pack {
+
+struct PackageSettings {
+    std::string destination;  // UTF-8 texts, converted to the code page for the header
+    std::string setupCommand;
+    std::string promptCaption;
+    std::string promptText;
+    bool autoConfirm = false;
+    bool openFolderAfter = true;  // the stub's own default
+    bool deleteAfterSetup = false;
+    bool skipDestinationDialog = false;
+    bool cabinetCrc = true;
+};
+
+// Fills a header from the settings, with cabinetCrc as given. False with a message when a text
+// cannot be written in the code page or does not fit its field with its NUL (nothing is cut),
+// when --delete-after-setup has no setup command to wait for, or when the texts would put the
+// cabinet signature into the header, where the stub would take it for the cabinet.
+bool makePackageHeader(const PackageSettings& settings, AnsiText* ansi, uint32_t cabinetCrc,
+                       PackageHeader* header, std::string* error);
+
+// The header's bytes as they are written into the package (integers little-endian).
+std::vector<uint8_t> headerBytes(const PackageHeader& header);
+
+// Reads a "key = value" file: one setting a line, '#' starts a comment line, blank lines are
+// skipped, a value may be put in double quotes to keep spaces at its ends. Keys are returned in
+// file order with their line numbers; the caller knows which keys exist.
+struct SettingLine {
+    int line;
+    std::string key;
+    std::string value;
+};
+bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines, std::string* error);
+
+// "yes", "no", "true", "false", "on", "off", "1", "0".
+bool parseFlag(const std::string& text, bool* value);
+
+}  // namespace tamrix::pack

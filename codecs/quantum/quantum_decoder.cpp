@@ -31,7 +31,7 @@ class ArithmeticDecoder {
         const uint32_t target = ((((code_ - low_) & 0xFFFF) + 1) * total - 1) / range;
         const int i = findEntry(m, target);
         const uint32_t symbol = m.entries[i].symbol;
-        const uint64_t reciprocal = kTotalReciprocals.of[total];
+        const uint64_t reciprocal = totalReciprocals.of[total];
         high_ = (low_ + divideByTotal(m.entries[i].cumFreq * range, reciprocal) - 1) & 0xFFFF;
         low_ = (low_ + divideByTotal(m.entries[i + 1].cumFreq * range, reciprocal)) & 0xFFFF;
         renormalise();
@@ -107,6 +107,7 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameC
 
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
+    prepareTotalReciprocals();
     BitInput bits(input, inputCount);
     FrameCursor c{output, wanted, d.streamPosition, false};
     bool ok;

@@ -18,12 +18,10 @@ static_assert(kRescaleThreshold <= kMaxTotal);
 struct TotalReciprocals {
     uint64_t of[kMaxTotal + 1];
 };
-constexpr TotalReciprocals makeTotalReciprocals() {
-    TotalReciprocals t{};
-    for (uint32_t d = 1; d <= kMaxTotal; ++d) t.of[d] = (uint64_t(1) << 40) / d + 1;
-    return t;
-}
-inline constexpr TotalReciprocals kTotalReciprocals = makeTotalReciprocals();
+// Built at run time, once, rather than stored: the 32 KiB table would otherwise ride in every
+// package's stub.
+extern TotalReciprocals totalReciprocals;
+void prepareTotalReciprocals();
 
 // n / total for n <= total * 65,536 and 1 <= total <= 4095.
 inline uint32_t divideByTotal(uint32_t n, uint64_t reciprocal) {

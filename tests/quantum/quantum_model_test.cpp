@@ -84,8 +84,9 @@ TEST(QuantumModel, SearchStopsAtTheTerminator) {
 
 TEST(QuantumModel, DivisionByTheTotalIsExact) {
     // Every total, at the dividends around each multiple where a rounding error would show.
+    prepareTotalReciprocals();
     for (uint32_t d = 1; d <= kMaxTotal; ++d) {
-        const uint64_t r = kTotalReciprocals.of[d];
+        const uint64_t r = totalReciprocals.of[d];
         for (uint32_t k : {1u, 2u, 3u, 7u, 4095u, 65535u, 65536u}) {
             const uint32_t n = k * d;
             ASSERT_EQ(divideByTotal(n, r), k) << d;

@@ -4,6 +4,7 @@
 
 #include "tests/stub/built_stub.h"
 #include "tests/support/resource_formats.h"
+#include "ui/dialog_texts.h"
 
 namespace tamrix::test {
 namespace {
@@ -212,6 +213,25 @@ TEST_F(BuiltStubTest, DialogsHoldEveryAddressedControl) {
                 EXPECT_EQ(&c, dialog->control(c.id)) << "dialog " << id << " repeats id " << c.id;
             }
         }
+    }
+}
+
+// The Linux flow shows the same captions and name template as the stub's dialogs.
+TEST_F(BuiltStubTest, LinuxDialogTextsMatchTheTemplates) {
+    for (auto [language, code] :
+         {std::pair{Language::English, kEnglish}, std::pair{Language::Japanese, kJapanese}}) {
+        for (uint32_t id : {103u, 202u, 2007u, 2008u}) {
+            SCOPED_TRACE(testing::Message() << "dialog " << id << " language " << code);
+            auto dialog = decodeDialog(resource(kResourceDialog, id, code)->data);
+            ASSERT_TRUE(dialog);
+            const char* caption = dialogText(language, int(id), 0);
+            ASSERT_NE(nullptr, caption);
+            // The CRC box has no caption; its one text stands in for it.
+            EXPECT_EQ(caption, id == 103 ? dialog->controls[0].text.text : dialog->caption);
+        }
+        auto replace = decodeDialog(resource(kResourceDialog, 2007, code)->data);
+        ASSERT_TRUE(replace && replace->control(1009));
+        EXPECT_EQ(dialogText(language, 2007, 1009), replace->control(1009)->text.text);
     }
 }
 

@@ -71,9 +71,15 @@ bool handleQueued(std::unique_lock<std::mutex>& lock) {
 
 }  // namespace
 
+// Windows live until the process ends: a late message to a destroyed one must still find it.
+static std::deque<Window>& allWindows() {
+    static std::deque<Window> windows;
+    return windows;
+}
+
 WindowHandle createModelessDialog(int templateId, DialogProcedure procedure, intptr_t parameter) {
-    // Windows live until the process ends: a late message to a destroyed one must find it.
-    auto* window = new Window{templateId, procedure, std::this_thread::get_id(), true};
+    Window* window = &allWindows().emplace_back(
+        Window{templateId, procedure, std::this_thread::get_id(), true});
     {
         std::lock_guard<std::mutex> lock(queueMutex);
         quitPosted = false;

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
 found=0
-for target in $(find build/fuzz/fuzz -maxdepth 2 -type f -executable -name 'fuzz_*' | sort); do
+for target in $(find build/fuzz/fuzz -mindepth 2 -maxdepth 2 -type f -executable | sort); do
   found=1
   name=$(basename "$target")
   area=$(basename "$(dirname "$target")")

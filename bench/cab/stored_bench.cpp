@@ -73,10 +73,10 @@ void buildSource(bool checksums) {
     }
     test::StoredLayout layout = test::layOutStored(contents);
     for (auto& block : layout.folder.blocks) block.withChecksum = checksums;
-    test::CabinetSpec spec;
-    spec.folders.push_back(layout.folder);
-    spec.files = layout.files;
-    source.cabinet = test::buildCabinet(spec);
+    test::CabinetSpec plan;
+    plan.folders.push_back(layout.folder);
+    plan.files = layout.files;
+    source.cabinet = test::buildCabinet(plan);
     std::free(target);
     target = static_cast<uint8_t*>(std::malloc(kTotal));
     std::memset(target, 0, kTotal);

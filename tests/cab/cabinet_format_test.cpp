@@ -8,10 +8,10 @@ namespace {
 
 CabinetSpec oneFile(const Bytes& data, const std::string& name = "f") {
     StoredLayout layout = layOutStored({{name, data}});
-    CabinetSpec spec;
-    spec.folders.push_back(layout.folder);
-    spec.files = layout.files;
-    return spec;
+    CabinetSpec plan;
+    plan.folders.push_back(layout.folder);
+    plan.files = layout.files;
+    return plan;
 }
 
 TEST(BlockChecksum, MatchesTheWordByWordDefinition) {
@@ -31,14 +31,14 @@ TEST(BlockChecksum, MatchesTheWordByWordDefinition) {
 
 TEST_F(EngineTest, ReserveAreasAreSkippedAndHandedToTheHook) {
     Bytes data = patternBytes(40000, 3);
-    CabinetSpec spec = oneFile(data);
-    spec.reservePresent = true;
-    spec.headerReserve = patternBytes(8, 1);
-    spec.folderReserveSize = 3;
-    spec.dataReserveSize = 16;
-    spec.folders[0].reserve = {1, 2, 3};
-    for (auto& block : spec.folders[0].blocks) block.reserve = patternBytes(16, 9);
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan = oneFile(data);
+    plan.reservePresent = true;
+    plan.headerReserve = patternBytes(8, 1);
+    plan.folderReserveSize = 3;
+    plan.dataReserveSize = 16;
+    plan.folders[0].reserve = {1, 2, 3};
+    for (auto& block : plan.folders[0].blocks) block.reserve = patternBytes(16, 9);
+    addFile("x.cab", buildCabinet(plan));
     static std::vector<DataHookRecord> seen;
     static std::vector<Bytes> areas;
     seen.clear();
@@ -51,8 +51,8 @@ TEST_F(EngineTest, ReserveAreasAreSkippedAndHandedToTheHook) {
     ASSERT_TRUE(copy("x.cab", "", hook));
     EXPECT_EQ(written("f"), data);
     ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(areas[0], spec.headerReserve);
-    EXPECT_EQ(seen[0].setId, spec.setId);
+    EXPECT_EQ(areas[0], plan.headerReserve);
+    EXPECT_EQ(seen[0].setId, plan.setId);
     EXPECT_EQ(areas[1], (Bytes{1, 2, 3}));
     EXPECT_EQ(seen[1].folderIndex, 0);
     EXPECT_EQ(areas[2], patternBytes(16, 9));
@@ -60,13 +60,13 @@ TEST_F(EngineTest, ReserveAreasAreSkippedAndHandedToTheHook) {
 
 TEST_F(EngineTest, ReserveFlagWithZeroSizesReadsOnlyTheRecord) {
     Bytes data = patternBytes(100, 3);
-    CabinetSpec spec = oneFile(data);
-    spec.reservePresent = true;
-    spec.previousCabinet = "a.cab";
-    spec.nextCabinet = "c.cab";
-    spec.extraFlags = 0xFFF8;  // unknown flag bits are ignored
-    spec.reservedFieldValue = 0xDEADBEEF;
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan = oneFile(data);
+    plan.reservePresent = true;
+    plan.previousCabinet = "a.cab";
+    plan.nextCabinet = "c.cab";
+    plan.extraFlags = 0xFFF8;  // unknown flag bits are ignored
+    plan.reservedFieldValue = 0xDEADBEEF;
+    addFile("x.cab", buildCabinet(plan));
     ASSERT_TRUE(copy("x.cab"));
     EXPECT_EQ(written("f"), data);
     EXPECT_EQ(events[0].name, "c.cab");
@@ -246,10 +246,10 @@ TEST_F(EngineTest, PathsLongerThanTheirBuffersAreRefused) {
 
 TEST_F(EngineTest, EveryAllocationFailureIsCleanedUp) {
     Bytes data = patternBytes(50000, 6);
-    CabinetSpec spec = oneFile(data);
-    spec.reservePresent = true;
-    spec.headerReserve = Bytes(8, 1);
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan = oneFile(data);
+    plan.reservePresent = true;
+    plan.headerReserve = Bytes(8, 1);
+    addFile("x.cab", buildCabinet(plan));
     for (uint64_t failAt = 1; failAt <= 8; ++failAt) {
         if (decoder) destroyDecoder(decoder);
         world().written.clear();
@@ -276,10 +276,10 @@ TEST_F(EngineTest, EveryAllocationFailureIsCleanedUp) {
 }
 
 TEST_F(EngineTest, CompressedKindsOverStoredBytesFailCleanly) {
-    CabinetSpec spec = oneFile(Bytes(10, 1));
+    CabinetSpec plan = oneFile(Bytes(10, 1));
     for (uint16_t type : {0x0001, 0x1503, 0x0F02}) {
-        spec.folders[0].typeWord = type;
-        addFile("c.cab", buildCabinet(spec));
+        plan.folders[0].typeWord = type;
+        addFile("c.cab", buildCabinet(plan));
         error = {};
         bool ok = copy("c.cab");
         if (!ok) {

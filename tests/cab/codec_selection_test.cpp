@@ -99,15 +99,15 @@ class CodecTest : public EngineTest {
 
     // One folder per type word, each with one file of its own, in folder order.
     void install(const std::vector<uint16_t>& typeWords, uint32_t size = 1000) {
-        CabinetSpec spec;
+        CabinetSpec plan;
         for (size_t i = 0; i < typeWords.size(); ++i) {
             StoredLayout layout =
                 layOutStored({{"f" + std::to_string(i), patternBytes(size, i)}}, uint16_t(i));
             layout.folder.typeWord = typeWords[i];
-            spec.folders.push_back(layout.folder);
-            spec.files.push_back(layout.files[0]);
+            plan.folders.push_back(layout.folder);
+            plan.files.push_back(layout.files[0]);
         }
-        addFile("x.cab", buildCabinet(spec));
+        addFile("x.cab", buildCabinet(plan));
     }
 
     const CodecOps* saved[4] = {};

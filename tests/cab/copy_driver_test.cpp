@@ -10,10 +10,10 @@ using Contents = std::vector<std::pair<std::string, Bytes>>;
 
 CabinetSpec storedCabinet(const Contents& contents, uint32_t blockSize = 32768) {
     StoredLayout layout = layOutStored(contents, 0, blockSize);
-    CabinetSpec spec;
-    spec.folders.push_back(layout.folder);
-    spec.files = layout.files;
-    return spec;
+    CabinetSpec plan;
+    plan.folders.push_back(layout.folder);
+    plan.files = layout.files;
+    return plan;
 }
 
 TEST_F(EngineTest, ExtractsStoredFilesAcrossBlocks) {
@@ -65,9 +65,9 @@ TEST_F(EngineTest, NotifiesInOrderWithHook) {
 
 TEST_F(EngineTest, HookCanChangeBlockBytesAndAbort) {
     Contents contents = {{"f", Bytes(100, 'a')}};
-    CabinetSpec spec = storedCabinet(contents);
-    spec.folders[0].blocks[0].withChecksum = false;
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan = storedCabinet(contents);
+    plan.folders[0].blocks[0].withChecksum = false;
+    addFile("x.cab", buildCabinet(plan));
     hookTrace = nullptr;
     hookRecords.clear();
     hookAnswer = 0;
@@ -86,12 +86,12 @@ TEST_F(EngineTest, HookCanChangeBlockBytesAndAbort) {
 }
 
 TEST_F(EngineTest, EmptyFileOpensNoFolder) {
-    CabinetSpec spec;
+    CabinetSpec plan;
     FileSpec empty;
     empty.name = "empty";
     empty.folderIndex = 7;  // not even a folder of this cabinet
-    spec.files.push_back(empty);
-    addFile("x.cab", buildCabinet(spec));
+    plan.files.push_back(empty);
+    addFile("x.cab", buildCabinet(plan));
     ASSERT_TRUE(copy("x.cab"));
     EXPECT_EQ(kinds(),
               (std::vector<std::string>{"CabinetOpened", "FileListCheckpoint 1", "FileBegin empty",
@@ -130,22 +130,22 @@ TEST_F(EngineTest, FilesSharingABlockDecodeItOnce) {
 
 TEST_F(EngineTest, OutOfOrderFilesRestartTheFolder) {
     Bytes stream = patternBytes(100000, 7);
-    CabinetSpec spec;
+    CabinetSpec plan;
     FolderSpec folder;
     folder.blocks = storedBlocks(stream);
-    spec.folders.push_back(folder);
+    plan.folders.push_back(folder);
     auto file = [&](const char* name, uint32_t offset, uint32_t size) {
         FileSpec f;
         f.name = name;
         f.folderOffset = offset;
         f.size = size;
-        spec.files.push_back(f);
+        plan.files.push_back(f);
     };
     file("late", 90000, 10000);
     file("early", 10, 40000);
     file("same-as-early", 10, 40000);  // identical range: served from the decoded blocks
     file("middle", 33000, 100);
-    addFile("x.cab", buildCabinet(spec));
+    addFile("x.cab", buildCabinet(plan));
     ASSERT_TRUE(copy("x.cab"));
     EXPECT_EQ(written("late"), Bytes(stream.begin() + 90000, stream.end()));
     EXPECT_EQ(written("early"), Bytes(stream.begin() + 10, stream.begin() + 40010));
@@ -157,13 +157,13 @@ TEST_F(EngineTest, InterleavedFoldersKeepTheStoredCodec) {
     Contents first = {{"a1", patternBytes(40000, 8)}, {"a2", patternBytes(100, 9)}};
     Contents second = {{"b1", patternBytes(200, 10)}, {"b2", patternBytes(33000, 11)}};
     StoredLayout one = layOutStored(first, 0), two = layOutStored(second, 1);
-    CabinetSpec spec;
-    spec.folders = {one.folder, two.folder};
-    spec.files = {one.files[1], two.files[0], one.files[0], two.files[1]};
-    spec.reverseFolderData = true;
-    spec.paddingBeforeFiles = 13;
-    spec.paddingBeforeData = 7;
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan;
+    plan.folders = {one.folder, two.folder};
+    plan.files = {one.files[1], two.files[0], one.files[0], two.files[1]};
+    plan.reverseFolderData = true;
+    plan.paddingBeforeFiles = 13;
+    plan.paddingBeforeData = 7;
+    addFile("x.cab", buildCabinet(plan));
     ASSERT_TRUE(copy("x.cab"));
     for (const auto& contents : {first, second}) {
         for (const auto& [name, data] : contents) EXPECT_EQ(written(name), data) << name;
@@ -171,12 +171,12 @@ TEST_F(EngineTest, InterleavedFoldersKeepTheStoredCodec) {
 }
 
 TEST_F(EngineTest, FileEndCarriesTheExecuteBitSeparately) {
-    CabinetSpec spec = storedCabinet({{"run", Bytes(3, 'r')}, {"ro", Bytes(3, 'o')}});
-    spec.files[0].attributes = 0x41;
-    spec.files[1].attributes = 0x01;
-    spec.files[0].date = 0x1234;
-    spec.files[0].time = 0x5678;
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan = storedCabinet({{"run", Bytes(3, 'r')}, {"ro", Bytes(3, 'o')}});
+    plan.files[0].attributes = 0x41;
+    plan.files[1].attributes = 0x01;
+    plan.files[0].date = 0x1234;
+    plan.files[0].time = 0x5678;
+    addFile("x.cab", buildCabinet(plan));
     ASSERT_TRUE(copy("x.cab"));
     std::vector<Event> ends;
     for (const Event& e : events) {
@@ -229,8 +229,8 @@ TEST_F(EngineTest, AbortFromFileBeginClosesBothCabinetHandles) {
 }
 
 TEST_F(EngineTest, CheckpointControlsTheFileList) {
-    CabinetSpec spec = storedCabinet({{"a", Bytes(10, 'a')}, {"b", Bytes(10, 'b')}});
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan = storedCabinet({{"a", Bytes(10, 'a')}, {"b", Bytes(10, 'b')}});
+    addFile("x.cab", buildCabinet(plan));
     answer = [](CopyNotification kind, NotificationRecord* record) {
         if (kind == FileListCheckpoint) record->folderIndex = 0;
         return kDefault;
@@ -266,11 +266,11 @@ TEST_F(EngineTest, CheckpointControlsTheFileList) {
 
 TEST_F(EngineTest, FirstEntryContinuedFromPreviousIsReportedAndSkipped) {
     Contents contents = {{"tail", patternBytes(500, 1)}, {"next", patternBytes(600, 2)}};
-    CabinetSpec spec = storedCabinet(contents);
-    spec.previousCabinet = "prev.cab";
-    spec.previousDisk = "Disk 1";
-    spec.files[0].folderIndex = 0xFFFD;
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan = storedCabinet(contents);
+    plan.previousCabinet = "prev.cab";
+    plan.previousDisk = "Disk 1";
+    plan.files[0].folderIndex = 0xFFFD;
+    addFile("x.cab", buildCabinet(plan));
     ASSERT_TRUE(copy("x.cab"));
     ASSERT_EQ(count(FileContinued), 1u);
     const Event& continued = events[2];
@@ -283,11 +283,11 @@ TEST_F(EngineTest, FirstEntryContinuedFromPreviousIsReportedAndSkipped) {
 }
 
 TEST_F(EngineTest, FolderRunningOutAsksForTheNextCabinetUntilRefused) {
-    CabinetSpec spec = storedCabinet({{"f", patternBytes(40000, 1)}});
-    spec.folders[0].blocks.pop_back();  // the second block is missing
-    spec.nextCabinet = "missing.cab";
-    spec.nextDisk = "Disk 2";
-    addFile("dir/x.cab", buildCabinet(spec));
+    CabinetSpec plan = storedCabinet({{"f", patternBytes(40000, 1)}});
+    plan.folders[0].blocks.pop_back();  // the second block is missing
+    plan.nextCabinet = "missing.cab";
+    plan.nextDisk = "Disk 2";
+    addFile("dir/x.cab", buildCabinet(plan));
     int asked = 0;
     answer = [&](CopyNotification kind, NotificationRecord* record) {
         if (kind != CabinetNeeded) return kDefault;

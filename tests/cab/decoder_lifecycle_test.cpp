@@ -26,11 +26,11 @@ TEST_F(EngineTest, DestroyRightAfterCreateFreesOnlyTheContext) {
 
 TEST_F(EngineTest, FailedCopyThenDestroyFreesEverythingOnce) {
     StoredLayout layout = layOutStored({{"f", patternBytes(50000, 1)}});
-    CabinetSpec spec;
-    spec.folders.push_back(layout.folder);
-    spec.files = layout.files;
-    spec.folders[0].blocks[1].checksumXor = 1;
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan;
+    plan.folders.push_back(layout.folder);
+    plan.files = layout.files;
+    plan.folders[0].blocks[1].checksumXor = 1;
+    addFile("x.cab", buildCabinet(plan));
     EXPECT_FALSE(copy("x.cab"));
     EXPECT_EQ(error.code, CabinetDataCorrupt);
     EXPECT_EQ(world().liveHandleCount(), 0u);
@@ -39,10 +39,10 @@ TEST_F(EngineTest, FailedCopyThenDestroyFreesEverythingOnce) {
 
 TEST_F(EngineTest, ErrorRecordKeepsAnEarlierErrorAfterSuccess) {
     StoredLayout layout = layOutStored({{"f", Bytes(10, 1)}});
-    CabinetSpec spec;
-    spec.folders.push_back(layout.folder);
-    spec.files = layout.files;
-    addFile("x.cab", buildCabinet(spec));
+    CabinetSpec plan;
+    plan.folders.push_back(layout.folder);
+    plan.files = layout.files;
+    addFile("x.cab", buildCabinet(plan));
     EXPECT_FALSE(copy("missing.cab"));
     EXPECT_TRUE(copy("x.cab"));
     EXPECT_EQ(error.code, CabinetOpenFailed);

@@ -74,10 +74,10 @@ class ToolTest : public ::testing::Test {
 
 CabinetSpec storedCabinet(const std::vector<std::pair<std::string, Bytes>>& contents) {
     StoredLayout layout = layOutStored(contents);
-    CabinetSpec spec;
-    spec.folders.push_back(layout.folder);
-    spec.files = layout.files;
-    return spec;
+    CabinetSpec plan;
+    plan.folders.push_back(layout.folder);
+    plan.files = layout.files;
+    return plan;
 }
 
 FileSpec entry(const std::string& name, uint32_t offset, uint32_t size, uint16_t folderIndex) {
@@ -184,9 +184,9 @@ TEST_F(ToolTest, MissingNextCabinetLeavesNoHalfFile) {
 }
 
 TEST_F(ToolTest, CorruptBlockLeavesNoHalfFile) {
-    CabinetSpec spec = storedCabinet({{"good", Bytes(100, 'g')}, {"bad", patternBytes(70000, 3)}});
-    spec.folders[0].blocks[2].checksumXor = 1;
-    write("x.cab", buildCabinet(spec));
+    CabinetSpec plan = storedCabinet({{"good", Bytes(100, 'g')}, {"bad", patternBytes(70000, 3)}});
+    plan.folders[0].blocks[2].checksumXor = 1;
+    write("x.cab", buildCabinet(plan));
     ToolRun run = tamrix("extract -q -d " + out.string() + " " + at("x.cab"));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("error: CabinetDataCorrupt"), std::string::npos) << run.err;
@@ -242,11 +242,11 @@ TEST_F(ToolTest, NothingIsWrittenOutsideTheOutputFolder) {
 }
 
 TEST_F(ToolTest, DatesTimesAndReadOnlyBitAreApplied) {
-    CabinetSpec spec = storedCabinet({{"ro", Bytes(2, 'r')}, {"rw", Bytes(2, 'w')}});
-    spec.files[0].attributes = 0x21;
-    spec.files[0].date = uint16_t((2001 - 1980) << 9 | 2 << 5 | 3);  // 2001-02-03
-    spec.files[0].time = uint16_t(4 << 11 | 5 << 5 | 6 / 2);         // 04:05:06
-    write("x.cab", buildCabinet(spec));
+    CabinetSpec plan = storedCabinet({{"ro", Bytes(2, 'r')}, {"rw", Bytes(2, 'w')}});
+    plan.files[0].attributes = 0x21;
+    plan.files[0].date = uint16_t((2001 - 1980) << 9 | 2 << 5 | 3);  // 2001-02-03
+    plan.files[0].time = uint16_t(4 << 11 | 5 << 5 | 6 / 2);         // 04:05:06
+    write("x.cab", buildCabinet(plan));
     ASSERT_EQ(tamrix("extract -q -d " + out.string() + " " + at("x.cab")).status, 0);
     struct stat info;
     ASSERT_EQ(stat((out / "ro").c_str(), &info), 0);
@@ -264,11 +264,11 @@ TEST_F(ToolTest, DatesTimesAndReadOnlyBitAreApplied) {
 }
 
 TEST_F(ToolTest, NamesBecomeUtf8) {
-    CabinetSpec spec = storedCabinet({{"caf\xe9.txt", Bytes(1, 'a')},
+    CabinetSpec plan = storedCabinet({{"caf\xe9.txt", Bytes(1, 'a')},
                                       {"\xe2\x82\xac.txt", Bytes(1, 'b')},
                                       {"x\x81y", Bytes(1, 'c')}});
-    spec.files[1].attributes = 0x80;  // UTF-8 already
-    write("x.cab", buildCabinet(spec));
+    plan.files[1].attributes = 0x80;  // UTF-8 already
+    write("x.cab", buildCabinet(plan));
     ASSERT_EQ(tamrix("extract -q -d " + out.string() + " " + at("x.cab")).status, 0);
     EXPECT_EQ(outputFiles(),
               (std::vector<std::string>{"caf\xc3\xa9.txt", "x\xef\xbf\xbdy", "\xe2\x82\xac.txt"}));

@@ -40,45 +40,45 @@ uint32_t referenceChecksum(const uint8_t* data, size_t count, uint32_t seed) {
     return sum ^ tail;
 }
 
-Bytes buildCabinet(const CabinetSpec& spec) {
+Bytes buildCabinet(const CabinetSpec& plan) {
     Bytes out(36, 0);
-    put32(out, 0, spec.signature);
-    put32(out, 12, spec.reservedFieldValue);
-    put32(out, 20, spec.reservedFieldValue);
-    out[24] = uint8_t(spec.version);
-    out[25] = uint8_t(spec.version >> 8);
-    put16(out, 26, uint16_t(spec.folders.size()));
-    put16(out, 28, uint16_t(spec.files.size()));
-    uint16_t flags = spec.extraFlags;
-    if (spec.previousCabinet) flags |= 0x0001;
-    if (spec.nextCabinet) flags |= 0x0002;
-    if (spec.reservePresent) flags |= 0x0004;
+    put32(out, 0, plan.signature);
+    put32(out, 12, plan.reservedFieldValue);
+    put32(out, 20, plan.reservedFieldValue);
+    out[24] = uint8_t(plan.version);
+    out[25] = uint8_t(plan.version >> 8);
+    put16(out, 26, uint16_t(plan.folders.size()));
+    put16(out, 28, uint16_t(plan.files.size()));
+    uint16_t flags = plan.extraFlags;
+    if (plan.previousCabinet) flags |= 0x0001;
+    if (plan.nextCabinet) flags |= 0x0002;
+    if (plan.reservePresent) flags |= 0x0004;
     put16(out, 30, flags);
-    put16(out, 32, spec.setId);
-    put16(out, 34, spec.cabinetIndex);
+    put16(out, 32, plan.setId);
+    put16(out, 34, plan.cabinetIndex);
 
-    const size_t folderReserve = spec.reservePresent ? spec.folderReserveSize : 0;
-    const size_t dataReserve = spec.reservePresent ? spec.dataReserveSize : 0;
-    if (spec.reservePresent) {
-        append16(out, spec.headerReserveSizeOverride.value_or(uint16_t(spec.headerReserve.size())));
-        out.push_back(spec.folderReserveSize);
-        out.push_back(spec.dataReserveSize);
-        out.insert(out.end(), spec.headerReserve.begin(), spec.headerReserve.end());
+    const size_t folderReserve = plan.reservePresent ? plan.folderReserveSize : 0;
+    const size_t dataReserve = plan.reservePresent ? plan.dataReserveSize : 0;
+    if (plan.reservePresent) {
+        append16(out, plan.headerReserveSizeOverride.value_or(uint16_t(plan.headerReserve.size())));
+        out.push_back(plan.folderReserveSize);
+        out.push_back(plan.dataReserveSize);
+        out.insert(out.end(), plan.headerReserve.begin(), plan.headerReserve.end());
     }
-    if (spec.previousCabinet) {
-        appendName(out, *spec.previousCabinet);
-        appendName(out, spec.previousDisk.value_or(""));
+    if (plan.previousCabinet) {
+        appendName(out, *plan.previousCabinet);
+        appendName(out, plan.previousDisk.value_or(""));
     }
-    if (spec.nextCabinet) {
-        appendName(out, *spec.nextCabinet);
-        appendName(out, spec.nextDisk.value_or(""));
+    if (plan.nextCabinet) {
+        appendName(out, *plan.nextCabinet);
+        appendName(out, plan.nextDisk.value_or(""));
     }
 
     const size_t folderTable = out.size();
-    out.resize(folderTable + spec.folders.size() * (8 + folderReserve), 0);
-    out.resize(out.size() + spec.paddingBeforeFiles, 0xA5);
+    out.resize(folderTable + plan.folders.size() * (8 + folderReserve), 0);
+    out.resize(out.size() + plan.paddingBeforeFiles, 0xA5);
     put32(out, 16, uint32_t(out.size()));
-    for (const FileSpec& file : spec.files) {
+    for (const FileSpec& file : plan.files) {
         append32(out, file.size);
         append32(out, file.folderOffset);
         append16(out, file.folderIndex);
@@ -87,13 +87,13 @@ Bytes buildCabinet(const CabinetSpec& spec) {
         append16(out, file.attributes);
         appendName(out, file.name, file.terminateName);
     }
-    out.resize(out.size() + spec.paddingBeforeData, 0x5A);
+    out.resize(out.size() + plan.paddingBeforeData, 0x5A);
 
-    std::vector<size_t> order(spec.folders.size());
+    std::vector<size_t> order(plan.folders.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    if (spec.reverseFolderData) std::reverse(order.begin(), order.end());
+    if (plan.reverseFolderData) std::reverse(order.begin(), order.end());
     for (size_t index : order) {
-        const FolderSpec& folder = spec.folders[index];
+        const FolderSpec& folder = plan.folders[index];
         const size_t entry = folderTable + index * (8 + folderReserve);
         put32(out, entry, folder.firstBlockOffsetOverride.value_or(uint32_t(out.size())));
         put16(out, entry + 4, folder.blockCountOverride.value_or(uint16_t(folder.blocks.size())));

@@ -64,7 +64,7 @@ struct CabinetSpec {
 // The block checksum, written independently of the engine's.
 uint32_t referenceChecksum(const uint8_t* data, size_t count, uint32_t seed);
 
-Bytes buildCabinet(const CabinetSpec& spec);
+Bytes buildCabinet(const CabinetSpec& plan);
 
 // Deterministic pseudo-random bytes.
 Bytes patternBytes(size_t count, uint32_t seed);

@@ -32,6 +32,10 @@ struct Destination {
         windows = tamrix::platform::posix::toWindowsPath(host) + "\\";
         tamrix::platform::posix::setInteraction(&silent);
     }
+    ~Destination() {
+        std::error_code error;
+        std::filesystem::remove_all(host, error);
+    }
     std::string host;
     std::string windows;
     SilentInteraction silent;

@@ -30,10 +30,13 @@ gather() {
 }
 
 rm -rf "$work" && mkdir -p "$work"
+# Listings go to files first: gather stops reading early, which would break a pipe.
 LC_ALL=C find /usr/share/doc /usr/share/perl /usr/share/X11 /usr/share/common-licenses \
-  /usr/share/cmake* -type f ! -name '*.gz' 2>/dev/null | LC_ALL=C sort | gather "$work/data/text" $half
+  /usr/share/cmake* -type f ! -name '*.gz' 2>/dev/null | LC_ALL=C sort >"$work/text.list" || true
 LC_ALL=C find /usr/lib/x86_64-linux-gnu /usr/lib/gcc -type f -name '*.so*' 2>/dev/null \
-  | LC_ALL=C sort | gather "$work/data/bin" $half
+  | LC_ALL=C sort >"$work/bin.list" || true
+gather "$work/data/text" $half <"$work/text.list"
+gather "$work/data/bin" $half <"$work/bin.list"
 input=$(du -sb "$work/data" | cut -f1)
 echo "input: $input bytes in $(find "$work/data" -type f | wc -l) files"
 

@@ -15,14 +15,40 @@ inline uint32_t load32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+// Copies non-overlapping bytes exactly: nothing past dst + length is touched, since the bytes
+// ahead of the position are the oldest history, which later matches may still read.
+inline void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    if (length > 16) {
+        std::memcpy(dst, src, length);
+    } else if (length >= 8) {
+        uint64_t head, tail;
+        std::memcpy(&head, src, 8);
+        std::memcpy(&tail, src + length - 8, 8);
+        std::memcpy(dst, &head, 8);
+        std::memcpy(dst + length - 8, &tail, 8);
+    } else if (length >= 4) {
+        uint32_t head, tail;
+        std::memcpy(&head, src, 4);
+        std::memcpy(&tail, src + length - 4, 4);
+        std::memcpy(dst, &head, 4);
+        std::memcpy(dst + length - 4, &tail, 4);
+    } else {
+        for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
+    }
+}
+
 // Copies a match whose destination stays inside the window. A source that runs over the
 // window's end continues in the mirror of the pass's first 257 bytes.
 inline void copyMatch(uint8_t* window, uint32_t mask, uint32_t pos, uint32_t distance,
                       uint32_t length) {
     uint8_t* dst = window + pos;
     const uint8_t* src = window + ((pos - distance) & mask);
-    if (src >= dst || src + length <= dst) {
-        // No byte of the source is written before it is read.
+    if (src + length <= dst || src >= dst + length) {
+        copyDisjoint(dst, src, length);
+        return;
+    }
+    if (src >= dst) {
+        // Only distances near the window size: the source lies ahead and is read first.
         std::memmove(dst, src, length);
         return;
     }

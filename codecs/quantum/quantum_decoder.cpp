@@ -3,6 +3,7 @@
 #include "codecs/quantum/quantum_decoder.h"
 
 #include "codecs/quantum/quantum_bit_input.h"
+#include "codecs/quantum/quantum_division.h"
 #include "codecs/quantum/quantum_memory_window.h"
 #include "codecs/quantum/quantum_paged_window.h"
 
@@ -30,8 +31,9 @@ class ArithmeticDecoder {
         const uint32_t target = ((((code_ - low_) & 0xFFFF) + 1) * total - 1) / range;
         const int i = findEntry(m, target);
         const uint32_t symbol = m.entries[i].symbol;
-        high_ = (low_ + m.entries[i].cumFreq * range / total - 1) & 0xFFFF;
-        low_ = (low_ + m.entries[i + 1].cumFreq * range / total) & 0xFFFF;
+        const uint64_t reciprocal = kTotalReciprocals.of[total];
+        high_ = (low_ + divideByTotal(m.entries[i].cumFreq * range, reciprocal) - 1) & 0xFFFF;
+        low_ = (low_ + divideByTotal(m.entries[i + 1].cumFreq * range, reciprocal)) & 0xFFFF;
         renormalise();
         adaptModel(m, i);
         return symbol;
@@ -100,6 +102,8 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameC
 }
 
 }  // namespace
+
+#undef TAMRIX_INLINE
 
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {

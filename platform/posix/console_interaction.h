@@ -23,6 +23,7 @@ public:
     DestinationAction destinationAction(const char* editText, bool boxTicked) override;
     int replaceDialog(const char* nameText, const char* existingDetails,
                       const char* newDetails) override;
+    void openFolder(const char* folder) override;
     bool keepWaitingForCabinet(const char* cabinetName) override;
 
 private:

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 #include "codecs/lzx/lzx_decoder_state.h"
 #include "tests/lzx/lzx_test_util.h"
@@ -136,21 +137,28 @@ TEST_F(LzxCodecOps, StreamForAnotherWindowFailsCleanlyAndANewWindowWorks) {
 }
 
 TEST_F(LzxCodecOps, ShortFramesInMidFolderAreSplitAtTheWindowsEnd) {
-    // Frames of 20,000 bytes do not divide the window: calls cross its end.
-    const auto data = lzx_test::makeRandom(200000, 8);
+    // Odd frames of 20,001 bytes do not divide the window: calls cross its end, and each odd
+    // uncompressed block leaves its pad byte at the start of the next data block.
+    const auto data = lzx_test::makeRandom(200010, 8);
     LzxEncoder encoder(15, false);
     encoder.setBlockChoice(LzxEncoder::BlockChoice::Uncompressed);
-    std::vector<std::vector<uint8_t>> blocks;
-    for (size_t at = 0; at < data.size(); at += 20000) {
-        blocks.push_back(encoder.encodeFrame(data.data() + at, 20000));
-    }
     lzx_test::Decoder d(1u << 15);
     std::vector<uint8_t> out, all;
-    for (const auto& block : blocks) {
-        ASSERT_EQ(d.decode(block, 20000, &out), CodecSuccess);
+    for (size_t at = 0; at < data.size(); at += 20001) {
+        const auto block = encoder.encodeFrame(data.data() + at, 20001);
+        ASSERT_EQ(d.decode(block, 20001, &out), CodecSuccess) << at;
         all.insert(all.end(), out.begin(), out.end());
     }
     EXPECT_TRUE(all == data);
+}
+
+TEST(LzxEncoderApi, RefusesWindowsAndFramesOutsideTheFormat) {
+    EXPECT_THROW(LzxEncoder(14), std::invalid_argument);
+    EXPECT_THROW(LzxEncoder(22), std::invalid_argument);
+    LzxEncoder encoder(15);
+    std::vector<uint8_t> big(32769);
+    EXPECT_THROW(encoder.encodeFrame(big.data(), 32769), std::invalid_argument);
+    EXPECT_TRUE(encoder.encodeFrame(big.data(), 0).empty());
 }
 
 }  // namespace

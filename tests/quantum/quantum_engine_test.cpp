@@ -30,16 +30,16 @@ FolderSpec quantumFolder(const Bytes& data, unsigned windowBits, uint16_t levelB
 class QuantumEngine : public EngineTest {
   protected:
     void addCabinet(const std::vector<std::pair<Bytes, unsigned>>& folders) {
-        CabinetSpec spec;
+        CabinetSpec cabinet;
         for (size_t k = 0; k < folders.size(); ++k) {
-            spec.folders.push_back(quantumFolder(folders[k].first, folders[k].second));
+            cabinet.folders.push_back(quantumFolder(folders[k].first, folders[k].second));
             FileSpec file;
             file.name = "f" + std::to_string(k);
             file.size = uint32_t(folders[k].first.size());
             file.folderIndex = uint16_t(k);
-            spec.files.push_back(file);
+            cabinet.files.push_back(file);
         }
-        addFile("q.cab", buildCabinet(spec));
+        addFile("q.cab", buildCabinet(cabinet));
     }
 };
 

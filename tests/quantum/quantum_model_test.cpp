@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "codecs/quantum/quantum_division.h"
+
 namespace tamrix::quantum {
 namespace {
 
@@ -78,6 +80,19 @@ TEST(QuantumModel, SearchStopsAtTheTerminator) {
     for (int k = 0; k < 300; ++k) adaptModel(m, 26);
     EXPECT_EQ(findEntry(m, 0), 26);
     EXPECT_EQ(m.entries[27].cumFreq, 0u);
+}
+
+TEST(QuantumModel, DivisionByTheTotalIsExact) {
+    // Every total, at the dividends around each multiple where a rounding error would show.
+    for (uint32_t d = 1; d <= kMaxTotal; ++d) {
+        const uint64_t r = kTotalReciprocals.of[d];
+        for (uint32_t k : {1u, 2u, 3u, 7u, 4095u, 65535u, 65536u}) {
+            const uint32_t n = k * d;
+            ASSERT_EQ(divideByTotal(n, r), k) << d;
+            ASSERT_EQ(divideByTotal(n - 1, r), k - 1) << d;
+        }
+        ASSERT_EQ(divideByTotal(0, r), 0u);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/posix/desktop.h"
 #include "platform/posix/host_paths.h"
 #include "platform/ui.h"
 
@@ -129,6 +130,8 @@ int ConsoleInteraction::replaceDialog(const char* nameText, const char* existing
     if (word == "r" || word == "newer") return kReplaceButtonNewer;
     return kReplaceButtonCancel;
 }
+
+void ConsoleInteraction::openFolder(const char* folder) { openFolderOnDesktop(folder); }
 
 bool ConsoleInteraction::keepWaitingForCabinet(const char* cabinetName) {
     std::string word = firstWordLower(ask("The next cabinet '" + ansiToUtf8(cabinetName) +

@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "tools/cabinet_locator.h"
+#include "tools/folder_plan.h"
 
 namespace tamrix::tool {
 
@@ -31,6 +34,51 @@ struct CallbackState {
 };
 CallbackState state;
 
+// Cabinets are opened relative to the folder of the first one. The engine joins this with each
+// name, so that no cabinet's path starts with '*', which only the Quantum codec's own request
+// for a spill file does.
+constexpr const char* kCabinetFolder = "./";
+
+// The target handle of a folder run: its bytes go to the entries the run covers.
+constexpr int32_t kRunHandle = 0x7FFF0001;
+constexpr uint32_t kFileEntryFixedSize = 16;
+constexpr uint16_t kAttributeExecute = 0x40;
+
+enum class PlanPhase { Steps, Tail, Done, Switched };
+
+// A copy that follows a plan: the checkpoints point the engine at one entry per step (first the
+// empty files, then one entry per folder run), then at the whole table again, whose entries
+// continued from or into other cabinets the engine handles in its own order.
+struct PlannedCopy : RunTargets {
+    std::vector<ListedEntry> entries;
+    CopyPlan plan;
+    PlanPhase phase = PlanPhase::Steps;
+    size_t step = 0;  // steps begun so far
+    bool started = false;
+    int32_t tableStart = 0;
+    uint16_t tableCount = 0;
+    std::unique_ptr<RunWriter> writer;
+    const char* previousCabinet = "";
+    const char* previousDisk = "";
+
+    size_t stepCount() const { return plan.emptyEntries.size() + plan.runs.size(); }
+    const FolderRun* runOfStep(size_t index) const {
+        const size_t empties = plan.emptyEntries.size();
+        return index < empties ? nullptr : &plan.runs[index - empties];
+    }
+    size_t driverOfStep(size_t index) const {
+        const FolderRun* run = runOfStep(index);
+        return run ? run->driver : plan.emptyEntries[index];
+    }
+    NotificationRecord recordOf(size_t index) const;
+
+    int32_t begin(size_t entry) override;
+    bool write(int32_t handle, const uint8_t* data, uint32_t count) override;
+    int32_t end(size_t entry, int32_t handle) override;
+    void discard(int32_t handle) override;
+    bool discards(int32_t handle) const override { return handle == kDiscardHandle; }
+};
+
 // What the handler learns while a copy runs.
 struct CopyState {
     const FileEvents* events = nullptr;
@@ -45,6 +93,7 @@ struct CopyState {
     std::string neededName;
     std::string currentFile;
     std::string abortReason;
+    PlannedCopy* planned = nullptr;
 };
 CopyState* current = nullptr;
 
@@ -116,6 +165,11 @@ int32_t readFile(int32_t handle, void* buffer, uint32_t count) {
 
 int32_t writeFile(int32_t handle, const void* buffer, uint32_t count) {
     if (handle == kDiscardHandle) return int32_t(count);
+    if (handle == kRunHandle) {
+        RunWriter* writer = current && current->planned ? current->planned->writer.get() : nullptr;
+        const bool ok = writer && writer->write(static_cast<const uint8_t*>(buffer), count);
+        return ok ? int32_t(count) : -1;
+    }
     size_t total = 0;
     while (total < count) {
         ssize_t put = write(handle, static_cast<const char*>(buffer) + total, count - total);
@@ -128,6 +182,13 @@ int32_t writeFile(int32_t handle, const void* buffer, uint32_t count) {
 
 int32_t closeFile(int32_t handle) {
     if (handle == kDiscardHandle) return 0;
+    if (handle == kRunHandle) {
+        // The engine gave up on a run: the entries it was writing are unfinished.
+        if (current && current->planned && current->planned->writer) {
+            current->planned->writer->discardOpen();
+        }
+        return 0;
+    }
     // A target the engine gave up on after a failure (the handler closes finished ones).
     if (state.bases.erase(handle) == 0 && state.discardTarget && state.discardTarget(handle)) {
         return 0;
@@ -150,9 +211,152 @@ uint64_t sizeOfCabinet(const char* name) {
     return fstatat(state.directoryFd, name, &info, 0) == 0 ? uint64_t(info.st_size) : 0;
 }
 
+NotificationRecord PlannedCopy::recordOf(size_t index) const {
+    const ListedEntry& e = entries[index];
+    NotificationRecord record{};
+    record.size = int32_t(e.size);
+    record.name = e.name.c_str();
+    record.name2 = previousCabinet;
+    record.name3 = const_cast<char*>(previousDisk);
+    record.date = e.date;
+    record.time = e.time;
+    record.attributes = e.attributes;
+    record.folderIndex = e.folderIndex;
+    return record;
+}
+
+int32_t PlannedCopy::begin(size_t entry) {
+    NotificationRecord record = recordOf(entry);
+    current->currentFile = record.name;
+    return current->events->begin(&record, current->events->context);
+}
+
+bool PlannedCopy::write(int32_t handle, const uint8_t* data, uint32_t count) {
+    return writeFile(handle, data, count) == int32_t(count);
+}
+
+int32_t PlannedCopy::end(size_t entry, int32_t handle) {
+    // The same record the engine sends at the end of a file.
+    NotificationRecord record = recordOf(entry);
+    record.handle = handle;
+    record.size = (record.attributes & kAttributeExecute) ? 1 : 0;
+    record.attributes = uint16_t(record.attributes & ~kAttributeExecute);
+    return current->events->end(&record, current->events->context);
+}
+
+void PlannedCopy::discard(int32_t handle) {
+    if (!state.discardTarget || !state.discardTarget(handle)) close(handle);
+}
+
+// The checkpoints steer the engine through the plan's steps, then once through the whole table.
+int32_t plannedCheckpoint(PlannedCopy& planned, NotificationRecord* record) {
+    if (!planned.started) {
+        planned.started = true;
+        planned.tableStart = record->size;
+        planned.tableCount = record->folderIndex;
+    }
+    if (planned.phase == PlanPhase::Steps && planned.step < planned.stepCount()) {
+        record->size = int32_t(planned.entries[planned.driverOfStep(planned.step)].tablePosition);
+        record->folderIndex = 1;
+        ++planned.step;
+    } else if (planned.phase == PlanPhase::Steps) {
+        planned.phase = PlanPhase::Tail;
+        record->size = planned.tableStart;
+        record->folderIndex = planned.tableCount;
+    } else if (planned.phase == PlanPhase::Tail) {
+        planned.phase = PlanPhase::Done;
+    }
+    return 0;
+}
+
+int32_t plannedBegin(CopyState& copy, NotificationRecord* record) {
+    PlannedCopy& planned = *copy.planned;
+    if (planned.phase == PlanPhase::Tail) {
+        // Entries of this cabinet's own folders were served by the steps.
+        return record->folderIndex >= 0xFFFD ? copy.events->begin(record, copy.events->context)
+                                             : 0;
+    }
+    const size_t index = planned.step - 1;
+    const ListedEntry& driver = planned.entries[planned.driverOfStep(index)];
+    if (driver.name != record->name) {
+        copy.abortReason = "the file table of '" + state.cabinetName + "' changed while it was read";
+        return -1;
+    }
+    planned.previousCabinet = record->name2;
+    planned.previousDisk = record->name3;
+    const FolderRun* run = planned.runOfStep(index);
+    if (!run) {
+        copy.currentFile = record->name;
+        return copy.events->begin(record, copy.events->context);
+    }
+    record->rangeStart = run->start;
+    record->rangeSize = run->end - run->start;
+    planned.writer = std::make_unique<RunWriter>(*run, planned.entries, planned);
+    return kRunHandle;
+}
+
+int32_t plannedEnd(CopyState& copy, NotificationRecord* record) {
+    PlannedCopy& planned = *copy.planned;
+    if (record->handle != kRunHandle) return copy.events->end(record, copy.events->context);
+    const bool complete = planned.writer && planned.writer->complete();
+    planned.writer.reset();
+    return complete ? 1 : 0;
+}
+
+// A next-cabinet name is a file in the cabinet's folder: nothing with a separator, no folder steps.
+bool plainCabinetName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\") == std::string::npos;
+}
+
+std::string whereText(const std::string& cabinet, const std::string& file) {
+    return " (cabinet '" + cabinet + "'" + (file.empty() ? "" : ", file '" + file + "'") + ")";
+}
+
+// The data of a file went on past the blocks of its folder in this cabinet.
+int32_t cabinetNeeded(CopyState& copy, NotificationRecord* record) {
+    const std::string where = whereText(state.cabinetName, copy.currentFile);
+    const std::string next = record->name;
+    if (next.empty()) {
+        copy.abortReason = "CabinetDataCorrupt: the data ends early: the folder has no more "
+                           "blocks and the cabinet names no next cabinet" + where;
+        return -1;
+    }
+    if (!plainCabinetName(next)) {
+        copy.abortReason = "CabinetOpenFailed: the next cabinet's name '" + next +
+                           "' is not a file name in the cabinet's folder; not opened" + where;
+        return -1;
+    }
+    if (copy.planned && copy.planned->phase == PlanPhase::Steps) {
+        // The entry is not marked as going on into the next cabinet, so its data must end here.
+        copy.abortReason = "CabinetDataCorrupt: the data runs past the end of its folder, but "
+                           "the file is not marked as going on into the next cabinet" + where;
+        return -1;
+    }
+    if (copy.planned) copy.planned->phase = PlanPhase::Switched;
+    // One attempt per next cabinet: a repeat carries the error of the failed attempt.
+    if (record->error != Ok) {
+        copy.neededError = record->error;
+        struct stat info;
+        if (record->error == CabinetOpenFailed &&
+            fstatat(state.directoryFd, next.c_str(), &info, 0) != 0 && errno == ENOENT) {
+            copy.abortReason = "CabinetOpenFailed: the next cabinet of the set, '" + next +
+                               "', is missing" + where;
+        }
+        return -1;
+    }
+    copy.neededName = next;
+    state.cabinetOffset = 0;  // a next cabinet is a file of its own
+    state.cabinetName = next;
+    state.bytesRead = 0;
+    state.cabinetSize = sizeOfCabinet(next.c_str());
+    return 0;
+}
+
 int32_t handleNotification(CopyNotification kind, NotificationRecord* record) {
     CopyState& copy = *current;
     const FileEvents& events = *copy.events;
+    const bool planned = copy.planned && copy.planned->phase != PlanPhase::Switched;
     switch (kind) {
         case CabinetOpened:
             if (copy.firstOpen) {
@@ -171,26 +375,69 @@ int32_t handleNotification(CopyNotification kind, NotificationRecord* record) {
             if (events.continued) events.continued(record, events.context);
             return 0;
         case FileBegin:
+            if (planned) return plannedBegin(copy, record);
             copy.currentFile = record->name;
             return events.begin(record, events.context);
         case FileEnd:
+            if (planned) return plannedEnd(copy, record);
             return events.end(record, events.context);
         case CabinetNeeded:
-            // One attempt per next cabinet: a repeat carries the error of the failed attempt.
-            if (record->error != Ok) {
-                copy.neededError = record->error;
-                return -1;
-            }
-            copy.neededName = record->name;
-            state.cabinetOffset = 0;  // a next cabinet is a file of its own
-            state.cabinetName = record->name;
-            state.bytesRead = 0;
-            state.cabinetSize = sizeOfCabinet(record->name);
-            return 0;
+            return cabinetNeeded(copy, record);
         case FileListCheckpoint:
-            return 0;
+            return planned ? plannedCheckpoint(*copy.planned, record) : 0;
     }
     return 0;
+}
+
+// The listing pass: every entry of one cabinet with its place in the file table, nothing decoded.
+struct Listing {
+    std::vector<ListedEntry> entries;
+    uint32_t position = 0;
+    bool started = false;
+};
+Listing* listing = nullptr;
+
+void addListed(const NotificationRecord* record, uint64_t folderOffset) {
+    ListedEntry e;
+    e.name = record->name;
+    e.tablePosition = listing->position;
+    e.folderOffset = folderOffset;
+    e.size = uint32_t(record->size);
+    e.folderIndex = record->folderIndex;
+    e.date = record->date;
+    e.time = record->time;
+    e.attributes = record->attributes;
+    listing->position += kFileEntryFixedSize + uint32_t(e.name.size()) + 1;
+    listing->entries.push_back(std::move(e));
+}
+
+int32_t handleListing(CopyNotification kind, NotificationRecord* record) {
+    switch (kind) {
+        case FileListCheckpoint:
+            if (!listing->started) listing->position = uint32_t(record->size);
+            listing->started = true;
+            return 0;
+        case FileContinued:
+            addListed(record, 0);
+            return 0;
+        case FileBegin:
+            addListed(record, record->rangeStart);
+            return 0;  // nothing is decoded
+        default:
+            return 0;
+    }
+}
+
+// Lists one cabinet; false when its table cannot be read to the end.
+bool listCabinet(CabinetDecoder* decoder, const std::string& name, std::vector<ListedEntry>* out) {
+    Listing pass;
+    listing = &pass;
+    const bool ok =
+        copyCabinet(decoder, name.c_str(), kCabinetFolder, kCopyHandlerRange, handleListing,
+                    nullptr, nullptr);
+    listing = nullptr;
+    *out = std::move(pass.entries);
+    return ok;
 }
 
 const char* explain(int32_t code) {
@@ -310,11 +557,17 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
         copy.hasExpected = hasExpected;
         copy.expectedSetId = expectedSetId;
         copy.expectedIndex = expectedIndex;
+        PlannedCopy planned;
+        if (options.ordered && listCabinet(decoder, name, &planned.entries)) {
+            planned.plan = planCopy(planned.entries);
+            copy.planned = &planned;
+        }
+        state.bytesRead = 0;
         current = &copy;
         error = DecoderErrorRecord{};
-        // Names are opened relative to the cabinet's folder, so the engine's path stays empty.
-        const bool ok =
-            copyCabinet(decoder, name.c_str(), "", 0, handleNotification, nullptr, &copy);
+        const int32_t flags = copy.planned ? kCopyHandlerRange : 0;
+        const bool ok = copyCabinet(decoder, name.c_str(), kCabinetFolder, flags,
+                                    handleNotification, nullptr, &copy);
         clearProgress();
         current = nullptr;
         if (!ok) {
@@ -331,6 +584,14 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
             break;
         }
         if (!options.followSet || copy.nextCabinet.empty()) break;
+        if (!plainCabinetName(copy.nextCabinet)) {
+            std::fprintf(stderr,
+                         "error: CabinetOpenFailed: the next cabinet's name '%s' is not a file "
+                         "name in the cabinet's folder; not opened (cabinet '%s')\n",
+                         copy.nextCabinet.c_str(), name.c_str());
+            status = 1;
+            break;
+        }
         name = copy.nextCabinet;
         hasExpected = true;
         expectedSetId = copy.setId;

@@ -27,6 +27,9 @@ struct SessionOptions {
     bool followSet = true;  // go on with the next cabinet named by each cabinet of the set
     bool quiet = false;
     bool progress = false;  // a progress bar on stderr
+    // Decode each folder once, front to back, whatever the order and overlap of the entries
+    // (for commands that decode: a listing pass first plans the work).
+    bool ordered = false;
 };
 
 // Called by an event handler that gives up: the reason is printed instead of the engine's error.

@@ -75,6 +75,10 @@ int32_t beginFile(NotificationRecord* record, void* context) {
                          name.c_str());
             extract.anyRefused = true;
             return 0;
+        case CreateResult::LinkedFolder:
+            std::fprintf(stderr, "error: %s\n", reason.c_str());
+            extract.anyRefused = true;
+            return 0;
         case CreateResult::Failed:
             setAbortReason(reason);
             return -1;
@@ -162,6 +166,7 @@ int runExtract(int argc, char** argv) {
     SessionOptions options;
     options.quiet = quiet;
     options.progress = true;
+    options.ordered = true;
     int status = runCabinetSession(cabinet, options, events);
     setDiscardTarget(nullptr);
     closeOutputRoot();

@@ -10,7 +10,9 @@ namespace tamrix::tool {
 
 enum class ExistingPolicy { Refuse, Overwrite, Skip };
 
-enum class CreateResult { Created, Skipped, Exists, Failed };
+// LinkedFolder: a folder on the way is a symbolic link already in the output folder, which is
+// never written through; *reason names it.
+enum class CreateResult { Created, Skipped, Exists, LinkedFolder, Failed };
 
 // Opens the output folder; false (with errno) when it cannot be opened or created.
 bool openOutputRoot(const char* path);

@@ -281,7 +281,8 @@ bool walkFiles(CabinetDecoder* decoder) {
             const bool chosen = decoder->copyFlags & kCopyHandlerRange;
             decoder->pumpStart =
                 chosen ? note.rangeStart : load32(decoder->fileEntry + file::folderOffset);
-            decoder->pumpSize = chosen ? note.rangeSize : load32(decoder->fileEntry + file::fileSize);
+            decoder->pumpSize =
+                chosen ? note.rangeSize : load32(decoder->fileEntry + file::fileSize);
             if (target == 0) {
                 if (continuedToNext(folderIndex)) ++decoder->pendingSkips;
             } else if (!extractFile(decoder, target)) {

@@ -61,7 +61,7 @@ struct CabinetDecoder {
     // Current folder.
     uint16_t folderIndex;  // kNoFolder when none is open
     uint16_t blocksLeft;
-    uint64_t blockStart;  // past 4 GiB when a folder holds more than 2^32 bytes
+    uint64_t blockStart;             // past 4 GiB when a folder holds more than 2^32 bytes
     uint32_t blockCompressedSize;    // both parts of a split block once joined
     uint32_t blockUncompressedSize;  // of the block in the output buffer
 

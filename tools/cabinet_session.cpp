@@ -25,6 +25,8 @@ struct CallbackState {
     int64_t cabinetOffset = 0;     // added to absolute seeks of cabinet handles opened while set
     std::map<int, int64_t> bases;  // cabinet handle -> offset of its cabinet in the file
     DiscardTarget discardTarget = nullptr;
+    TargetPath targetPath = nullptr;
+    DecoderErrorRecord error{};  // the engine's, for as long as its decoder lives
     // Progress: bytes read from the current cabinet against its size.
     bool progress = false;
     uint64_t bytesRead = 0;
@@ -91,11 +93,14 @@ struct CopyState {
     uint16_t expectedIndex = 0;
     int32_t neededError = Ok;  // the failed attempt at a next cabinet
     std::string neededName;
+    std::string neededFrom;  // the cabinet whose folder went on into the next one
     std::string currentFile;
     std::string abortReason;
     PlannedCopy* planned = nullptr;
 };
 CopyState* current = nullptr;
+
+void noteWriteFailure(int32_t handle, int cause);
 
 void showProgress() {
     if (!state.progress || state.cabinetSize == 0) return;
@@ -174,7 +179,10 @@ int32_t writeFile(int32_t handle, const void* buffer, uint32_t count) {
     while (total < count) {
         ssize_t put = write(handle, static_cast<const char*>(buffer) + total, count - total);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return -1;
+        if (put <= 0) {
+            noteWriteFailure(handle, put < 0 ? errno : ENOSPC);
+            return -1;
+        }
         total += size_t(put);
     }
     return int32_t(total);
@@ -273,13 +281,15 @@ int32_t plannedBegin(CopyState& copy, NotificationRecord* record) {
     PlannedCopy& planned = *copy.planned;
     if (planned.phase == PlanPhase::Tail) {
         // Entries of this cabinet's own folders were served by the steps.
-        return record->folderIndex >= 0xFFFD ? copy.events->begin(record, copy.events->context)
-                                             : 0;
+        if (record->folderIndex < 0xFFFD) return 0;
+        copy.currentFile = record->name;
+        return copy.events->begin(record, copy.events->context);
     }
     const size_t index = planned.step - 1;
     const ListedEntry& driver = planned.entries[planned.driverOfStep(index)];
     if (driver.name != record->name) {
-        copy.abortReason = "the file table of '" + state.cabinetName + "' changed while it was read";
+        copy.abortReason =
+            "the file table of '" + state.cabinetName + "' changed while it was read";
         return -1;
     }
     planned.previousCabinet = record->name2;
@@ -303,6 +313,13 @@ int32_t plannedEnd(CopyState& copy, NotificationRecord* record) {
     return complete ? 1 : 0;
 }
 
+// The system's reason for a failed write, with the file's full path.
+void noteWriteFailure(int32_t handle, int cause) {
+    if (!current || !state.targetPath) return;
+    current->abortReason = "TargetWriteFailed: cannot write '" + state.targetPath(handle) +
+                           "': " + std::strerror(cause);
+}
+
 // A next-cabinet name is a file in the cabinet's folder: nothing with a separator, no folder steps.
 bool plainCabinetName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." &&
@@ -315,11 +332,15 @@ std::string whereText(const std::string& cabinet, const std::string& file) {
 
 // The data of a file went on past the blocks of its folder in this cabinet.
 int32_t cabinetNeeded(CopyState& copy, NotificationRecord* record) {
-    const std::string where = whereText(state.cabinetName, copy.currentFile);
+    // A repeat comes after the first attempt renamed the current cabinet.
+    if (record->error == Ok) copy.neededFrom = state.cabinetName;
+    const std::string where = whereText(copy.neededFrom, copy.currentFile);
     const std::string next = record->name;
     if (next.empty()) {
-        copy.abortReason = "CabinetDataCorrupt: the data ends early: the folder has no more "
-                           "blocks and the cabinet names no next cabinet" + where;
+        copy.abortReason =
+            "CabinetDataCorrupt: the data ends early: the folder has no more "
+            "blocks and the cabinet names no next cabinet" +
+            where;
         return -1;
     }
     if (!plainCabinetName(next)) {
@@ -329,8 +350,10 @@ int32_t cabinetNeeded(CopyState& copy, NotificationRecord* record) {
     }
     if (copy.planned && copy.planned->phase == PlanPhase::Steps) {
         // The entry is not marked as going on into the next cabinet, so its data must end here.
-        copy.abortReason = "CabinetDataCorrupt: the data runs past the end of its folder, but "
-                           "the file is not marked as going on into the next cabinet" + where;
+        copy.abortReason =
+            "CabinetDataCorrupt: the data runs past the end of its folder, but "
+            "the file is not marked as going on into the next cabinet" +
+            where;
         return -1;
     }
     if (copy.planned) copy.planned->phase = PlanPhase::Switched;
@@ -394,6 +417,9 @@ struct Listing {
     std::vector<ListedEntry> entries;
     uint32_t position = 0;
     bool started = false;
+    bool opened = false;
+    std::string nextCabinet;
+    uint16_t cabinetIndex = 0;
 };
 Listing* listing = nullptr;
 
@@ -413,6 +439,13 @@ void addListed(const NotificationRecord* record, uint64_t folderOffset) {
 
 int32_t handleListing(CopyNotification kind, NotificationRecord* record) {
     switch (kind) {
+        case CabinetOpened:
+            if (!listing->opened) {
+                listing->nextCabinet = record->name;
+                listing->cabinetIndex = record->cabinetIndex;
+            }
+            listing->opened = true;
+            return 0;
         case FileListCheckpoint:
             if (!listing->started) listing->position = uint32_t(record->size);
             listing->started = true;
@@ -429,14 +462,11 @@ int32_t handleListing(CopyNotification kind, NotificationRecord* record) {
 }
 
 // Lists one cabinet; false when its table cannot be read to the end.
-bool listCabinet(CabinetDecoder* decoder, const std::string& name, std::vector<ListedEntry>* out) {
-    Listing pass;
-    listing = &pass;
-    const bool ok =
-        copyCabinet(decoder, name.c_str(), kCabinetFolder, kCopyHandlerRange, handleListing,
-                    nullptr, nullptr);
+bool listCabinet(CabinetDecoder* decoder, const std::string& name, Listing* pass) {
+    listing = pass;
+    const bool ok = copyCabinet(decoder, name.c_str(), kCabinetFolder, kCopyHandlerRange,
+                                handleListing, nullptr, nullptr);
     listing = nullptr;
-    *out = std::move(pass.entries);
     return ok;
 }
 
@@ -493,6 +523,10 @@ void setDiscardTarget(DiscardTarget discard) {
     state.discardTarget = discard;
 }
 
+void setTargetPath(TargetPath name) {
+    state.targetPath = name;
+}
+
 std::string formatDosDateTime(uint16_t date, uint16_t time) {
     char text[32];
     std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980u + (date >> 9),
@@ -500,17 +534,23 @@ std::string formatDosDateTime(uint16_t date, uint16_t time) {
     return text;
 }
 
-int runCabinetSession(const char* path, const SessionOptions& options, const FileEvents& events) {
+namespace {
+
+// Finds the cabinet in `path`, binds the callbacks to its folder and creates a decoder; prints
+// the failure and returns null when any of it fails. *name is the cabinet's file name.
+CabinetDecoder* beginSession(const char* path, const SessionOptions& options, std::string* name,
+                             bool report = true) {
     std::string fullPath = path;
     size_t slash = fullPath.rfind('/');
     std::string folder = slash == std::string::npos ? "." : fullPath.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
+    *name = slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
 
     int file = open(path, O_RDONLY | O_CLOEXEC);
     if (file < 0) {
-        std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n", path,
-                     std::strerror(errno));
-        return 1;
+        if (report)
+            std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n", path,
+                         std::strerror(errno));
+        return nullptr;
     }
     int64_t offset = findCabinetOffset(file);
     if (offset < 0) {
@@ -521,34 +561,84 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
     const uint64_t size = fileSize(file);
     close(file);
     if (offset < 0) {
-        std::fprintf(stderr, "error: CabinetHeaderInvalid: no cabinet found in '%s'\n", path);
-        return 1;
+        if (report)
+            std::fprintf(stderr, "error: CabinetHeaderInvalid: no cabinet found in '%s'\n", path);
+        return nullptr;
     }
 
+    const DiscardTarget discard = state.discardTarget;
+    const TargetPath targetPath = state.targetPath;
     state = CallbackState{};
+    state.discardTarget = discard;
+    state.targetPath = targetPath;
     state.directoryFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (state.directoryFd < 0) {
-        std::fprintf(stderr, "error: CabinetOpenFailed: cannot open folder '%s': %s\n",
-                     folder.c_str(), std::strerror(errno));
-        return 1;
+        if (report)
+            std::fprintf(stderr, "error: CabinetOpenFailed: cannot open folder '%s': %s\n",
+                         folder.c_str(), std::strerror(errno));
+        return nullptr;
     }
     state.cabinetOffset = offset;
     state.progress = options.progress && !options.quiet && isatty(2);
     state.cabinetSize = size - uint64_t(offset);
-    state.cabinetName = name;
+    state.cabinetName = *name;
 
-    DecoderErrorRecord error{};
+    DecoderErrorRecord& error = state.error;
     CabinetDecoder* decoder =
         createDecoder(DecoderCallbacks{allocMemory, freeMemory, openFile, readFile, writeFile,
                                        closeFile, seekFile},
                       -1, &error);
-    int status = 0;
     if (!decoder) {
-        reportError(error.code, name, "", 0);
+        if (report) reportError(error.code, *name, "", 0);
         close(state.directoryFd);
-        return 1;
     }
+    return decoder;
+}
 
+void endSession(CabinetDecoder* decoder) {
+    destroyDecoder(decoder);
+    close(state.directoryFd);
+    state.directoryFd = -1;
+}
+
+}  // namespace
+
+bool measureCabinetSet(const char* path, SetTotals* totals) {
+    SessionOptions options;
+    std::string name;
+    CabinetDecoder* decoder = beginSession(path, options, &name, false);
+    if (!decoder) return false;
+    bool ok = true;
+    uint16_t expectedIndex = 0;
+    // Each cabinet of a set has a higher index than the one before, so the walk ends.
+    for (int cabinets = 0; cabinets < 0x10000; ++cabinets) {
+        Listing pass;
+        if (!listCabinet(decoder, name, &pass)) {
+            ok = cabinets != 0;
+            break;
+        }
+        if (cabinets != 0 && pass.cabinetIndex != expectedIndex) break;  // not this set's next
+        expectedIndex = uint16_t(pass.cabinetIndex + 1);
+        for (const ListedEntry& e : pass.entries) {
+            if (e.folderIndex == 0xFFFD || e.folderIndex == 0xFFFF) continue;  // counted before
+            ++totals->files;
+            totals->bytes += e.size;
+        }
+        if (!plainCabinetName(pass.nextCabinet) || pass.cabinetIndex == 0xFFFF) break;
+        name = pass.nextCabinet;
+        state.cabinetOffset = 0;
+        state.bases.clear();
+    }
+    endSession(decoder);
+    return ok;
+}
+
+int runCabinetSession(const char* path, const SessionOptions& options, const FileEvents& events) {
+    std::string name;
+    CabinetDecoder* decoder = beginSession(path, options, &name);
+    if (!decoder) return 1;
+    DecoderErrorRecord& error = state.error;
+    int status = 0;
     bool hasExpected = false;
     uint16_t expectedSetId = 0, expectedIndex = 0;
     for (;;) {
@@ -558,7 +648,9 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
         copy.expectedSetId = expectedSetId;
         copy.expectedIndex = expectedIndex;
         PlannedCopy planned;
-        if (options.ordered && listCabinet(decoder, name, &planned.entries)) {
+        Listing pass;
+        if (options.ordered && listCabinet(decoder, name, &pass)) {
+            planned.entries = std::move(pass.entries);
             planned.plan = planCopy(planned.entries);
             copy.planned = &planned;
         }
@@ -602,9 +694,7 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
         state.bytesRead = 0;
         state.cabinetSize = sizeOfCabinet(name.c_str());
     }
-    destroyDecoder(decoder);
-    close(state.directoryFd);
-    state.directoryFd = -1;
+    endSession(decoder);
     return status;
 }
 

@@ -100,8 +100,7 @@ bool RunWriter::write(const uint8_t* data, uint32_t count) {
             const uint64_t from = std::max(position_, entries_[o.entry].folderOffset);
             const uint64_t to = std::min(stop, o.end);
             if (to > from) {
-                ok = targets_.write(o.handle, data + (from - (limit - count)),
-                                    uint32_t(to - from));
+                ok = targets_.write(o.handle, data + (from - (limit - count)), uint32_t(to - from));
             }
         }
         ok = ok && endUpTo(stop);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -18,9 +19,11 @@ struct PendingTarget {
     int folderFd;
     std::string temporaryName;
     std::string finalName;
+    std::string fullPath;
 };
 
 int rootFd = -1;
+std::string rootPath;
 std::map<int32_t, PendingTarget> pending;
 unsigned temporaryCounter = 0;
 
@@ -55,8 +58,7 @@ std::string enterFailure(int folder, const std::vector<std::string>& components,
 }
 
 // Opens (creating as needed) each folder component below the root without following links.
-int openFolderChain(const std::vector<std::string>& components, std::string* reason,
-                    bool* linked) {
+int openFolderChain(const std::vector<std::string>& components, std::string* reason, bool* linked) {
     int folder = dup(rootFd);
     for (size_t i = 0; folder >= 0 && i + 1 < components.size(); ++i) {
         const char* name = components[i].c_str();
@@ -92,6 +94,9 @@ struct timespec dosToTimespec(uint16_t date, uint16_t time) {
 bool openOutputRoot(const char* path) {
     if (mkdir(path, 0777) != 0 && errno != EEXIST) return false;
     rootFd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    char* resolved = realpath(path, nullptr);
+    rootPath = resolved ? resolved : path;
+    std::free(resolved);
     return rootFd >= 0;
 }
 
@@ -125,7 +130,8 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
         int fd =
             openat(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            pending[fd] = PendingTarget{folder, temporary, name};
+            pending[fd] = PendingTarget{folder, temporary, name,
+                                        rootPath + "/" + joined(components, components.size())};
             *handle = fd;
             return CreateResult::Created;
         }
@@ -156,6 +162,11 @@ bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attribu
     }
     close(target.folderFd);
     return ok;
+}
+
+std::string targetPathOf(int32_t handle) {
+    auto found = pending.find(handle);
+    return found == pending.end() ? std::string() : found->second.fullPath;
 }
 
 bool discardTarget(int32_t handle) {

@@ -27,6 +27,9 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
 bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attributes,
                   std::string* reason);
 
+// The full path a target will have once finished; empty for an unknown handle.
+std::string targetPathOf(int32_t handle);
+
 // Closes and removes an unfinished target; false when the handle is not one.
 bool discardTarget(int32_t handle);
 

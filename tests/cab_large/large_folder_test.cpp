@@ -37,8 +37,7 @@ TEST_F(EngineTest, FileAcrossTheFourGibibytePoint) {
         cabinet.cabinetIndex = uint16_t(i);
         if (i > 0) cabinet.previousCabinet = names[i - 1];
         if (i < 2) cabinet.nextCabinet = names[i + 1];
-        cabinet.folders.push_back(
-            folderOf(std::vector<BlockSpec>(blockCounts[i], zeros), kMszip));
+        cabinet.folders.push_back(folderOf(std::vector<BlockSpec>(blockCounts[i], zeros), kMszip));
         cabinet.files = {entry(offset, size, indices[i])};
         addFile(names[i], buildCabinet(cabinet));
     }

@@ -14,7 +14,9 @@
 #include "platform/posix/host_paths.h"
 #include "platform/posix/module_file.h"
 #include "platform/posix/script_interaction.h"
+#include "platform/posix/write_guard.h"
 #include "tools/commands.h"
+#include "tools/destination_links.h"
 #include "ui/strings.h"
 
 namespace tamrix::tool {
@@ -99,7 +101,9 @@ int runRun(int argc, char** argv) {
     platform::posix::setInteraction(interaction.get());
     std::string tail = platform::posix::utf8ToAnsi(options.tail);
     resetRunState();
+    platform::posix::setWriteGuard(noLinkBelowDestination);
     runStartup(platform::moduleHandle(), tail.c_str());
+    platform::posix::setWriteGuard(nullptr);
     platform::posix::setInteraction(nullptr);
     if (transcript != stdout) std::fclose(transcript);
     // The stub's exit code is 0 on every road.

@@ -65,8 +65,8 @@ for target in $(targets); do
   status=0
   "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="build/fuzz-corpus/$name-" \
     "$found_now" "$kept" "fuzz/corpus/$name" >"$log" 2>&1 || status=$?
-  # The kept corpus takes what this run found, minimized.
-  minimize "$target" "$kept" "$kept" "$found_now"
+  # The kept corpus: the seeds, what earlier campaigns kept and what this run found, minimized.
+  minimize "$target" "$kept" "fuzz/corpus/$name" "$kept" "$found_now"
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1 || true)
   printf '%-28s %8s %14s %8s %8s %8s\n' "$name" "$seconds" "${executions:-?}" \

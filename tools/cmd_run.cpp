@@ -102,12 +102,12 @@ int runRun(int argc, char** argv) {
     std::string tail = platform::posix::utf8ToAnsi(options.tail);
     resetRunState();
     platform::posix::setWriteGuard(noLinkBelowDestination);
-    runStartup(platform::moduleHandle(), tail.c_str());
+    // The stub's own exit code: 0 done or stopped by the user, 1 failed.
+    int exitCode = runStartup(platform::moduleHandle(), tail.c_str());
     platform::posix::setWriteGuard(nullptr);
     platform::posix::setInteraction(nullptr);
     if (transcript != stdout) std::fclose(transcript);
-    // The stub's exit code is 0 on every road.
-    return 0;
+    return exitCode;
 }
 
 }  // namespace tamrix::tool

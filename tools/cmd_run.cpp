@@ -17,6 +17,7 @@
 #include "platform/posix/write_guard.h"
 #include "tools/commands.h"
 #include "tools/destination_links.h"
+#include "tools/run_signals.h"
 #include "ui/strings.h"
 
 namespace tamrix::tool {
@@ -102,8 +103,10 @@ int runRun(int argc, char** argv) {
     std::string tail = platform::posix::utf8ToAnsi(options.tail);
     resetRunState();
     platform::posix::setWriteGuard(noLinkBelowDestination);
+    stopOnSignals();
     // The stub's own exit code: 0 done or stopped by the user, 1 failed.
     int exitCode = runStartup(platform::moduleHandle(), tail.c_str());
+    restoreSignals();
     platform::posix::setWriteGuard(nullptr);
     platform::posix::setInteraction(nullptr);
     if (transcript != stdout) std::fclose(transcript);

@@ -1,6 +1,7 @@
 #include "tools/run_signals.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include "app/settings.h"
 
@@ -22,6 +23,8 @@ void onStopSignal(int signal) {
         return;
     }
     stopsAsked = 1;
+    static const char kNotice[] = "\ntamrix run: stopping; a second signal ends at once\n";
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, kNotice, sizeof kNotice - 1);
     // What the progress window's Cancel does; a stop requested before the window opens takes
     // effect at the extraction's first read.
     cancelRequested.store(kStoppedByUser);

@@ -146,6 +146,8 @@ TEST_F(RunToolTest, SignalsStopTheRunAsCancelDoes) {
             const int status = interruptMidExtraction(folder, pkg, form, signal);
             ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
             EXPECT_EQ(WEXITSTATUS(status), 0) << text("stderr");  // a user's stop
+            EXPECT_NE(text("stderr").find("stopping; a second signal ends at once"),
+                      std::string::npos);
             EXPECT_EQ(readFile(folder.host("out/small.txt")), Bytes(100, 's'));
             EXPECT_FALSE(fs::exists(folder.host("out/large.bin")));  // no truncated file
             if (form == "script") {

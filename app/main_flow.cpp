@@ -8,10 +8,7 @@
 #include "app/destination.h"
 #include "app/extraction_worker.h"
 #include "app/package_layout.h"
-#include "app/settings.h"
 #include "app/setup_launch.h"
-#include "app/startup.h"
-#include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
 #include "extract/notification_handler.h"
 #include "paths/cleanup.h"
@@ -24,9 +21,10 @@
 #include "platform/threads.h"
 #include "platform/ui.h"
 #include "platform/windows.h"
+#include "resources/strings.h"
+#include "state/settings.h"
 #include "ui/destination_dialog.h"
 #include "ui/progress_window.h"
-#include "ui/strings.h"
 
 namespace tamrix {
 
@@ -219,7 +217,7 @@ void runMainFlow(char* packagePath) {
                              platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
         return;
     }
-    if (settings.cabinetCrc && !verifyPackageCrc(nullptr, moduleInstance, settings.cabinetCrc) &&
+    if (settings.cabinetCrc && !verifyPackageCrc(nullptr, platform::moduleInstance, settings.cabinetCrc) &&
         settings.setupCommand[0]) {
         return;
     }

@@ -5,9 +5,6 @@
 
 namespace tamrix {
 
-// The module handle kept for loading resources and reading the image.
-extern platform::ModuleHandle moduleInstance;
-
 // Always returns 0, the process's exit code.
 int runStartup(platform::ModuleHandle module, const char* tail);
 

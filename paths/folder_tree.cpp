@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/settings.h"
 #include "paths/text_conversion.h"
 #include "platform/codepage.h"
+#include "platform/file_limits.h"
 #include "platform/filesystem.h"
 
 namespace tamrix {

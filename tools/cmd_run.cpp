@@ -15,10 +15,10 @@
 #include "platform/posix/module_file.h"
 #include "platform/posix/script_interaction.h"
 #include "platform/posix/write_guard.h"
+#include "resources/strings.h"
 #include "tools/commands.h"
 #include "tools/destination_links.h"
 #include "tools/run_signals.h"
-#include "ui/strings.h"
 
 namespace tamrix::tool {
 

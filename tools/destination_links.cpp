@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/settings.h"
+#include "state/settings.h"
 #include "platform/posix/host_paths.h"
 
 namespace tamrix::tool {

@@ -3,7 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "app/settings.h"
+#include "state/settings.h"
 
 namespace tamrix::tool {
 

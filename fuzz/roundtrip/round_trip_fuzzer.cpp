@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "pack/compression.h"
 
 namespace {

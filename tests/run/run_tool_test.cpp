@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "app/settings.h"
 #include "pack/compression.h"
+#include "state/settings.h"
 #include "tests/support/cabinet_builder.h"
 #include "tests/support/flow_runner.h"
 #include "tests/support/temp_folder.h"
@@ -74,7 +74,8 @@ TEST_F(RunToolTest, NothingIsWrittenThroughALinkInTheDestination) {
     for (const auto& planted : cases) {
         const std::string pkg = package({{planted.name, Bytes(4, 'e')}});
         const int status = std::system((runCommand(pkg) + " 2>" + folder.host("stderr")).c_str());
-        EXPECT_EQ(WEXITSTATUS(status), 1);  // the entry's folder or file could not be made
+        // The refused file fails the extraction, which the run reports with exit code 1.
+        EXPECT_EQ(WEXITSTATUS(status), 1);
         EXPECT_TRUE(fs::is_empty(folder.host("elsewhere"))) << text("transcript");
         const std::string err = text("stderr");
         EXPECT_NE(err.find(planted.message), std::string::npos) << err << text("transcript");

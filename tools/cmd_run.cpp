@@ -27,7 +27,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: tamrix run [--ui console|script:FILE] [--transcript FILE] [--codepage N]\n"
     "                  [--lang en|ja] PACKAGE [ARGS...]\n"
-    "Runs the stub's flow on PACKAGE; ARGS are the stub's command-line tail.\n";
+    "Runs the stub's flow on PACKAGE; ARGS are the stub's command-line tail.\n"
+    "SIGINT (Ctrl+C) or SIGTERM is the progress window's Cancel: the file being written is\n"
+    "removed, nothing runs afterwards, exit status 0; a second signal ends the run at once.\n";
 
 struct RunOptions {
     std::string ui = "console";

@@ -142,7 +142,7 @@ TEST(Stub, OnlyAnUntouchedPeImageIsTakenAsTheStub) {
 TEST(Package, StubHeaderAndCabinetFollowEachOtherAndTheCrcCoversTheCabinet) {
     test::TempFolder folder;
     std::vector<uint8_t> stub = test::testStub();
-    std::vector<uint8_t> cabinet = test::textBytes(5000);
+    std::vector<uint8_t> cabinet = test::textBytes(5000 + (8 - stub.size() % 8) + 3);
     std::memcpy(cabinet.data(), "MSCF\0\0\0\0", 8);
     PackageHeader header;
     std::string error;
@@ -155,11 +155,17 @@ TEST(Package, StubHeaderAndCabinetFollowEachOtherAndTheCrcCoversTheCabinet) {
         pack::writePackage(folder.host("p.exe"), stub, header, true, writer, &result, &error))
         << error;
     std::vector<uint8_t> package = test::readFile(folder.host("p.exe"));
-    ASSERT_EQ(stub.size() + 512 + cabinet.size(), package.size());
+    // Five zero bytes pad the package to a multiple of 8, and the CRC covers them.
+    ASSERT_EQ(stub.size() + 512 + cabinet.size() + 5, package.size());
+    EXPECT_EQ(package.size(), result.size);
     EXPECT_EQ(stub.size() + 512, result.cabinetOffset);
+    EXPECT_EQ(cabinet.size(), result.cabinetSize);
     EXPECT_TRUE(std::equal(stub.begin(), stub.end(), package.begin()));
     EXPECT_EQ(0, std::memcmp(&package[stub.size()], "TAMRIX3", 7));
-    uint32_t crc = referenceCrc(cabinet.data(), cabinet.size());
+    EXPECT_TRUE(std::equal(cabinet.begin(), cabinet.end(), package.begin() + long(stub.size() + 512)));
+    std::vector<uint8_t> padded = cabinet;
+    padded.resize(cabinet.size() + 5);
+    uint32_t crc = referenceCrc(padded.data(), padded.size());
     EXPECT_EQ(crc, word(package, stub.size() + 412));
     EXPECT_EQ(crc, result.cabinetCrc);
     EXPECT_EQ(findImageEnd(package.data(), uint32_t(package.size())), stub.size());

@@ -247,3 +247,41 @@ TEST(SettingsFile, KeyValueLinesWithCommentsAndQuotes) {
 
 }  // namespace
 }  // namespace tamrix
+
+namespace tamrix {
+namespace {
+
+TEST(SettingsFile, EveryValueComesBackFromTheLineWrittenForIt) {
+    test::TempFolder folder;
+    const std::vector<std::string> values = {
+        "", "plain words", " leading", "trailing\t", "\"quoted\"", "'single'", "Install?\nNow",
+        "C:\\Program Files\\x\\", "back\\slash \"and\" quote\n", std::string("\x01\x7F\r", 3),
+        "#not a comment", "caf\xC3\xA9"};
+    std::string text;
+    for (const std::string& value : values) text += pack::settingLine("question", value);
+    test::writeFile(folder.host("s.ini"), std::vector<uint8_t>(text.begin(), text.end()));
+    std::vector<pack::SettingLine> lines;
+    std::string error;
+    ASSERT_TRUE(pack::readSettingsFile(folder.host("s.ini"), &lines, &error)) << error << text;
+    ASSERT_EQ(values.size(), lines.size()) << text;
+    for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i], lines[i].value) << text;
+
+    // Single quotes keep backslashes; double quotes know only their escapes.
+    std::string quoted =
+        "destination = 'C:\\temp\\new '\n"
+        "question = \"tab\\there \\x41\\\\\"\n";
+    test::writeFile(folder.host("q.ini"), std::vector<uint8_t>(quoted.begin(), quoted.end()));
+    lines.clear();
+    ASSERT_TRUE(pack::readSettingsFile(folder.host("q.ini"), &lines, &error)) << error;
+    EXPECT_EQ("C:\\temp\\new ", lines[0].value);
+    EXPECT_EQ("tab\there A\\", lines[1].value);
+    for (const char* bad : {"a = \"C:\\Program Files\"\n", "a = \"\\x4\"\n", "a = \"end\\\"\n",
+                            "a = 'open\n"}) {
+        test::writeFile(folder.host("bad.ini"), std::vector<uint8_t>(bad, bad + std::strlen(bad)));
+        EXPECT_FALSE(pack::readSettingsFile(folder.host("bad.ini"), &lines, &error)) << bad;
+        EXPECT_NE(std::string::npos, error.find(":1:")) << error;
+    }
+}
+
+}  // namespace
+}  // namespace tamrix

@@ -6,6 +6,10 @@
 
 namespace tamrix {
 
+// Where data directory 4 lies in PE32 headers, counted from the "PE\0\0" signature: behind the
+// file header (24 bytes with the signature) and 96 bytes of the optional header, 8 bytes an entry.
+constexpr uint32_t kCertificateEntryOffset = 24 + 96 + 4 * 8;
+
 // The certificate table that Authenticode signing appends, as the image's data directory 4 gives
 // it: a file offset and a size (both 0 when the image is not signed).
 struct CertificateTable {

@@ -32,7 +32,8 @@ int runCollecting(const std::vector<std::string>& arguments, std::string* output
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
     int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -64,8 +65,10 @@ bool onPath(const char* program) {
     size_t start = 0;
     for (;;) {
         size_t colon = folders.find(':', start);
-        std::string folder = folders.substr(start, colon == std::string::npos ? colon : colon - start);
-        if (access(((folder.empty() ? "." : folder) + "/" + program).c_str(), X_OK) == 0) return true;
+        std::string folder =
+            folders.substr(start, colon == std::string::npos ? colon : colon - start);
+        if (access(((folder.empty() ? "." : folder) + "/" + program).c_str(), X_OK) == 0)
+            return true;
         if (colon == std::string::npos) return false;
         start = colon + 1;
     }
@@ -98,10 +101,12 @@ bool checkSigningOptions(const SigningOptions& options, std::string* error) {
 
 bool signFile(const SigningOptions& options, const std::string& in, const std::string& out,
               std::string* error) {
-    std::vector<std::string> arguments = {kSigningProgram, "sign", "-certs", options.certificate,
-                                          "-key", options.key};
-    if (!options.passwordFile.empty()) arguments.insert(arguments.end(), {"-readpass", options.passwordFile});
-    if (!options.timestampUrl.empty()) arguments.insert(arguments.end(), {"-ts", options.timestampUrl});
+    std::vector<std::string> arguments = {kSigningProgram,     "sign", "-certs",
+                                          options.certificate, "-key", options.key};
+    if (!options.passwordFile.empty())
+        arguments.insert(arguments.end(), {"-readpass", options.passwordFile});
+    if (!options.timestampUrl.empty())
+        arguments.insert(arguments.end(), {"-ts", options.timestampUrl});
     // osslsigncode refuses to write over an existing file.
     unlink(out.c_str());
     arguments.insert(arguments.end(), {"-in", in, "-out", out});

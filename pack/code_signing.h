@@ -6,8 +6,8 @@
 namespace tamrix::pack {
 
 struct SigningOptions {
-    std::string certificate;  // PEM or DER certificate (chain) file
-    std::string key;          // its private key
+    std::string certificate;   // PEM or DER certificate (chain) file
+    std::string key;           // its private key
     std::string passwordFile;  // optional: the key's password, read by osslsigncode
     std::string timestampUrl;  // optional: an RFC 3161 time-stamping server
 

@@ -58,8 +58,9 @@ bool loadStub(const std::string& path, std::vector<uint8_t>* stub, std::string* 
                 if (signatureDropped) *signatureDropped = true;
                 break;
             case SignatureDrop::Refused:
-                *error = what + "it carries a certificate table that is not a signature appended "
-                                "to its image; give the stub as it was built";
+                *error = what +
+                         "it carries a certificate table that is not a signature appended "
+                         "to its image; give the stub as it was built";
                 return false;
             case SignatureDrop::NotSigned:
                 break;
@@ -156,8 +157,8 @@ bool writePackage(const std::string& target, const std::vector<uint8_t>& stub,
     // Zero bytes up to a multiple of 8, inside the CRC: a signer then aligns nothing itself,
     // which would put bytes of its own in front of the certificate table.
     static const uint8_t kZeros[kPackageAlignment] = {};
-    if (!out.write(kZeros, (kPackageAlignment - out.position() % kPackageAlignment) %
-                               kPackageAlignment)) {
+    if (!out.write(kZeros,
+                   (kPackageAlignment - out.position() % kPackageAlignment) % kPackageAlignment)) {
         *error = out.failure();
         return false;
     }

@@ -59,23 +59,19 @@ bool unescape(std::string* value) {
             continue;
         }
         if (++i == value->size()) return false;
-        switch ((*value)[i]) {
-            case '\\': out += '\\'; break;
-            case '"': out += '"'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'x': {
-                int high = i + 2 < value->size() ? hexDigit((*value)[i + 1]) : -1;
-                int low = high >= 0 ? hexDigit((*value)[i + 2]) : -1;
-                if (low < 0) return false;
-                out += char(high << 4 | low);
-                i += 2;
-                break;
-            }
-            default:
-                return false;
+        // The escape letters and, at the same place, what they stand for.
+        static constexpr char kLetters[] = "\\\"nrt";
+        static constexpr char kMeanings[] = "\\\"\n\r\t";
+        char letter = (*value)[i];
+        if (const char* known = letter ? std::strchr(kLetters, letter) : nullptr) {
+            out += kMeanings[known - kLetters];
+            continue;
         }
+        int high = letter == 'x' && i + 2 < value->size() ? hexDigit((*value)[i + 1]) : -1;
+        int low = high >= 0 ? hexDigit((*value)[i + 2]) : -1;
+        if (low < 0) return false;
+        out += char(high << 4 | low);
+        i += 2;
     }
     *value = out;
     return true;
@@ -84,9 +80,9 @@ bool unescape(std::string* value) {
 }  // namespace
 
 std::string settingLine(const std::string& key, const std::string& value) {
-    bool plain = value.empty() || (value.front() != ' ' && value.front() != '\t' &&
-                                   value.front() != '"' && value.front() != '\'' &&
-                                   value.back() != ' ' && value.back() != '\t');
+    bool plain =
+        value.empty() || (value.front() != ' ' && value.front() != '\t' && value.front() != '"' &&
+                          value.front() != '\'' && value.back() != ' ' && value.back() != '\t');
     for (unsigned char c : value) plain = plain && c >= 0x20 && c != 0x7F;
     if (plain) return key + " = " + value + "\n";
     std::string quoted = "\"";
@@ -187,8 +183,9 @@ bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines,
             }
             value = value.substr(1, value.size() - 2);
             if (quote == '"' && !unescape(&value)) {
-                *error = where + "a double-quoted value knows only the escapes \\\\ \\\" "
-                                 "\\n \\r \\t \\xHH (put a path in single quotes)";
+                *error = where +
+                         "a double-quoted value knows only the escapes \\\\ \\\" "
+                         "\\n \\r \\t \\xHH (put a path in single quotes)";
                 return false;
             }
         }

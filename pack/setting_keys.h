@@ -9,10 +9,10 @@
 namespace tamrix::pack {
 
 struct HeaderSettingKey {
-    const char* key;                       // option name without the dashes
-    std::string PackageSettings::*text;    // a text setting, or null
-    bool PackageSettings::*flag;           // a flag setting, or null
-    bool inverted;                         // the key says "no-..." of the flag
+    const char* key;                     // option name without the dashes
+    std::string PackageSettings::*text;  // a text setting, or null
+    bool PackageSettings::*flag;         // a flag setting, or null
+    bool inverted;                       // the key says "no-..." of the flag
 };
 
 // In header order: destination, setup, caption, question, then the flags.

@@ -11,7 +11,6 @@ namespace {
 
 // Within PE32 headers, counted from the "PE\0\0" signature.
 constexpr uint32_t kChecksumField = 24 + 64;
-constexpr uint32_t kCertificateEntry = 24 + 96 + 4 * 8;
 constexpr uint32_t kSignatureAlignment = 8;
 
 uint32_t peOffset(const std::vector<uint8_t>& file) {
@@ -41,7 +40,8 @@ SignatureDrop dropSignature(std::vector<uint8_t>* stub, uint32_t imageEnd) {
     CertificateTable table = findCertificateTable(file.data(), uint32_t(file.size()));
     if (table.size == 0 && table.offset == 0) return SignatureDrop::NotSigned;
     // The headers must survive the cut, and only zero padding may lie between image and table.
-    if (imageEnd > file.size() || imageEnd < uint64_t(peOffset(file)) + kCertificateEntry + 8 ||
+    if (imageEnd > file.size() ||
+        imageEnd < uint64_t(peOffset(file)) + kCertificateEntryOffset + 8 ||
         table.offset < imageEnd || table.offset - imageEnd >= kSignatureAlignment ||
         uint64_t(table.offset) + table.size != file.size() ||
         !std::all_of(file.begin() + imageEnd, file.begin() + table.offset,
@@ -50,7 +50,7 @@ SignatureDrop dropSignature(std::vector<uint8_t>* stub, uint32_t imageEnd) {
     }
     file.resize(imageEnd);
     uint32_t pe = peOffset(file);
-    std::memset(&file[pe + kCertificateEntry], 0, 8);
+    std::memset(&file[pe + kCertificateEntryOffset], 0, 8);
     put32(&file[pe + kChecksumField], peChecksum(file));
     return SignatureDrop::Dropped;
 }

@@ -14,7 +14,7 @@ uint32_t peChecksum(const std::vector<uint8_t>& file);
 enum class SignatureDrop {
     NotSigned,  // data directory 4 is empty
     Dropped,    // the table (and the zero padding before it) is gone, the entry and checksum reset
-    Refused,    // a table elsewhere, or other bytes before it: not something this tool made sense of
+    Refused,  // a table elsewhere, or other bytes before it: not something this tool made sense of
 };
 
 // Takes off the certificate table that signing appended after the image (imageEnd), with the up to

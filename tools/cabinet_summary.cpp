@@ -28,8 +28,8 @@ uint64_t readName(const CabinetReader& read, uint64_t offset, std::string* name)
 // what a cabinet of less than 2 GiB can hold in real blocks.
 constexpr uint32_t kMaxBlockHeaders = 1 << 20;
 
-void walkBlocks(const CabinetReader& read, uint64_t offset, uint8_t reserve,
-                FolderSummary* folder, uint32_t* budget) {
+void walkBlocks(const CabinetReader& read, uint64_t offset, uint8_t reserve, FolderSummary* folder,
+                uint32_t* budget) {
     for (uint32_t i = 0; i < folder->blocks && *budget; ++i, --*budget) {
         uint8_t head[kDataHeaderFixedSize];
         if (read(offset, head, sizeof head) != sizeof head) return;

@@ -175,9 +175,12 @@ int runInfo(int argc, char** argv) {
             path = argv[i];
         }
     }
-    if (!path || (json && settingsOnly) || !NameConverter(codePage).valid()) {
-        if (path && !json) std::fprintf(stderr, "tamrix info: code page %d is not known here\n", codePage);
+    if (!path || (json && settingsOnly)) {
         std::fputs(kInfoHelp, stderr);
+        return 2;
+    }
+    if (!NameConverter(codePage).valid()) {
+        std::fprintf(stderr, "tamrix info: code page %d is not known here\n", codePage);
         return 2;
     }
     PackageFacts facts;
@@ -198,7 +201,8 @@ int runInfo(int argc, char** argv) {
     report.number("size", facts.fileSize);
     if (facts.executable) reportPackage(facts, settings, &report);
     CabinetSummary cabinet;
-    bool found = facts.cabinetOffset >= 0 && summarizeCabinetFile(path, facts.cabinetOffset, &cabinet);
+    bool found =
+        facts.cabinetOffset >= 0 && summarizeCabinetFile(path, facts.cabinetOffset, &cabinet);
     if (found) {
         report.number("cabinetOffset", uint64_t(facts.cabinetOffset));
         reportCabinet(cabinet, codePage, &report);

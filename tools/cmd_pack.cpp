@@ -182,7 +182,8 @@ int runPack(int argc, char** argv) {
         std::fprintf(stderr, "tamrix pack: the stub's own signature is left out of the package%s\n",
                      sign ? "" : " (sign the package instead: --sign-cert, --sign-key)");
     }
-    uint64_t room = pack::kMaxPackageSize - stub.size() - kPackageHeaderSize;
+    uint64_t room =
+        pack::kMaxPackageSize - stub.size() - kPackageHeaderSize - (pack::kPackageAlignment - 1);
     std::vector<pack::CabinetEntry> entries;
     pack::CabinetPlan plan;
     pack::CabinetWriter writer;

@@ -61,7 +61,8 @@ void InfoReport::put(const char* key, const std::string& line, const std::string
         std::fprintf(out_, "%s%s: %s\n", prefix_.c_str(), key, line.c_str());
         return;
     }
-    std::fprintf(out_, "%s%s: %s", first_.back() ? "" : ", ", jsonString(key).c_str(), json.c_str());
+    std::fprintf(out_, "%s%s: %s", first_.back() ? "" : ", ", jsonString(key).c_str(),
+                 json.c_str());
     first_.back() = false;
 }
 

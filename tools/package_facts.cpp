@@ -64,8 +64,8 @@ bool readPackageFacts(const char* hostPath, PackageFacts* facts, std::string* er
     int fd = ::open(hostPath, O_RDONLY | O_CLOEXEC);
     struct stat status;
     const char* problem = fd < 0 || fstat(fd, &status) != 0 ? std::strerror(errno)
-                          : !S_ISREG(status.st_mode)       ? "not a regular file"
-                                                           : nullptr;
+                          : !S_ISREG(status.st_mode)        ? "not a regular file"
+                                                            : nullptr;
     if (problem) {
         *error = std::string("cannot read ") + hostPath + ": " + problem;
         if (fd >= 0) ::close(fd);

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         &summary, &error);
     if (summary.folders.size() > 65535 || summary.filesFound > summary.fileCount) __builtin_trap();
     for (const tamrix::tool::FolderSummary& folder : summary.folders) {
-        if (folder.blocksFound > folder.blocks || folder.blocksWithoutChecksum > folder.blocksFound) {
+        if (folder.blocksFound > folder.blocks ||
+            folder.blocksWithoutChecksum > folder.blocksFound) {
             __builtin_trap();
         }
         tamrix::tool::compressionName(folder.compression);

@@ -44,14 +44,26 @@ TEST(InfoCommand, APlainCabinetShowsItsSetReserveNeighboursFoldersAndFiles) {
     test::writeFile(folder.host("part2.cab"), middleCabinet());
     std::string output;
     ASSERT_EQ(0, test::runTool({"info", folder.host("part2.cab")}, &output)) << output;
-    for (const char* line :
-         {"kind: cabinet\n", "cabinetOffset: 0\n", "version: 1.3\n", "setId: 1234\n",
-          "cabinetIndex: 1\n", "previousCabinet: part1.cab\n", "previousCabinetDisk: Disk 1\n",
-          "nextCabinet: part3.cab\n", "nextCabinetDisk: Disk\\n3\n", "headerReserve: 6\n",
-          "folderReserve: 2\n", "blockReserve: 1\n", "folders.0.compression: lzx:21\n",
-          "folders.0.blocks: 2\n", "folders.0.blocksWithoutChecksum: 0\n",
-          "folders.1.compression: none\n", "folders.1.blocks: 3\n",
-          "folders.1.blocksWithoutChecksum: 3\n", "files: 3\n", "fileBytes: 110000\n"}) {
+    for (const char* line : {"kind: cabinet\n",
+                             "cabinetOffset: 0\n",
+                             "version: 1.3\n",
+                             "setId: 1234\n",
+                             "cabinetIndex: 1\n",
+                             "previousCabinet: part1.cab\n",
+                             "previousCabinetDisk: Disk 1\n",
+                             "nextCabinet: part3.cab\n",
+                             "nextCabinetDisk: Disk\\n3\n",
+                             "headerReserve: 6\n",
+                             "folderReserve: 2\n",
+                             "blockReserve: 1\n",
+                             "folders.0.compression: lzx:21\n",
+                             "folders.0.blocks: 2\n",
+                             "folders.0.blocksWithoutChecksum: 0\n",
+                             "folders.1.compression: none\n",
+                             "folders.1.blocks: 3\n",
+                             "folders.1.blocksWithoutChecksum: 3\n",
+                             "files: 3\n",
+                             "fileBytes: 110000\n"}) {
         EXPECT_TRUE(has(output, line)) << line << output;
     }
     EXPECT_FALSE(has(output, "imageEnd")) << output;
@@ -96,8 +108,7 @@ TEST(InfoCommand, HeaderSettingsGoBackIntoPackUnchanged) {
                                 folder.host("first.exe"), "-q", "--question",
                                 "Install?\nauto-confirm: yes", "--caption", " \"Caf\xC3\xA9\" ",
                                 "--destination", "%temp%\\demo\\", "--setup", "setup.exe /q",
-                                "--no-open-folder", "--no-dialog", "--no-crc",
-                                folder.host("tree")},
+                                "--no-open-folder", "--no-dialog", "--no-crc", folder.host("tree")},
                                &output))
         << output;
     ASSERT_EQ(0, test::runTool({"info", folder.host("first.exe")}, &output)) << output;
@@ -109,10 +120,10 @@ TEST(InfoCommand, HeaderSettingsGoBackIntoPackUnchanged) {
 
     ASSERT_EQ(0, test::runTool({"info", "--settings", folder.host("first.exe")}, &output));
     test::writeFile(folder.host("s.txt"), {output.begin(), output.end()});
-    ASSERT_EQ(0, test::runTool({"pack", "--stub", folder.host("stub.exe"), "-o",
-                                folder.host("second.exe"), "-q", "--from", folder.host("s.txt"),
-                                folder.host("tree")},
-                               &output))
+    ASSERT_EQ(0, test::runTool(
+                     {"pack", "--stub", folder.host("stub.exe"), "-o", folder.host("second.exe"),
+                      "-q", "--from", folder.host("s.txt"), folder.host("tree")},
+                     &output))
         << output;
     std::vector<uint8_t> first = test::readFile(folder.host("first.exe"));
     std::vector<uint8_t> second = test::readFile(folder.host("second.exe"));

@@ -162,7 +162,8 @@ TEST(Package, StubHeaderAndCabinetFollowEachOtherAndTheCrcCoversTheCabinet) {
     EXPECT_EQ(cabinet.size(), result.cabinetSize);
     EXPECT_TRUE(std::equal(stub.begin(), stub.end(), package.begin()));
     EXPECT_EQ(0, std::memcmp(&package[stub.size()], "TAMRIX3", 7));
-    EXPECT_TRUE(std::equal(cabinet.begin(), cabinet.end(), package.begin() + long(stub.size() + 512)));
+    EXPECT_TRUE(
+        std::equal(cabinet.begin(), cabinet.end(), package.begin() + long(stub.size() + 512)));
     std::vector<uint8_t> padded = cabinet;
     padded.resize(cabinet.size() + 5);
     uint32_t crc = referenceCrc(padded.data(), padded.size());
@@ -253,10 +254,18 @@ namespace {
 
 TEST(SettingsFile, EveryValueComesBackFromTheLineWrittenForIt) {
     test::TempFolder folder;
-    const std::vector<std::string> values = {
-        "", "plain words", " leading", "trailing\t", "\"quoted\"", "'single'", "Install?\nNow",
-        "C:\\Program Files\\x\\", "back\\slash \"and\" quote\n", std::string("\x01\x7F\r", 3),
-        "#not a comment", "caf\xC3\xA9"};
+    const std::vector<std::string> values = {"",
+                                             "plain words",
+                                             " leading",
+                                             "trailing\t",
+                                             "\"quoted\"",
+                                             "'single'",
+                                             "Install?\nNow",
+                                             "C:\\Program Files\\x\\",
+                                             "back\\slash \"and\" quote\n",
+                                             std::string("\x01\x7F\r", 3),
+                                             "#not a comment",
+                                             "caf\xC3\xA9"};
     std::string text;
     for (const std::string& value : values) text += pack::settingLine("question", value);
     test::writeFile(folder.host("s.ini"), std::vector<uint8_t>(text.begin(), text.end()));
@@ -275,8 +284,8 @@ TEST(SettingsFile, EveryValueComesBackFromTheLineWrittenForIt) {
     ASSERT_TRUE(pack::readSettingsFile(folder.host("q.ini"), &lines, &error)) << error;
     EXPECT_EQ("C:\\temp\\new ", lines[0].value);
     EXPECT_EQ("tab\there A\\", lines[1].value);
-    for (const char* bad : {"a = \"C:\\Program Files\"\n", "a = \"\\x4\"\n", "a = \"end\\\"\n",
-                            "a = 'open\n"}) {
+    for (const char* bad :
+         {"a = \"C:\\Program Files\"\n", "a = \"\\x4\"\n", "a = \"end\\\"\n", "a = 'open\n"}) {
         test::writeFile(folder.host("bad.ini"), std::vector<uint8_t>(bad, bad + std::strlen(bad)));
         EXPECT_FALSE(pack::readSettingsFile(folder.host("bad.ini"), &lines, &error)) << bad;
         EXPECT_NE(std::string::npos, error.find(":1:")) << error;

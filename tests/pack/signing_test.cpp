@@ -27,13 +27,14 @@ class SigningTest : public ::testing::Test {
         stub = test::builtStubPath();
         if (stub.empty()) GTEST_SKIP() << "TAMRIX_STUB not set";
         // CI installs both (scripts/install_deps.sh): their absence is a failure, not a skip.
-        ASSERT_EQ(0, test::runProgram("sh", {"-c", "command -v openssl && command -v osslsigncode"}))
+        ASSERT_EQ(0,
+                  test::runProgram("sh", {"-c", "command -v openssl && command -v osslsigncode"}))
             << "openssl and osslsigncode are needed (scripts/install_deps.sh)";
         std::string output;
         ASSERT_EQ(0, test::runProgram("openssl",
-                                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                                       "-subj", "/CN=tamrix test", "-keyout", folder.host("key.pem"),
-                                       "-out", folder.host("cert.pem")},
+                                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days",
+                                       "2", "-subj", "/CN=tamrix test", "-keyout",
+                                       folder.host("key.pem"), "-out", folder.host("cert.pem")},
                                       &output))
             << output;
         mkdir(folder.host("tree").c_str(), 0755);
@@ -46,9 +47,18 @@ class SigningTest : public ::testing::Test {
     // A package that extracts to out/ without asking and then runs setup.exe.
     int pack(const std::string& name, std::vector<std::string> extra = {},
              std::string* output = nullptr, const std::string& environment = "") {
-        std::vector<std::string> args = {"pack", "--stub", stub, "-o", folder.host(name), "-q",
-                                         "--setup", "setup.exe", "--destination",
-                                         folder.windows("out"), "--no-dialog", "--auto-confirm"};
+        std::vector<std::string> args = {"pack",
+                                         "--stub",
+                                         stub,
+                                         "-o",
+                                         folder.host(name),
+                                         "-q",
+                                         "--setup",
+                                         "setup.exe",
+                                         "--destination",
+                                         folder.windows("out"),
+                                         "--no-dialog",
+                                         "--auto-confirm"};
         args.insert(args.end(), extra.begin(), extra.end());
         args.push_back(folder.host("tree"));
         return test::runTool(args, output, environment);
@@ -74,9 +84,10 @@ class SigningTest : public ::testing::Test {
         std::string marker = folder.host("out/ran.txt");
         unlink(marker.c_str());
         std::string output;
-        EXPECT_EQ(0, test::runTool({"run", "--ui", "script:" + folder.host("answers"), "--transcript",
-                                    folder.host("transcript.txt"), folder.host(name)},
-                                   &output))
+        EXPECT_EQ(0,
+                  test::runTool({"run", "--ui", "script:" + folder.host("answers"), "--transcript",
+                                 folder.host("transcript.txt"), folder.host(name)},
+                                &output))
             << output;
         struct stat facts;
         bool ran = false;
@@ -108,11 +119,11 @@ TEST_F(SigningTest, SignedBothWaysTheyVerifyAndRunTheirSetup) {
     std::string output;
     ASSERT_EQ(0, pack("plain.exe")) << output;
     ASSERT_EQ(0, pack("tool.exe", signOptions(), &output)) << output;
-    ASSERT_EQ(0, test::runProgram("osslsigncode",
-                                  {"sign", "-certs", folder.host("cert.pem"), "-key",
-                                   folder.host("key.pem"), "-in", folder.host("plain.exe"), "-out",
-                                   folder.host("direct.exe")},
-                                  &output))
+    ASSERT_EQ(0, test::runProgram(
+                     "osslsigncode",
+                     {"sign", "-certs", folder.host("cert.pem"), "-key", folder.host("key.pem"),
+                      "-in", folder.host("plain.exe"), "-out", folder.host("direct.exe")},
+                     &output))
         << output;
     std::vector<uint8_t> plain = test::readFile(folder.host("plain.exe"));
     EXPECT_EQ(0u, plain.size() % 8);
@@ -166,15 +177,15 @@ TEST_F(SigningTest, ChangesOutsideTheSignatureFailTheCrc) {
 TEST_F(SigningTest, APasswordATimestampServerAndFailedSigning) {
     std::string output;
     test::writeFile(folder.host("pass.txt"), {'s', 'e', 'c', 'r', 'e', 't', '\n'});
-    ASSERT_EQ(0, test::runProgram("openssl",
-                                  {"pkey", "-in", folder.host("key.pem"), "-aes256", "-passout",
-                                   "file:" + folder.host("pass.txt"), "-out",
-                                   folder.host("locked.pem")},
-                                  &output))
+    ASSERT_EQ(
+        0, test::runProgram("openssl",
+                            {"pkey", "-in", folder.host("key.pem"), "-aes256", "-passout",
+                             "file:" + folder.host("pass.txt"), "-out", folder.host("locked.pem")},
+                            &output))
         << output;
     ASSERT_EQ(0, pack("locked.exe",
-                      {"--sign-cert", folder.host("cert.pem"), "--sign-key", folder.host("locked.pem"),
-                       "--sign-pass-file", folder.host("pass.txt")},
+                      {"--sign-cert", folder.host("cert.pem"), "--sign-key",
+                       folder.host("locked.pem"), "--sign-pass-file", folder.host("pass.txt")},
                       &output))
         << output;
     EXPECT_TRUE(verifies("locked.exe"));
@@ -182,9 +193,10 @@ TEST_F(SigningTest, APasswordATimestampServerAndFailedSigning) {
     // A failed signing leaves no package and keeps the old one; the signer's words are shown.
     mkdir(folder.host("keep").c_str(), 0755);
     test::writeFile(folder.host("keep/p.exe"), {'o', 'l', 'd'});
-    EXPECT_EQ(1, pack("keep/p.exe",
-                      {"--sign-cert", folder.host("cert.pem"), "--sign-key", folder.host("locked.pem")},
-                      &output));
+    EXPECT_EQ(
+        1, pack("keep/p.exe",
+                {"--sign-cert", folder.host("cert.pem"), "--sign-key", folder.host("locked.pem")},
+                &output));
     EXPECT_NE(std::string::npos, output.find("signing failed")) << output;
     EXPECT_EQ(std::vector<std::string>{"p.exe"}, test::folderListing(folder.host("keep")));
     EXPECT_EQ("old", text(test::readFile(folder.host("keep/p.exe"))));
@@ -196,7 +208,8 @@ TEST_F(SigningTest, APasswordATimestampServerAndFailedSigning) {
 
     // The password file and the time-stamp server reach the signer.
     mkdir(folder.host("bin").c_str(), 0755);
-    std::string fake = "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\necho no server >&2\nexit 1\n";
+    std::string fake =
+        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\necho no server >&2\nexit 1\n";
     test::writeFile(folder.host("bin/osslsigncode"), {fake.begin(), fake.end()});
     chmod(folder.host("bin/osslsigncode").c_str(), 0755);
     std::vector<std::string> options = signOptions();
@@ -219,11 +232,11 @@ TEST_F(SigningTest, AStubSignedOnItsOwnIsPackedAsBeforeSigning) {
     EXPECT_EQ(stored, pack::peChecksum(original));
 
     std::string output;
-    ASSERT_EQ(0, test::runProgram("osslsigncode",
-                                  {"sign", "-certs", folder.host("cert.pem"), "-key",
-                                   folder.host("key.pem"), "-in", stub, "-out",
-                                   folder.host("signed-stub.exe")},
-                                  &output))
+    ASSERT_EQ(0, test::runProgram(
+                     "osslsigncode",
+                     {"sign", "-certs", folder.host("cert.pem"), "-key", folder.host("key.pem"),
+                      "-in", stub, "-out", folder.host("signed-stub.exe")},
+                     &output))
         << output;
     std::vector<uint8_t> loaded;
     std::string error;

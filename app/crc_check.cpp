@@ -2,13 +2,14 @@
 
 #include <cstdio>
 
-#include "app/crc_range.h"
+#include "package/crc_range.h"
 #include "app/package_layout.h"
+#include "platform/file_limits.h"
 #include "platform/files.h"
 #include "platform/threads.h"
 #include "platform/ui.h"
 #include "platform/windows.h"
-#include "ui/strings.h"
+#include "resources/strings.h"
 
 namespace tamrix {
 

@@ -8,6 +8,8 @@
 
 #include "pack/package_settings.h"
 #include "pack/stub_signature.h"
+#include "package/cabinet_signature.h"
+#include "package/image_end.h"
 
 namespace tamrix::pack {
 

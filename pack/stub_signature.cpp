@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/crc_range.h"
+#include "package/crc_range.h"
 
 namespace tamrix::pack {
 

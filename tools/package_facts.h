@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/crc_range.h"
+#include "package/crc_range.h"
 #include "app/package_layout.h"
 
 namespace tamrix::tool {

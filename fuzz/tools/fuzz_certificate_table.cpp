@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/crc_range.h"
-#include "app/package_layout.h"
+#include "package/crc_range.h"
+#include "package/image_end.h"
 #include "pack/stub_signature.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,5 +1,5 @@
 // Which bytes a package's CRC covers, signed or not.
-#include "app/crc_range.h"
+#include "package/crc_range.h"
 
 #include <gtest/gtest.h>
 

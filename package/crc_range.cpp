@@ -1,6 +1,6 @@
-#include "app/crc_range.h"
+#include "package/crc_range.h"
 
-#include "app/package_layout.h"
+#include "package/package_header.h"
 
 namespace tamrix {
 

@@ -1,5 +1,6 @@
 // Arbitrary bytes as a signed stub or package: the certificate table, the CRC range it gives and
 // the removal of a stub's own signature stay inside the bytes and give consistent results.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

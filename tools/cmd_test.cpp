@@ -97,6 +97,7 @@ int runTest(int argc, char** argv) {
     SessionOptions options;
     options.quiet = quiet;
     options.progress = true;
+    options.ordered = true;
     PackageFacts facts;
     std::string error;
     if (!readPackageFacts(cabinet, &facts, &error)) facts.cabinetOffset = -1;

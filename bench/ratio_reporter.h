@@ -27,7 +27,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const Run& r : runs) {
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
             const auto it = r.counters.find("bytes_per_second");
-            if (it != r.counters.end()) rates_[r.run_name.str()] = it->second.value;
+            if (it == r.counters.end()) continue;
+            // The name without run settings such as min_time: "BM_Name" or "BM_Name/arg".
+            std::string name = r.run_name.function_name;
+            if (!r.run_name.args.empty()) name += "/" + r.run_name.args;
+            rates_[name] = it->second.value;
         }
     }
 

@@ -10,7 +10,7 @@
 
 #include "bench/lzx/bench_corpus.h"
 #include "bench/ratio_reporter.h"
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/lzx/lzx_encoder.h"
 
 namespace tamrix {

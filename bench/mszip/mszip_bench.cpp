@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "tests/mszip/zlib_frames.h"
 
 namespace {

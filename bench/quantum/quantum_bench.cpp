@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/quantum/quantum_decoder.h"
 #include "codecs/quantum/quantum_encoder.h"
 #include "tests/support/quantum_test_data.h"

@@ -133,10 +133,10 @@ int ConsoleInteraction::replaceDialog(const char* nameText, const char* existing
 
 void ConsoleInteraction::openFolder(const char* folder) { openFolderOnDesktop(folder); }
 
-bool ConsoleInteraction::keepWaitingForCabinet(const char* cabinetName) {
-    std::string word = firstWordLower(ask("The next cabinet '" + ansiToUtf8(cabinetName) +
-                                          "' was not found beside the package. Try again? [y/n] "));
-    return word == "y" || word == "yes";
+bool ConsoleInteraction::keepWaitingForCabinet(const char*, const char* text) {
+    std::string word =
+        firstWordLower(ask("[ZER-AVE] " + ansiToUtf8(text) + "\nRetry or Cancel? [r/c] "));
+    return word == "r" || word == "retry";
 }
 
 }  // namespace tamrix::platform::posix

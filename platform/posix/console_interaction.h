@@ -24,7 +24,7 @@ public:
     int replaceDialog(const char* nameText, const char* existingDetails,
                       const char* newDetails) override;
     void openFolder(const char* folder) override;
-    bool keepWaitingForCabinet(const char* cabinetName) override;
+    bool keepWaitingForCabinet(const char* cabinetName, const char* text) override;
 
 private:
     std::string ask(const std::string& prompt);

@@ -258,6 +258,10 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
     size_t slash = fullPath.rfind('/');
     std::string folder = slash == std::string::npos ? "." : fullPath.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
+    if (!options.cabinetFolder.empty()) {
+        folder = options.cabinetFolder;
+        name = fullPath;
+    }
 
     int file = open(path, O_RDONLY | O_CLOEXEC);
     if (file < 0) {

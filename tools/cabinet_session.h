@@ -27,6 +27,9 @@ struct SessionOptions {
     bool followSet = true;  // go on with the next cabinet named by each cabinet of the set
     bool quiet = false;
     bool progress = false;  // a progress bar on stderr
+    // Where the rest of the set is looked for when the cabinet's own folder is not it (a
+    // cabinet read from standard input); the path is then opened as it is.
+    std::string cabinetFolder;
 };
 
 // Called by an event handler that gives up: the reason is printed instead of the engine's error.

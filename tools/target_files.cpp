@@ -18,9 +18,11 @@ struct PendingTarget {
     int folderFd;
     std::string temporaryName;
     std::string finalName;
+    std::string shownPath;  // the full path, for messages
 };
 
 int rootFd = -1;
+std::string rootPath;
 std::map<int32_t, PendingTarget> pending;
 unsigned temporaryCounter = 0;
 
@@ -30,19 +32,29 @@ mode_t currentUmask() {
     return mask;
 }
 
+std::string joined(const std::vector<std::string>& components, size_t count) {
+    std::string path = rootPath;
+    for (size_t i = 0; i < count; ++i) path += (path.empty() || path.back() == '/' ? "" : "/") + components[i];
+    return path;
+}
+
 // Opens (creating as needed) each folder component below the root without following links.
 int openFolderChain(const std::vector<std::string>& components, std::string* reason) {
     int folder = dup(rootFd);
     for (size_t i = 0; folder >= 0 && i + 1 < components.size(); ++i) {
         const char* name = components[i].c_str();
         if (mkdirat(folder, name, 0777) != 0 && errno != EEXIST) {
-            *reason = "cannot create folder '" + components[i] + "': " + std::strerror(errno);
+            *reason = "cannot create folder '" + joined(components, i + 1) +
+                      "': " + std::strerror(errno);
             close(folder);
             return -1;
         }
         int next = openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0) {
-            *reason = "cannot enter folder '" + components[i] + "': " + std::strerror(errno);
+        if (next < 0 && (errno == ENOTDIR || errno == ELOOP)) {
+            *reason = "'" + joined(components, i + 1) + "' is in the way: it is not a folder";
+        } else if (next < 0) {
+            *reason = "cannot open folder '" + joined(components, i + 1) +
+                      "': " + std::strerror(errno);
         }
         close(folder);
         folder = next;
@@ -66,10 +78,28 @@ struct timespec dosToTimespec(uint16_t date, uint16_t time) {
 
 }  // namespace
 
-bool openOutputRoot(const char* path) {
-    if (mkdir(path, 0777) != 0 && errno != EEXIST) return false;
+bool openOutputRoot(const char* path, std::string* reason) {
+    rootPath = path;
+    // Every missing level, from the top down.
+    for (size_t end = rootPath.find('/', 1);; end = rootPath.find('/', end + 1)) {
+        const std::string level = rootPath.substr(0, end);
+        if (!level.empty() && mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) {
+            *reason = "cannot create folder '" + level + "': " + std::strerror(errno);
+            return false;
+        }
+        if (end == std::string::npos) break;
+    }
     rootFd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return rootFd >= 0;
+    if (rootFd < 0) {
+        *reason = errno == ENOTDIR ? "'" + rootPath + "' is in the way: it is not a folder"
+                                   : "cannot open folder '" + rootPath + "': " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+std::string outputPathOf(const std::vector<std::string>& components) {
+    return joined(components, components.size());
 }
 
 void closeOutputRoot() {
@@ -89,7 +119,11 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
             close(folder);
             return CreateResult::Skipped;
         }
-        if (policy == ExistingPolicy::Refuse || S_ISDIR(info.st_mode)) {
+        if (S_ISDIR(info.st_mode)) {
+            close(folder);
+            return CreateResult::FolderInTheWay;
+        }
+        if (policy == ExistingPolicy::Refuse) {
             close(folder);
             return CreateResult::Exists;
         }
@@ -101,13 +135,14 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
         int fd =
             openat(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            pending[fd] = PendingTarget{folder, temporary, name};
+            pending[fd] = PendingTarget{folder, temporary, name, joined(components, components.size())};
             *handle = fd;
             return CreateResult::Created;
         }
         if (errno != EEXIST) break;
     }
-    *reason = "cannot create '" + name + "': " + std::strerror(errno);
+    *reason = "cannot create '" + joined(components, components.size()) +
+              "': " + std::strerror(errno);
     close(folder);
     return CreateResult::Failed;
 }
@@ -127,7 +162,7 @@ bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attribu
         ok = false;
     }
     if (!ok) {
-        *reason = "cannot finish '" + target.finalName + "': " + std::strerror(errno);
+        *reason = "cannot finish '" + target.shownPath + "': " + std::strerror(errno);
         unlinkat(target.folderFd, target.temporaryName.c_str(), 0);
     }
     close(target.folderFd);

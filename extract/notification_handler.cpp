@@ -4,6 +4,7 @@
 
 #include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
+#include "extract/utf8_name.h"
 #include "paths/path_text.h"
 #include "paths/target_path.h"
 #include "platform/file_times.h"
@@ -67,6 +68,10 @@ int32_t fileBegin(NotificationRecord* record) {
     char shown[kNameBufferSize];
     std::strncpy(shown, record->name ? record->name : "", sizeof shown - 1);
     shown[sizeof shown - 1] = 0;
+    if ((record->attributes & kAttrUtf8Name) && !utf8NameToAnsi(shown, sizeof shown)) {
+        fileAccepted = 0;
+        return refuseName(shown);
+    }
     char* name = shown[0] == '\\' ? shown + 1 : shown;
     removeParentSteps(name);
     fileAccepted = composeTargetPath(settings.destination, name, targetPath);

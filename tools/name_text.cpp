@@ -25,21 +25,6 @@ bool parseCodePage(const std::string& text, int* codePage) {
     return true;
 }
 
-namespace {
-// UTF-8 in, UTF-8 out: invalid sequences are the bytes that do not convert.
-bool validUtf8(const char* text) {
-    for (size_t i = 0; text[i];) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (length == 0 || (length == 2 && c < 0xC2)) return false;
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-}  // namespace
 
 NameConverter::NameConverter(int codePage) {
     std::string from = codePage == kUtf8CodePage ? "UTF-8" : "CP" + std::to_string(codePage);
@@ -53,7 +38,7 @@ NameConverter::~NameConverter() {
 std::string NameConverter::toUtf8(const char* stored, uint16_t attributes, bool* exact) {
     if (exact) *exact = true;
     if (attributes & kAttributeUtf8Name) {
-        if (validUtf8(stored)) return stored;
+        if (pack::isUtf8(stored)) return stored;
         if (exact) *exact = false;  // marked UTF-8 but is not: shown through the code page
     }
     if (!valid()) return stored;

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "pack/ansi_text.h"
+
 namespace tamrix::tool {
 
-// The code page number that stands for UTF-8 ("--codepage utf-8").
-constexpr int kUtf8CodePage = 65001;
+using pack::kUtf8CodePage;
 
 // Parses a --codepage value: a number such as 1252 or 932, or "utf-8"; false when it is neither.
 bool parseCodePage(const std::string& text, int* codePage);

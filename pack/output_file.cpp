@@ -1,5 +1,7 @@
 #include "pack/output_file.h"
 
+#include "pack/interrupt_cleanup.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +45,7 @@ bool OutputFile::open(const std::string& target, std::string* error) {
         return false;
     }
     temporary_ = name.data();
+    cleanupSlot_ = registerTemporary(AT_FDCWD, temporary_.c_str());
     buffer_.clear();
     buffer_.reserve(kBufferSize);
     position_ = 0;
@@ -125,6 +128,8 @@ bool OutputFile::commit(unsigned mode, std::string* error) {
         discard();
         return false;
     }
+    unregisterTemporary(cleanupSlot_);
+    cleanupSlot_ = -1;
     temporary_.clear();
     return true;
 }
@@ -133,6 +138,8 @@ void OutputFile::discard() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    unregisterTemporary(cleanupSlot_);
+    cleanupSlot_ = -1;
     temporary_.clear();
     buffer_.clear();
 }

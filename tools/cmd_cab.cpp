@@ -7,6 +7,7 @@
 #include "pack/build_options.h"
 #include "pack/output_file.h"
 #include "pack/output_guard.h"
+#include "pack/interrupt_cleanup.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {
@@ -49,6 +50,7 @@ int usage(const std::string& problem) {
 }  // namespace
 
 int runCab(int argc, char** argv) {
+    pack::installInterruptCleanup();
     pack::BuildOptions options;
     std::string output;
     std::vector<std::string> inputs;

@@ -10,6 +10,7 @@
 
 #include "tools/arguments.h"
 #include "tools/cabinet_session.h"
+#include "pack/interrupt_cleanup.h"
 #include "tools/commands.h"
 #include "tools/display_text.h"
 #include "tools/name_pattern.h"
@@ -204,6 +205,7 @@ int32_t endFile(NotificationRecord* record, void* context) {
 }  // namespace
 
 int runExtract(int argc, char** argv) {
+    pack::installInterruptCleanup();
     ExtractContext context;
     int codePage = 1252;
     bool policyGiven = false;

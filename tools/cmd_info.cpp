@@ -30,6 +30,19 @@ void printHeader(const PackageHeader& header) {
 }  // namespace
 
 int runInfo(int argc, char** argv) {
+    if (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))) {
+        std::fputs("usage: tamrix info FILE\n\nThe package layout as the stub sees it: imageEnd, "
+                   "whether the header is valid,\nevery header field, cabinetOffset and the file "
+                   "size, one \"key: value\" per line.\nExit status: 0 success, 1 failure, 2 "
+                   "usage error.\n",
+                   stdout);
+        return 0;
+    }
+    if (argc == 3 && !std::strcmp(argv[1], "--")) ++argv, --argc;
+    if (argc == 2 && argv[1][0] == '-' && argv[1][1]) {
+        std::fprintf(stderr, "tamrix info: unknown option '%s'\nTry 'tamrix info --help'.\n", argv[1]);
+        return 2;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: tamrix info FILE\n");
         return 2;

@@ -10,6 +10,7 @@
 #include "pack/output_guard.h"
 #include "pack/package_builder.h"
 #include "pack/package_settings.h"
+#include "pack/interrupt_cleanup.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {
@@ -158,6 +159,7 @@ int fail(const std::string& problem) {
 }  // namespace
 
 int runPack(int argc, char** argv) {
+    pack::installInterruptCleanup();
     PackCommand command;
     std::string error;
     bool optionsEnded = false;

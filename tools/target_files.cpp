@@ -10,6 +10,8 @@
 #include <ctime>
 #include <map>
 
+#include "pack/interrupt_cleanup.h"
+
 namespace tamrix::tool {
 
 namespace {
@@ -19,6 +21,7 @@ struct PendingTarget {
     std::string temporaryName;
     std::string finalName;
     std::string shownPath;  // the full path, for messages
+    int cleanupSlot;        // removal of the temporary file on Ctrl-C or SIGTERM
 };
 
 int rootFd = -1;
@@ -135,7 +138,9 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
         int fd =
             openat(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            pending[fd] = PendingTarget{folder, temporary, name, joined(components, components.size())};
+            pending[fd] = PendingTarget{folder, temporary, name,
+                                        joined(components, components.size()),
+                                        pack::registerTemporary(folder, temporary)};
             *handle = fd;
             return CreateResult::Created;
         }
@@ -165,6 +170,7 @@ bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attribu
         *reason = "cannot finish '" + target.shownPath + "': " + std::strerror(errno);
         unlinkat(target.folderFd, target.temporaryName.c_str(), 0);
     }
+    pack::unregisterTemporary(target.cleanupSlot);
     close(target.folderFd);
     return ok;
 }
@@ -174,6 +180,7 @@ bool discardTarget(int32_t handle) {
     if (found == pending.end()) return false;
     close(handle);
     unlinkat(found->second.folderFd, found->second.temporaryName.c_str(), 0);
+    pack::unregisterTemporary(found->second.cleanupSlot);
     close(found->second.folderFd);
     pending.erase(found);
     return true;

@@ -38,11 +38,11 @@ int runInfo(int argc, char** argv) {
                    stdout);
         return 0;
     }
-    if (argc == 3 && !std::strcmp(argv[1], "--")) ++argv, --argc;
-    if (argc == 2 && argv[1][0] == '-' && argv[1][1]) {
+    if (argc >= 2 && argv[1][0] == '-' && argv[1][1] && std::strcmp(argv[1], "--") != 0) {
         std::fprintf(stderr, "tamrix info: unknown option '%s'\nTry 'tamrix info --help'.\n", argv[1]);
         return 2;
     }
+    if (argc == 3 && !std::strcmp(argv[1], "--")) ++argv, --argc;
     if (argc != 2) {
         std::fprintf(stderr, "usage: tamrix info FILE\n");
         return 2;

@@ -185,7 +185,10 @@ int runPack(int argc, char** argv) {
             if (i + 1 >= argc) return usage("option '" + arg + "' needs a value");
             value = argv[++i];
         }
-        if (!applyOption(&command, name, value, &error)) return usage(error);
+        if (!applyOption(&command, name, value, &error)) {
+            if (error.rfind("unknown setting", 0) == 0) error = "unknown option '" + arg + "'";
+            return usage(error);
+        }
     }
     if (command.stub.empty()) command.stub = installedStub();
     if (command.stub.empty()) return usage("no stub (--stub STUB), and none is installed");

@@ -238,7 +238,9 @@ TEST_F(ToolTest, NothingIsWrittenOutsideTheOutputFolder) {
     EXPECT_TRUE(fs::is_empty(root / "elsewhere"));
     EXPECT_EQ(outputFiles(), (std::vector<std::string>{"a/b/c", "abs/x", "drive/y", "fine"}));
     EXPECT_NE(run.err.find("refusing unsafe name '..\\escape'"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("cannot enter folder 'sub'"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find((out / "sub").string() + "' is in the way: it is not a folder"),
+              std::string::npos)
+        << run.err;
 }
 
 TEST_F(ToolTest, DatesTimesAndReadOnlyBitAreApplied) {

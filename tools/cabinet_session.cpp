@@ -11,6 +11,7 @@
 #include <map>
 
 #include "tools/cabinet_locator.h"
+#include "tools/display_text.h"
 
 namespace tamrix::tool {
 
@@ -226,8 +227,9 @@ void reportError(int32_t code, const std::string& cabinet, const std::string& fi
                  int32_t detail) {
     std::fprintf(stderr, "error: %s: %s", decoderErrorName(code), explain(code));
     if (code == CabinetVersionUnsupported) std::fprintf(stderr, " (0x%04X)", unsigned(detail));
-    std::fprintf(stderr, " (cabinet '%s'", cabinet.c_str());
-    if (!file.empty()) std::fprintf(stderr, ", file '%s'", file.c_str());
+    // Both names come from cabinets: never printed raw.
+    std::fprintf(stderr, " (cabinet '%s'", escapeControls(cabinet).c_str());
+    if (!file.empty()) std::fprintf(stderr, ", file '%s'", escapeControls(file).c_str());
     std::fputs(")\n", stderr);
 }
 

@@ -106,6 +106,18 @@ TEST_F(ExtractCommand, ControlCharactersAreEscapedAndReplaced) {
     ToolResult list = tamrix("list c.cab");
     EXPECT_NE(list.out.find("bad\\nname\\e[2J\n"), std::string::npos) << list.out;
     EXPECT_EQ(list.out.find('\x1B'), std::string::npos);
+
+    // The engine's own error names the file escaped too.
+    StoredLayout layout = layOutStored({{"evil\x1B]0;title\x07", patternBytes(100, 1)}});
+    layout.folder.blocks[0].checksumXor = 1;
+    CabinetSpec broken;
+    broken.folders.push_back(layout.folder);
+    broken.files = layout.files;
+    write("broken.cab", buildCabinet(broken));
+    run = tamrix("test broken.cab");
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(run.err.find("file 'evil\\e]0;title\\x07'"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\x1B'), std::string::npos);
 }
 
 TEST_F(ExtractCommand, StandardInputAsDash) {

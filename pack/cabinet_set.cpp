@@ -205,7 +205,8 @@ class SetLayout {
             part.firstFolder = blocks_[b].folder;
             // The entry that runs over from the previous cabinet is listed again.
             part.firstEntry = cursor;
-            if (!parts->empty() && cursor > 0 && runsPast(cursor - 1, b)) part.firstEntry = cursor - 1;
+            if (!parts->empty() && cursor > 0 && runsPast(cursor - 1, b))
+                part.firstEntry = cursor - 1;
             uint64_t tables = tableBytes(part.firstEntry, cursor);
             uint64_t data = 0;
             size_t folders = 0;
@@ -213,7 +214,8 @@ class SetLayout {
             size_t entryEnd = cursor;
             for (; b < blocks_.size(); ++b) {
                 const SpooledBlock& block = blocks_[b];
-                const bool newFolder = b == part.firstBlock || block.folder != blocks_[b - 1].folder;
+                const bool newFolder =
+                    b == part.firstBlock || block.folder != blocks_[b - 1].folder;
                 size_t end = entryEnd;
                 while (end < entries_.size() && startsBy(end, b)) ++end;
                 const uint64_t size =
@@ -298,15 +300,15 @@ class SetLayout {
 uint16_t setIdOf(const std::vector<CabinetEntry>& entries) {
     uLong crc = crc32(0, nullptr, 0);
     for (const CabinetEntry& entry : entries) {
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(entry.name.c_str()), uInt(entry.name.size() + 1));
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(entry.name.c_str()),
+                    uInt(entry.name.size() + 1));
     }
     return uint16_t(crc ^ (crc >> 16));
 }
 
 bool writePart(const std::vector<CabinetEntry>& entries, const CabinetPlan& plan,
-               const CabinetOptions& options,
-               const LayoutOptions& layout, const SetLayout& setLayout,
-               const std::vector<CabinetPart>& parts, size_t index,
+               const CabinetOptions& options, const LayoutOptions& layout,
+               const SetLayout& setLayout, const std::vector<CabinetPart>& parts, size_t index,
                const std::vector<SpooledBlock>& blocks, const Spool& spool, const SetTarget& target,
                uint16_t setId, OutputFile* out, uint64_t* written, std::string* error) {
     const CabinetPart& part = parts[index];
@@ -389,7 +391,8 @@ bool writePart(const std::vector<CabinetEntry>& entries, const CabinetPlan& plan
         put16(header.data() + 6, block.uncompressedSize);
         uint32_t checksum = 0;
         if (options.blockChecksums) {
-            checksum = blockChecksum(header.data() + 4, uint32_t(header.size() - 4), block.dataChecksum);
+            checksum =
+                blockChecksum(header.data() + 4, uint32_t(header.size() - 4), block.dataChecksum);
         }
         put32(header.data(), checksum);
         if (!out->write(header.data(), header.size()) || !out->write(data.data(), data.size())) {
@@ -398,7 +401,8 @@ bool writePart(const std::vector<CabinetEntry>& entries, const CabinetPlan& plan
         }
     }
     if (out->position() - base != size) {
-        *error = "internal error: cabinet " + std::to_string(index + 1) + " came out at the wrong size";
+        *error =
+            "internal error: cabinet " + std::to_string(index + 1) + " came out at the wrong size";
         return false;
     }
     *written = size;
@@ -417,7 +421,8 @@ bool parseReserve(const std::string& text, LayoutOptions* options, std::string* 
         p = end;
         if (k < 2 && *p++ != ',') p = nullptr;
         if (!p) break;
-        if (k == 2 && *p == 0 && sizes[0] <= kMaxHeaderReserve && sizes[1] <= 255 && sizes[2] <= 255) {
+        if (k == 2 && *p == 0 && sizes[0] <= kMaxHeaderReserve && sizes[1] <= 255 &&
+            sizes[2] <= 255) {
             options->reserve = true;
             options->headerReserve = uint16_t(sizes[0]);
             options->folderReserve = uint8_t(sizes[1]);
@@ -425,7 +430,8 @@ bool parseReserve(const std::string& text, LayoutOptions* options, std::string* 
             return true;
         }
     }
-    *error = "--reserve wants HEADER,FOLDER,BLOCK byte counts of at most 60000,255,255: '" + text + "'";
+    *error =
+        "--reserve wants HEADER,FOLDER,BLOCK byte counts of at most 60000,255,255: '" + text + "'";
     return false;
 }
 
@@ -436,7 +442,8 @@ SetTarget setTargetFor(const std::string& outputPath, OutputFile* first) {
     target.folder = slash == std::string::npos ? "" : outputPath.substr(0, slash);
     target.firstName = slash == std::string::npos ? outputPath : outputPath.substr(slash + 1);
     const size_t dot = target.firstName.rfind('.');
-    target.stem = dot == std::string::npos || dot == 0 ? target.firstName : target.firstName.substr(0, dot);
+    target.stem =
+        dot == std::string::npos || dot == 0 ? target.firstName : target.firstName.substr(0, dot);
     return target;
 }
 
@@ -474,8 +481,8 @@ bool writeCabinetSet(const std::vector<CabinetEntry>& entries, const CabinetOpti
             if (!out->open(path, error)) return false;
             result->written.push_back(path);
         }
-        if (!writePart(entries, plan, options, layout, setLayout, parts, k, blocks, spool, target, setId,
-                       out, &result->sizes[k], error)) {
+        if (!writePart(entries, plan, options, layout, setLayout, parts, k, blocks, spool, target,
+                       setId, out, &result->sizes[k], error)) {
             result->written.clear();
             return false;
         }

@@ -42,8 +42,8 @@ SetTarget setTargetFor(const std::string& outputPath, OutputFile* first);
 std::string setCabinetName(const SetTarget& target, size_t n);
 
 struct SetResult {
-    std::vector<uint64_t> sizes;         // of each cabinet
-    std::vector<std::string> written;    // host paths of the cabinets after the first
+    std::vector<uint64_t> sizes;       // of each cabinet
+    std::vector<std::string> written;  // host paths of the cabinets after the first
 };
 
 // Compresses the planned folders, lays them out in cabinets of at most maxCabinetSize bytes

@@ -11,11 +11,10 @@ int usageError(const char* command, const std::string& problem) {
     return 2;
 }
 
-ParseOutcome parseArguments(int argc, char** argv, const char* command,
-                            const std::vector<OptionSpec>& specs,
-                            const std::function<bool(int id, const std::string& value,
-                                                     std::string* problem)>& onOption,
-                            std::vector<std::string>* words) {
+ParseOutcome parseArguments(
+    int argc, char** argv, const char* command, const std::vector<OptionSpec>& specs,
+    const std::function<bool(int id, const std::string& value, std::string* problem)>& onOption,
+    std::vector<std::string>* words) {
     auto fail = [&](const std::string& problem) {
         usageError(command, problem);
         return ParseOutcome::Usage;
@@ -40,7 +39,8 @@ ParseOutcome parseArguments(int argc, char** argv, const char* command,
         if (arg == "-h" || arg == "--help") return ParseOutcome::Help;
         if (arg[1] == '-') {
             const size_t equals = arg.find('=');
-            const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
+            const std::string name =
+                arg.substr(2, equals == std::string::npos ? equals : equals - 2);
             const OptionSpec* found = nullptr;
             for (const OptionSpec& spec : specs) {
                 if (spec.longName && name == spec.longName) found = &spec;

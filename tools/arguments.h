@@ -22,11 +22,10 @@ enum class ParseOutcome { Run, Help, Usage };
 // in *words. -h/--help gives Help. An unknown option, a missing value, or onOption returning
 // false (with *problem filled) prints "tamrix COMMAND: <problem>" and a hint to stderr and gives
 // Usage.
-ParseOutcome parseArguments(int argc, char** argv, const char* command,
-                            const std::vector<OptionSpec>& specs,
-                            const std::function<bool(int id, const std::string& value,
-                                                     std::string* problem)>& onOption,
-                            std::vector<std::string>* words);
+ParseOutcome parseArguments(
+    int argc, char** argv, const char* command, const std::vector<OptionSpec>& specs,
+    const std::function<bool(int id, const std::string& value, std::string* problem)>& onOption,
+    std::vector<std::string>* words);
 
 // Prints "tamrix COMMAND: problem" and the hint to stderr; returns 2, the usage exit status.
 int usageError(const char* command, const std::string& problem);

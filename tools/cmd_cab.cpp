@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "pack/build_options.h"
+#include "pack/interrupt_cleanup.h"
 #include "pack/output_file.h"
 #include "pack/output_guard.h"
-#include "pack/interrupt_cleanup.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {

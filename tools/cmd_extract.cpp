@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "pack/interrupt_cleanup.h"
 #include "tools/arguments.h"
 #include "tools/cabinet_session.h"
-#include "pack/interrupt_cleanup.h"
 #include "tools/commands.h"
 #include "tools/display_text.h"
 #include "tools/name_pattern.h"
@@ -57,8 +57,17 @@ constexpr const char* kExtractHelp =
     "(Ctrl-C, SIGTERM); the files completed before stay.\n"
     "Exit status: 0 success, 1 failure, 2 usage error.\n";
 
-enum Option { kDir, kStdout, kLowercase, kOverwrite, kSkipExisting, kKeepGoing, kCodePage,
-              kVerbose, kQuiet };
+enum Option {
+    kDir,
+    kStdout,
+    kLowercase,
+    kOverwrite,
+    kSkipExisting,
+    kKeepGoing,
+    kCodePage,
+    kVerbose,
+    kQuiet
+};
 
 struct ExtractContext {
     NameConverter* names = nullptr;
@@ -102,7 +111,8 @@ bool targetComponents(ExtractContext& extract, const std::string& name,
                       std::vector<std::string>* components) {
     bool altered = false;
     if (!safePathComponents(name, components, &altered)) {
-        reportFailure(extract, "refusing unsafe name '" + escapeControls(name) + "': not extracted");
+        reportFailure(extract,
+                      "refusing unsafe name '" + escapeControls(name) + "': not extracted");
         return false;
     }
     bool controls = false;
@@ -156,7 +166,8 @@ int32_t beginFile(NotificationRecord* record, void* context) {
             extract.currentShown = path;
             return handle;
         case CreateResult::Skipped:
-            if (!extract.quiet) std::fprintf(stderr, "tamrix: skipped existing '%s'\n", path.c_str());
+            if (!extract.quiet)
+                std::fprintf(stderr, "tamrix: skipped existing '%s'\n", path.c_str());
             break;
         case CreateResult::Exists:
             reportFailure(extract, "'" + path +
@@ -210,12 +221,15 @@ int runExtract(int argc, char** argv) {
     int codePage = 1252;
     bool policyGiven = false;
     std::vector<std::string> words;
-    const std::vector<OptionSpec> specs = {
-        {'d', nullptr, true, kDir},           {'p', "stdout", false, kStdout},
-        {'L', "lowercase", false, kLowercase}, {0, "overwrite", false, kOverwrite},
-        {0, "skip-existing", false, kSkipExisting}, {0, "keep-going", false, kKeepGoing},
-        {0, "codepage", true, kCodePage},     {'v', "verbose", false, kVerbose},
-        {'q', "quiet", false, kQuiet}};
+    const std::vector<OptionSpec> specs = {{'d', nullptr, true, kDir},
+                                           {'p', "stdout", false, kStdout},
+                                           {'L', "lowercase", false, kLowercase},
+                                           {0, "overwrite", false, kOverwrite},
+                                           {0, "skip-existing", false, kSkipExisting},
+                                           {0, "keep-going", false, kKeepGoing},
+                                           {0, "codepage", true, kCodePage},
+                                           {'v', "verbose", false, kVerbose},
+                                           {'q', "quiet", false, kQuiet}};
     auto onOption = [&](int id, const std::string& value, std::string* problem) {
         switch (id) {
             case kDir:
@@ -227,7 +241,8 @@ int runExtract(int argc, char** argv) {
                 return true;
             case kOverwrite:
             case kSkipExisting: {
-                ExistingPolicy chosen = id == kOverwrite ? ExistingPolicy::Overwrite : ExistingPolicy::Skip;
+                ExistingPolicy chosen =
+                    id == kOverwrite ? ExistingPolicy::Overwrite : ExistingPolicy::Skip;
                 if (policyGiven && chosen != context.policy) {
                     *problem = "--overwrite and --skip-existing exclude each other";
                     return false;
@@ -240,23 +255,38 @@ int runExtract(int argc, char** argv) {
                 if (parseCodePage(value, &codePage)) return true;
                 *problem = "bad code page '" + value + "'";
                 return false;
-            case kStdout: context.toStdout = true; return true;
-            case kLowercase: context.lowercase = true; return true;
-            case kKeepGoing: context.keepGoing = true; return true;
-            case kVerbose: context.verbose = true; return true;
-            case kQuiet: context.quiet = true; return true;
+            case kStdout:
+                context.toStdout = true;
+                return true;
+            case kLowercase:
+                context.lowercase = true;
+                return true;
+            case kKeepGoing:
+                context.keepGoing = true;
+                return true;
+            case kVerbose:
+                context.verbose = true;
+                return true;
+            case kQuiet:
+                context.quiet = true;
+                return true;
         }
         return false;
     };
     switch (parseArguments(argc, argv, "extract", specs, onOption, &words)) {
-        case ParseOutcome::Help: std::fputs(kExtractHelp, stdout); return 0;
-        case ParseOutcome::Usage: return 2;
-        case ParseOutcome::Run: break;
+        case ParseOutcome::Help:
+            std::fputs(kExtractHelp, stdout);
+            return 0;
+        case ParseOutcome::Usage:
+            return 2;
+        case ParseOutcome::Run:
+            break;
     }
     if (words.empty()) return usageError("extract", "no cabinet given");
     context.patterns.assign(words.begin() + 1, words.end());
     NameConverter names(codePage);
-    if (!names.valid()) return usageError("extract", "code page " + std::to_string(codePage) + " is not available");
+    if (!names.valid())
+        return usageError("extract", "code page " + std::to_string(codePage) + " is not available");
     context.names = &names;
 
     std::string cabinet, error;

@@ -51,9 +51,12 @@ struct ListContext {
 };
 
 std::string attributeLetters(uint16_t attributes) {
-    const char letters[] = {(attributes & 0x01) ? 'r' : '-', (attributes & 0x02) ? 'h' : '-',
-                            (attributes & 0x04) ? 's' : '-', (attributes & 0x20) ? 'a' : '-',
-                            (attributes & 0x40) ? 'x' : '-', (attributes & 0x80) ? 'u' : '-',
+    const char letters[] = {(attributes & 0x01) ? 'r' : '-',
+                            (attributes & 0x02) ? 'h' : '-',
+                            (attributes & 0x04) ? 's' : '-',
+                            (attributes & 0x20) ? 'a' : '-',
+                            (attributes & 0x40) ? 'x' : '-',
+                            (attributes & 0x80) ? 'u' : '-',
                             '\0'};
     return letters;
 }
@@ -142,17 +145,24 @@ int runList(int argc, char** argv) {
         *problem = "bad code page '" + value + "'";
         return false;
     };
-    switch (parseArguments(argc, argv, "list", {{0, "json", false, kJson}, {0, "codepage", true, kCodePage}},
-                           onOption, &words)) {
-        case ParseOutcome::Help: std::fputs(kListHelp, stdout); return 0;
-        case ParseOutcome::Usage: return 2;
-        case ParseOutcome::Run: break;
+    switch (parseArguments(argc, argv, "list",
+                           {{0, "json", false, kJson}, {0, "codepage", true, kCodePage}}, onOption,
+                           &words)) {
+        case ParseOutcome::Help:
+            std::fputs(kListHelp, stdout);
+            return 0;
+        case ParseOutcome::Usage:
+            return 2;
+        case ParseOutcome::Run:
+            break;
     }
     if (words.size() != 1) {
-        return usageError("list", words.empty() ? "no cabinet given" : "more than one cabinet given");
+        return usageError("list",
+                          words.empty() ? "no cabinet given" : "more than one cabinet given");
     }
     NameConverter names(codePage);
-    if (!names.valid()) return usageError("list", "code page " + std::to_string(codePage) + " is not available");
+    if (!names.valid())
+        return usageError("list", "code page " + std::to_string(codePage) + " is not available");
     context.names = &names;
     std::string cabinet, error;
     if (!cabinetPathOf(words[0], &cabinet, &error)) {

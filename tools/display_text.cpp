@@ -18,10 +18,18 @@ std::string escapeControls(const std::string& text) {
             continue;
         }
         switch (c) {
-            case '\n': shown += "\\n"; break;
-            case '\r': shown += "\\r"; break;
-            case '\t': shown += "\\t"; break;
-            case 0x1B: shown += "\\e"; break;
+            case '\n':
+                shown += "\\n";
+                break;
+            case '\r':
+                shown += "\\r";
+                break;
+            case '\t':
+                shown += "\\t";
+                break;
+            case 0x1B:
+                shown += "\\e";
+                break;
             default: {
                 char code[8];
                 std::snprintf(code, sizeof code, "\\x%02X", c);

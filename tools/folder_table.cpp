@@ -63,11 +63,16 @@ bool readFolderTypes(const CabinetReadAt& readAt, std::vector<uint16_t>* types) 
 std::string describeCompression(uint16_t typeWord) {
     const unsigned window = (typeWord >> 8) & 0x1F;
     switch (typeWord & 0x0F) {
-        case 0: return "none";
-        case 1: return "mszip";
-        case 2: return "quantum:" + std::to_string(window);
-        case 3: return "lzx:" + std::to_string(window);
-        default: return "unknown:" + std::to_string(typeWord & 0x0F);
+        case 0:
+            return "none";
+        case 1:
+            return "mszip";
+        case 2:
+            return "quantum:" + std::to_string(window);
+        case 3:
+            return "lzx:" + std::to_string(window);
+        default:
+            return "unknown:" + std::to_string(typeWord & 0x0F);
     }
 }
 

@@ -7,7 +7,7 @@
 namespace tamrix::platform::posix {
 
 class RedrawThrottle {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kInterval{100};
 
@@ -21,7 +21,7 @@ public:
     }
     void reset() { drawn_ = false; }
 
-private:
+  private:
     bool drawn_ = false;
     Clock::time_point last_{};
 };

@@ -26,7 +26,8 @@ TEST_F(Options, EveryCommandHasHelpAndNamesABadOption) {
         }
         ToolResult bad = tamrix(std::string(command) + " --no-such-option x");
         EXPECT_EQ(2, bad.status) << command;
-        EXPECT_NE(bad.err.find("'--no-such-option'"), std::string::npos) << command << ": " << bad.err;
+        EXPECT_NE(bad.err.find("'--no-such-option'"), std::string::npos)
+            << command << ": " << bad.err;
         EXPECT_EQ("", bad.out) << command;
     }
 }

@@ -114,9 +114,10 @@ TEST_F(SetCommand, ReservedAreasAreWrittenAndSkipped) {
 
 TEST_F(SetCommand, PackageHoldsTheFirstCabinetAndTheStubReadsTheSet) {
     write("stub.exe", testStub());
-    ToolResult made = tamrix("pack --stub stub.exe -o p.exe --max-cabinet-size 100K "
-                             "--auto-confirm --no-dialog --no-open-folder --destination '" +
-                             windowsPath("ran") + "' in");
+    ToolResult made = tamrix(
+        "pack --stub stub.exe -o p.exe --max-cabinet-size 100K "
+        "--auto-confirm --no-dialog --no-open-folder --destination '" +
+        windowsPath("ran") + "' in");
     ASSERT_EQ(0, made.status) << made.err;
     EXPECT_TRUE(fs::exists(root / "p2.cab")) << made.out;
     EXPECT_TRUE(fs::exists(root / "p3.cab")) << made.out;
@@ -145,12 +146,13 @@ TEST_F(SetCommand, PackageHoldsTheFirstCabinetAndTheStubReadsTheSet) {
 
 TEST_F(SetCommand, Utf8NamesForWhatTheCodePageCannotHold) {
     fs::remove_all(root / "in");
-    write("u/\xE6\x97\xA5.txt", Bytes(3, 'j'));    // 日: not in code page 1252
-    write("u/caf\xC3\xA9.txt", Bytes(2, 'c'));     // café: in it
+    write("u/\xE6\x97\xA5.txt", Bytes(3, 'j'));  // 日: not in code page 1252
+    write("u/caf\xC3\xA9.txt", Bytes(2, 'c'));   // café: in it
     write("stub.exe", testStub());
     const std::string header = "--stub stub.exe --auto-confirm --no-dialog --no-open-folder ";
-    ASSERT_EQ(0, tamrix("pack -q " + header + "-o u.exe --destination '" + windowsPath("ran") +
-                        "' u").status);
+    ASSERT_EQ(0,
+              tamrix("pack -q " + header + "-o u.exe --destination '" + windowsPath("ran") + "' u")
+                  .status);
     ToolResult list = tamrix("list u.exe");
     EXPECT_NE(list.out.find("---a-u    \xE6\x97\xA5.txt"), std::string::npos) << list.out;
     EXPECT_NE(list.out.find("---a--    caf\xC3\xA9.txt"), std::string::npos) << list.out;
@@ -166,7 +168,8 @@ TEST_F(SetCommand, Utf8NamesForWhatTheCodePageCannotHold) {
 
     // --codepage utf-8 marks every name; the stub converts each.
     ASSERT_EQ(0, tamrix("pack -q " + header + "--codepage utf-8 -o v.exe --destination '" +
-                        windowsPath("v") + "' u").status);
+                        windowsPath("v") + "' u")
+                     .status);
     EXPECT_NE(tamrix("list v.exe").out.find("---a-u    caf\xC3\xA9.txt"), std::string::npos);
     run("v.exe", "--codepage 1252");
     EXPECT_EQ(Bytes(2, 'c'), read("v/caf\xC3\xA9.txt"));
@@ -207,8 +210,8 @@ TEST_F(SetCommand, StoppedBuildLeavesNoTemporaryFile) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (chdir(root.c_str()) != 0) _exit(99);
-        execl(TAMRIX_TOOL, TAMRIX_TOOL, "cab", "-q", "--compress", "lzx:21", "-o", "l.cab",
-              "large", nullptr);
+        execl(TAMRIX_TOOL, TAMRIX_TOOL, "cab", "-q", "--compress", "lzx:21", "-o", "l.cab", "large",
+              nullptr);
         _exit(98);
     }
     auto temporaryThere = [&] {

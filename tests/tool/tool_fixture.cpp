@@ -25,9 +25,8 @@ void ToolCommandTest::TearDown() {
 ToolResult ToolCommandTest::tamrix(const std::string& arguments, const std::string& input,
                                    const std::string& environment) {
     const std::string command = "cd '" + root.string() + "' && " + environment + " exec " +
-                                TAMRIX_TOOL + " " +
-                                arguments + " <" + (input.empty() ? "/dev/null" : input) +
-                                " >.stdout 2>.stderr";
+                                TAMRIX_TOOL + " " + arguments + " <" +
+                                (input.empty() ? "/dev/null" : input) + " >.stdout 2>.stderr";
     const int status = std::system(command.c_str());
     ToolResult result;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -58,7 +57,8 @@ std::vector<std::string> ToolCommandTest::filesBelow(const std::string& folder) 
     std::vector<std::string> names;
     if (!fs::is_directory(root / folder)) return names;
     for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
-        if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), root / folder).string());
+        if (entry.is_regular_file())
+            names.push_back(fs::relative(entry.path(), root / folder).string());
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -23,9 +23,9 @@ TEST(NamePattern, MatchesShellStyleOnTheFullName) {
     EXPECT_TRUE(matchesPattern("[a-c]*", "Beta"));
     EXPECT_FALSE(matchesPattern("[!a-c]*", "beta"));
     EXPECT_TRUE(matchesPattern("[]x]", "]"));
-    EXPECT_TRUE(matchesPattern("a[", "a["));  // an unclosed set is plain text
+    EXPECT_TRUE(matchesPattern("a[", "a["));               // an unclosed set is plain text
     EXPECT_TRUE(matchesPattern("?.txt", "\xC3\xA9.txt"));  // '?' takes one whole character
-    EXPECT_TRUE(matchesPattern("*a*b*c", "xaxbxbxc"));    // backtracking
+    EXPECT_TRUE(matchesPattern("*a*b*c", "xaxbxbxc"));     // backtracking
     EXPECT_FALSE(matchesPattern("*a*b*c", "xaxbxbx"));
     EXPECT_TRUE(matchesPattern("*", ""));
     EXPECT_FALSE(matchesPattern("?", ""));
@@ -43,7 +43,9 @@ TEST(DisplayText, ControlCharactersNeverPassRaw) {
     std::string plain = "plain";
     EXPECT_FALSE(replaceControls(&plain));
     EXPECT_EQ("q\\\"\\\\\\u000a", jsonEscape("q\"\\\n"));
-    EXPECT_EQ("00ff41", hexBytes(std::string("\0\xFF" "A", 3)));
+    EXPECT_EQ("00ff41", hexBytes(std::string("\0\xFF"
+                                             "A",
+                                             3)));
 }
 
 struct Parsed {
@@ -57,8 +59,8 @@ Parsed parse(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     Parsed parsed;
-    const std::vector<OptionSpec> specs = {{'q', "quiet", false, 1}, {'d', "dir", true, 2},
-                                           {'v', nullptr, false, 3}};
+    const std::vector<OptionSpec> specs = {
+        {'q', "quiet", false, 1}, {'d', "dir", true, 2}, {'v', nullptr, false, 3}};
     parsed.outcome = parseArguments(
         int(argv.size()), argv.data(), "cmd", specs,
         [&](int id, const std::string& value, std::string* problem) {

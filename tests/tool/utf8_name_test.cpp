@@ -1,9 +1,10 @@
 // The front-end's conversion of entry names that carry the UTF-8 name attribute.
+#include "extract/utf8_name.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "extract/utf8_name.h"
 #include "platform/posix/codepage.h"
 
 namespace tamrix {

@@ -264,10 +264,12 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
         folder = options.cabinetFolder;
         name = fullPath;
     }
+    // The first cabinet as the user named it (standard input is a descriptor path here).
+    const std::string shown = options.shownName.empty() ? fullPath : options.shownName;
 
     int file = open(path, O_RDONLY | O_CLOEXEC);
     if (file < 0) {
-        std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n", path,
+        std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n", shown.c_str(),
                      std::strerror(errno));
         return 1;
     }
@@ -280,7 +282,8 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
     const uint64_t size = fileSize(file);
     close(file);
     if (offset < 0) {
-        std::fprintf(stderr, "error: CabinetHeaderInvalid: no cabinet found in '%s'\n", path);
+        std::fprintf(stderr, "error: CabinetHeaderInvalid: no cabinet found in '%s'\n",
+                     shown.c_str());
         return 1;
     }
 
@@ -303,7 +306,7 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
                       -1, &error);
     int status = 0;
     if (!decoder) {
-        reportError(error.code, name, "", 0);
+        reportError(error.code, shown, "", 0);
         close(state.directoryFd);
         return 1;
     }
@@ -330,8 +333,10 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
             } else {
                 const bool gaveUp = error.code == Aborted && copy.neededError != Ok;
                 const int32_t code = gaveUp ? copy.neededError : error.code;
+                const std::string& named =
+                    options.shownName.empty() || name != fullPath ? name : options.shownName;
                 const std::string cabinet =
-                    gaveUp && !copy.neededName.empty() ? copy.neededName : name;
+                    gaveUp && !copy.neededName.empty() ? copy.neededName : named;
                 reportError(code, cabinet, copy.currentFile, error.detail);
             }
             break;

@@ -30,6 +30,7 @@ struct SessionOptions {
     // Where the rest of the set is looked for when the cabinet's own folder is not it (a
     // cabinet read from standard input); the path is then opened as it is.
     std::string cabinetFolder;
+    std::string shownName;  // the first cabinet's name in messages, when not its path
 };
 
 // Called by an event handler that gives up: the reason is printed instead of the engine's error.

@@ -302,7 +302,10 @@ int runExtract(int argc, char** argv) {
     SessionOptions options;
     options.quiet = context.quiet;
     options.progress = !context.verbose;
-    if (words[0] == "-") options.cabinetFolder = ".";
+    if (words[0] == "-") {
+        options.cabinetFolder = ".";
+        options.shownName = "standard input";
+    }
     int status = runCabinetSession(cabinet.c_str(), options, events);
     setDiscardTarget(nullptr);
     closeOutputRoot();

@@ -180,7 +180,10 @@ int runList(int argc, char** argv) {
     events.context = &context;
     SessionOptions options;
     options.followSet = false;
-    if (words[0] == "-") options.cabinetFolder = ".";
+    if (words[0] == "-") {
+        options.cabinetFolder = ".";
+        options.shownName = "standard input";
+    }
     const int status = runCabinetSession(cabinet.c_str(), options, events);
     if (context.json) {
         std::fputs(context.files ? "\n]\n" : "]\n", stdout);

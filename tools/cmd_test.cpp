@@ -74,7 +74,10 @@ int runTest(int argc, char** argv) {
     SessionOptions options;
     options.quiet = quiet;
     options.progress = !context.verbose;
-    if (words[0] == "-") options.cabinetFolder = ".";
+    if (words[0] == "-") {
+        options.cabinetFolder = ".";
+        options.shownName = "standard input";
+    }
     int status = runCabinetSession(cabinet.c_str(), options, events);
     if (status == 0 && !quiet) std::printf("%u files OK\n", context.files);
     return status;

@@ -131,6 +131,10 @@ TEST_F(ExtractCommand, StandardInputAsDash) {
     EXPECT_EQ(4u, filesBelow("piped").size());
     EXPECT_EQ(0, tamrix("test -q -", "x.cab").status);
     EXPECT_NE(tamrix("list -", "x.cab").out.find("docs\\B.TXT"), std::string::npos);
+    writeText("junk", "no cabinet");
+    ToolResult junk = tamrix("test -", "junk");
+    EXPECT_EQ(1, junk.status);
+    EXPECT_NE(junk.err.find("no cabinet found in 'standard input'"), std::string::npos) << junk.err;
 }
 
 TEST_F(ExtractCommand, StoppedMidFileLeavesOnlyCompleteFiles) {

@@ -439,7 +439,9 @@ SetTarget setTargetFor(const std::string& outputPath, OutputFile* first) {
     SetTarget target;
     target.first = first;
     const size_t slash = outputPath.rfind('/');
-    target.folder = slash == std::string::npos ? "" : outputPath.substr(0, slash);
+    target.folder = slash == std::string::npos ? ""
+                    : slash == 0               ? "/"
+                                               : outputPath.substr(0, slash);
     target.firstName = slash == std::string::npos ? outputPath : outputPath.substr(slash + 1);
     const size_t dot = target.firstName.rfind('.');
     target.stem =

@@ -6,8 +6,12 @@ usage: readme_to_man.py README.md OUTPUT VERSION
 import re
 import sys
 
-SECTIONS = ["The tool", "Running a package's flow on Linux"]
-HEADINGS = {"The tool": "DESCRIPTION", "Running a package's flow on Linux": "RUNNING A PACKAGE'S FLOW"}
+SECTIONS = ["The tool", "Signing packages", "Running a package's flow on Linux"]
+HEADINGS = {
+    "The tool": "DESCRIPTION",
+    "Signing packages": "SIGNING PACKAGES",
+    "Running a package's flow on Linux": "RUNNING A PACKAGE'S FLOW",
+}
 
 
 def sections(text):

@@ -15,6 +15,7 @@
 #include "tools/display_text.h"
 #include "tools/name_pattern.h"
 #include "tools/name_text.h"
+#include "tools/space_check.h"
 #include "tools/standard_input.h"
 #include "tools/target_files.h"
 
@@ -45,6 +46,7 @@ constexpr const char* kExtractHelp =
     "                     extracted, and the exit status is 1\n"
     "  --codepage N       code page of the stored names (default 1252; 932 for Japanese;\n"
     "                     utf-8); names whose attributes carry 0x80 are UTF-8 already\n"
+    "  --force            extract even when the files take more than the free space\n"
     "  -v, --verbose      name each file as it is written (on stderr with --stdout)\n"
     "  -q, --quiet        print nothing but errors\n"
     "  --                 end of options (for a cabinet whose name starts with '-')\n"
@@ -52,12 +54,13 @@ constexpr const char* kExtractHelp =
     "Backslashes in names become folders below DIR. Drive letters, leading separators, empty\n"
     "and '.' components are dropped with a warning; a name with a '..' component is not\n"
     "extracted; control characters in names are written as '_' (with a warning) and shown\n"
-    "escaped (\\n, \\e, \\xNN). Dates, times and the read-only bit are applied. A file whose\n"
+    "escaped (\\n, \\t, \\xHH). Dates, times and the read-only bit are applied. A file whose\n"
     "extraction fails is removed, and so is the one being written when the tool is stopped\n"
     "(Ctrl-C, SIGTERM); the files completed before stay.\n"
     "Exit status: 0 success, 1 failure, 2 usage error.\n";
 
 enum Option {
+    kForce,
     kDir,
     kStdout,
     kLowercase,
@@ -174,6 +177,9 @@ int32_t beginFile(NotificationRecord* record, void* context) {
                                        "' exists already; not replaced (use --overwrite or "
                                        "--skip-existing)");
             break;
+        case CreateResult::LinkedFolder:
+            reportFailure(extract, reason);
+            break;
         case CreateResult::FolderInTheWay:
             reportFailure(extract, "'" + path + "' is a folder: '" + escapeControls(name) +
                                        "' not extracted");
@@ -213,6 +219,16 @@ int32_t endFile(NotificationRecord* record, void* context) {
     return 1;
 }
 
+// The folder itself, or the closest of its parents that exists.
+std::string nearestExistingFolder(std::string folder) {
+    while (access(folder.c_str(), F_OK) != 0) {
+        const size_t slash = folder.find_last_of('/');
+        if (slash == std::string::npos) return ".";
+        folder = slash == 0 ? "/" : folder.substr(0, slash);
+    }
+    return folder;
+}
+
 }  // namespace
 
 int runExtract(int argc, char** argv) {
@@ -220,6 +236,7 @@ int runExtract(int argc, char** argv) {
     ExtractContext context;
     int codePage = 1252;
     bool policyGiven = false;
+    bool force = false;
     std::vector<std::string> words;
     const std::vector<OptionSpec> specs = {{'d', nullptr, true, kDir},
                                            {'p', "stdout", false, kStdout},
@@ -229,7 +246,8 @@ int runExtract(int argc, char** argv) {
                                            {0, "keep-going", false, kKeepGoing},
                                            {0, "codepage", true, kCodePage},
                                            {'v', "verbose", false, kVerbose},
-                                           {'q', "quiet", false, kQuiet}};
+                                           {'q', "quiet", false, kQuiet},
+                                           {0, "force", false, kForce}};
     auto onOption = [&](int id, const std::string& value, std::string* problem) {
         switch (id) {
             case kDir:
@@ -270,6 +288,9 @@ int runExtract(int argc, char** argv) {
             case kQuiet:
                 context.quiet = true;
                 return true;
+            case kForce:
+                force = true;
+                return true;
         }
         return false;
     };
@@ -294,12 +315,19 @@ int runExtract(int argc, char** argv) {
         std::fprintf(stderr, "error: %s\n", error.c_str());
         return 1;
     }
+    // The free space of the file system the output folder is (or will be) on.
+    if (!force && !context.toStdout &&
+        !filesFitInto(cabinet.c_str(), nearestExistingFolder(context.folder).c_str())) {
+        return 1;
+    }
     FileEvents events;
     events.begin = beginFile;
     events.end = endFile;
     events.context = &context;
     setDiscardTarget(discardTarget);
+    setTargetPath(targetPathOf);
     SessionOptions options;
+    options.ordered = true;
     options.quiet = context.quiet;
     options.progress = !context.verbose;
     if (words[0] == "-") {
@@ -308,6 +336,7 @@ int runExtract(int argc, char** argv) {
     }
     int status = runCabinetSession(cabinet.c_str(), options, events);
     setDiscardTarget(nullptr);
+    setTargetPath(nullptr);
     closeOutputRoot();
     if (status == 0 && context.anyFailed) status = 1;
     if (status == 0 && !context.quiet && !context.toStdout) {

@@ -26,10 +26,11 @@ constexpr const char* kListHelp =
     "\n"
     "Lists the file entries of one cabinet (or of the cabinet appended to a package): size,\n"
     "date and time, attributes (r read-only, h hidden, s system, a archive, x run after\n"
-    "extraction, u UTF-8 name) and name, then a totals line (files and bytes). Entries whose data\n"
-    "began in the previous cabinet are marked '<', entries that go on into the next cabinet '>'.\n"
+    "extraction, u UTF-8 name) and name, then a totals line: the number of entries and the bytes\n"
+    "they declare, which is what extracting them writes. Entries whose data began in the\n"
+    "previous cabinet are marked '<', entries that go on into the next cabinet '>'.\n"
     "Names are shown in UTF-8, converted from code page N (default 1252; 932 for Japanese;\n"
-    "utf-8), control characters escaped (\\n, \\e, \\xNN). CABINET '-' reads standard input.\n"
+    "utf-8), control characters escaped (\\n, \\t, \\xHH). CABINET '-' reads standard input.\n"
     "\n"
     "  --json         a JSON array, one object per file: name (UTF-8), nameHex (the stored\n"
     "                 bytes, only when they do not convert), size, dateTime, attributes (the\n"
@@ -87,7 +88,7 @@ void printJsonEntry(ListContext& list, const NotificationRecord* record, bool fr
 void printEntry(NotificationRecord* record, void* context) {
     auto& list = *static_cast<ListContext*>(context);
     ++list.files;
-    list.bytes += record->size;
+    list.bytes += uint32_t(record->size);
     const uint16_t folder = record->folderIndex;
     const bool fromPrevious = (folder & 0xFFFD) == 0xFFFD;
     const bool intoNext = (folder & 0xFFFE) == 0xFFFE;
@@ -188,8 +189,8 @@ int runList(int argc, char** argv) {
     if (context.json) {
         std::fputs(context.files ? "\n]\n" : "]\n", stdout);
     } else if (status == 0) {
-        std::printf("%10llu  %u file%s\n", static_cast<unsigned long long>(context.bytes),
-                    context.files, context.files == 1 ? "" : "s");
+        std::printf("%u files, %llu bytes\n", context.files,
+                    static_cast<unsigned long long>(context.bytes));
     }
     return status;
 }

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "pack/build_options.h"
+#include "pack/code_signing.h"
+#include "pack/interrupt_cleanup.h"
 #include "pack/output_guard.h"
 #include "pack/package_builder.h"
 #include "pack/package_settings.h"
-#include "pack/interrupt_cleanup.h"
+#include "pack/setting_keys.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {
@@ -18,7 +20,8 @@ namespace tamrix::tool {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tamrix pack [--stub STUB] -o PACKAGE [options] (--cab CABINET | [--] FILE-OR-FOLDER ...)\n"
+    "usage: tamrix pack [--stub STUB] -o PACKAGE [options] (--cab CABINET | [--] FILE-OR-FOLDER "
+    "...)\n"
     "\n"
     "Makes a package: the stub, its header and a cabinet of the files (or the given cabinet).\n"
     "Without --stub, the stub installed with the tool (share/tamrix/tamrix-stub.exe) is used.\n"
@@ -50,6 +53,11 @@ constexpr const char* kUsage =
     "  --no-crc              store no CRC-32 of the cabinet (the stub then checks nothing)\n"
     "  --from FILE           read settings from a 'key = value' file (keys: the option names\n"
     "                        without dashes; flags take yes or no)\n"
+    "signing (through osslsigncode on PATH, before the package takes its name):\n"
+    "  --sign-cert FILE      certificate (chain) to sign the package with\n"
+    "  --sign-key FILE       its private key\n"
+    "  --sign-pass-file FILE the key's password\n"
+    "  --timestamp URL       time-stamp the signature at this RFC 3161 server\n"
     "  -o, --output PACKAGE  the package to write\n"
     "  -q, --quiet           print nothing on success\n"
     "  --                    end of options\n";
@@ -57,6 +65,7 @@ constexpr const char* kUsage =
 struct PackCommand {
     pack::BuildOptions build;
     pack::PackageSettings settings;
+    pack::SigningOptions signing;
     std::string stub;
     std::string output;
     std::string cabinet;
@@ -65,10 +74,14 @@ struct PackCommand {
 };
 
 bool isValueOption(const std::string& name) {
+    const pack::HeaderSettingKey* header = pack::findHeaderSettingKey(name);
+    if (header) return header->text != nullptr;
     return name == "stub" || name == "output" || name == "cab" || name == "from" ||
-           pack::isBuildValueOption(name) || name == "destination" || name == "setup" ||
-           name == "caption" || name == "question";
+           pack::isBuildValueOption(name) || name == "sign-cert" || name == "sign-key" || name == "sign-pass-file" ||
+           name == "timestamp";
 }
+
+bool applyFile(PackCommand* command, const std::string& path, std::string* error);
 
 // The stub installed with the tool: <prefix>/share/tamrix/tamrix-stub.exe beside
 // <prefix>/bin/tamrix.
@@ -82,11 +95,11 @@ std::string installedStub() {
     return access(path.c_str(), R_OK) == 0 ? path : "";
 }
 
-bool applyFile(PackCommand* command, const std::string& path, std::string* error);
-
 bool applyOption(PackCommand* command, const std::string& name, const std::string& value,
                  std::string* error) {
-    pack::PackageSettings& settings = command->settings;
+    if (const pack::HeaderSettingKey* header = pack::findHeaderSettingKey(name)) {
+        return pack::applyHeaderSetting(*header, value, &command->settings, error);
+    }
     if (name == "stub") {
         command->stub = value;
     } else if (name == "output") {
@@ -95,26 +108,14 @@ bool applyOption(PackCommand* command, const std::string& name, const std::strin
         command->cabinet = value;
     } else if (name == "from") {
         return applyFile(command, value, error);
-    } else if (name == "destination") {
-        settings.destination = value;
-    } else if (name == "setup") {
-        settings.setupCommand = value;
-    } else if (name == "caption") {
-        settings.promptCaption = value;
-    } else if (name == "question") {
-        settings.promptText = value;
-    } else if (name == "auto-confirm" || name == "no-open-folder" || name == "delete-after-setup" ||
-               name == "no-dialog" || name == "no-crc") {
-        bool on = false;
-        if (!pack::parseFlag(value, &on)) {
-            *error = name + " wants yes or no: '" + value + "'";
-            return false;
-        }
-        if (name == "auto-confirm") settings.autoConfirm = on;
-        if (name == "no-open-folder") settings.openFolderAfter = !on;
-        if (name == "delete-after-setup") settings.deleteAfterSetup = on;
-        if (name == "no-dialog") settings.skipDestinationDialog = on;
-        if (name == "no-crc") settings.cabinetCrc = !on;
+    } else if (name == "sign-cert") {
+        command->signing.certificate = value;
+    } else if (name == "sign-key") {
+        command->signing.key = value;
+    } else if (name == "sign-pass-file") {
+        command->signing.passwordFile = value;
+    } else if (name == "timestamp") {
+        command->signing.timestampUrl = value;
     } else {
         switch (pack::applyBuildOption(name, value, &command->build, error)) {
             case pack::OptionResult::Applied:
@@ -210,15 +211,29 @@ int runPack(int argc, char** argv) {
     pack::AnsiText ansi(command.build.input.codePage);
     PackageHeader header;
     std::vector<uint8_t> stub;
+    bool signatureDropped = false;
+    pack::OutputFile::Transform sign;
+    if (command.signing.wanted() || !command.signing.timestampUrl.empty() ||
+        !command.signing.passwordFile.empty()) {
+        if (!pack::checkSigningOptions(command.signing, &error)) return fail(error);
+        sign = [&command](const std::string& in, const std::string& out, std::string* problem) {
+            return pack::signFile(command.signing, in, out, problem);
+        };
+    }
     if (!ansi.valid()) {
         return fail("code page " + std::to_string(command.build.input.codePage) +
                     " is not known here");
     }
     if (!pack::makePackageHeader(command.settings, &ansi, 0, &header, &error) ||
-        !pack::loadStub(command.stub, &stub, &error)) {
+        !pack::loadStub(command.stub, &stub, &error, &signatureDropped)) {
         return fail(error);
     }
-    uint64_t room = pack::kMaxPackageSize - stub.size() - kPackageHeaderSize;
+    if (signatureDropped && !command.build.quiet) {
+        std::fprintf(stderr, "tamrix pack: the stub's own signature is left out of the package%s\n",
+                     sign ? "" : " (sign the package instead: --sign-cert, --sign-key)");
+    }
+    uint64_t room =
+        pack::kMaxPackageSize - stub.size() - kPackageHeaderSize - (pack::kPackageAlignment - 1);
     std::vector<pack::CabinetEntry> entries;
     pack::CabinetPlan plan;
     pack::CabinetWriter writer;
@@ -241,7 +256,8 @@ int runPack(int argc, char** argv) {
         writer = [&](pack::OutputFile* out, std::string* problem) {
             if (layout.needed()) {
                 return pack::writeCabinetSet(entries, options, layout, plan,
-                                             pack::setTargetFor(command.output, out), &set, problem);
+                                             pack::setTargetFor(command.output, out), &set,
+                                             problem);
             }
             pack::CabinetResult result;
             return pack::writeCabinet(entries, options, plan, out, &result, problem);
@@ -249,7 +265,7 @@ int runPack(int argc, char** argv) {
     }
     pack::PackageResult result;
     if (!pack::writePackage(command.output, stub, header, command.settings.cabinetCrc, writer,
-                            &result, &error)) {
+                            &result, &error, sign)) {
         for (const std::string& path : set.written) std::remove(path.c_str());
         return fail(error);
     }
@@ -260,8 +276,9 @@ int runPack(int argc, char** argv) {
         std::printf("%s: %s; cabinet at %llu, %llu bytes; package %llu bytes; CRC 0x%08X\n",
                     command.output.c_str(), contents.c_str(),
                     static_cast<unsigned long long>(result.cabinetOffset),
-                    static_cast<unsigned long long>(result.size - result.cabinetOffset),
+                    static_cast<unsigned long long>(result.cabinetSize),
                     static_cast<unsigned long long>(result.size), result.cabinetCrc);
+        if (sign) std::printf("%s: signed\n", command.output.c_str());
         for (size_t k = 0; k < set.written.size(); ++k) {
             std::printf("%s: cabinet %zu of the set; %llu bytes\n", set.written[k].c_str(), k + 2,
                         static_cast<unsigned long long>(set.sizes[k + 1]));

@@ -27,9 +27,6 @@ std::string escapeControls(const std::string& text) {
             case '\t':
                 shown += "\\t";
                 break;
-            case 0x1B:
-                shown += "\\e";
-                break;
             default: {
                 char code[8];
                 std::snprintf(code, sizeof code, "\\x%02X", c);
@@ -57,9 +54,11 @@ std::string jsonEscape(const std::string& text) {
         if (c == '"' || c == '\\') {
             escaped += '\\';
             escaped += char(c);
+        } else if (c == '\n') {
+            escaped += "\\n";
         } else if (isControl(c)) {
             char code[8];
-            std::snprintf(code, sizeof code, "\\u%04x", c);
+            std::snprintf(code, sizeof code, "\\u%04X", c);
             escaped += code;
         } else {
             escaped += char(c);

@@ -6,13 +6,14 @@
 
 namespace tamrix::tool {
 
-// The text with control characters (below 0x20, and 0x7F) written as \n, \r, \t, \e or \xNN.
+// The text with control characters (below 0x20, and 0x7F) written as \n, \r, \t or \xHH.
 std::string escapeControls(const std::string& text);
 
 // Replaces each control character by '_'; true when there was one.
 bool replaceControls(std::string* text);
 
-// The text as the contents of a JSON string (quotes and backslashes escaped, controls as \uNNNN).
+// The text as the contents of a JSON string (quotes and backslashes escaped, a newline as \n,
+// other controls as \u00HH).
 std::string jsonEscape(const std::string& text);
 
 // Lower-case hexadecimal of the bytes.

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -20,12 +21,13 @@ struct PendingTarget {
     int folderFd;
     std::string temporaryName;
     std::string finalName;
-    std::string shownPath;  // the full path, for messages
-    int cleanupSlot;        // removal of the temporary file on Ctrl-C or SIGTERM
+    std::string fullPath;
+    int cleanupSlot;  // removal of the temporary file on Ctrl-C or SIGTERM
 };
 
 int rootFd = -1;
-std::string rootPath;
+std::string rootPath;   // resolved
+std::string rootShown;  // as the user named it, for messages
 std::map<int32_t, PendingTarget> pending;
 unsigned temporaryCounter = 0;
 
@@ -36,29 +38,52 @@ mode_t currentUmask() {
 }
 
 std::string joined(const std::vector<std::string>& components, size_t count) {
-    std::string path = rootPath;
-    for (size_t i = 0; i < count; ++i) path += (path.empty() || path.back() == '/' ? "" : "/") + components[i];
+    std::string path;
+    for (size_t i = 0; i < count; ++i) path += (i ? "/" : "") + components[i];
     return path;
 }
 
+std::string shownPath(const std::vector<std::string>& components, size_t count) {
+    const std::string below = joined(components, count);
+    if (rootShown.empty() || rootShown == ".") return below;
+    return rootShown + (rootShown.back() == '/' ? "" : "/") + below;
+}
+
+bool isLink(int folder, const char* name) {
+    struct stat info;
+    return fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Why folder component `index` could not be entered; a link is said to be one.
+std::string enterFailure(int folder, const std::vector<std::string>& components, size_t index,
+                         bool* linked) {
+    const int cause = errno;
+    *linked = isLink(folder, components[index].c_str());
+    if (*linked) {
+        return "folder '" + joined(components, index + 1) +
+               "' in the output folder is a symbolic link; '" +
+               joined(components, components.size()) + "' is not written through it";
+    }
+    if (cause == ENOTDIR) {
+        return "'" + shownPath(components, index + 1) + "' is in the way: it is not a folder";
+    }
+    return "cannot enter folder '" + shownPath(components, index + 1) +
+           "': " + std::strerror(cause);
+}
+
 // Opens (creating as needed) each folder component below the root without following links.
-int openFolderChain(const std::vector<std::string>& components, std::string* reason) {
+int openFolderChain(const std::vector<std::string>& components, std::string* reason, bool* linked) {
     int folder = dup(rootFd);
     for (size_t i = 0; folder >= 0 && i + 1 < components.size(); ++i) {
         const char* name = components[i].c_str();
         if (mkdirat(folder, name, 0777) != 0 && errno != EEXIST) {
-            *reason = "cannot create folder '" + joined(components, i + 1) +
+            *reason = "cannot create folder '" + shownPath(components, i + 1) +
                       "': " + std::strerror(errno);
             close(folder);
             return -1;
         }
         int next = openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0 && (errno == ENOTDIR || errno == ELOOP)) {
-            *reason = "'" + joined(components, i + 1) + "' is in the way: it is not a folder";
-        } else if (next < 0) {
-            *reason = "cannot open folder '" + joined(components, i + 1) +
-                      "': " + std::strerror(errno);
-        }
+        if (next < 0) *reason = enterFailure(folder, components, i, linked);
         close(folder);
         folder = next;
     }
@@ -82,10 +107,10 @@ struct timespec dosToTimespec(uint16_t date, uint16_t time) {
 }  // namespace
 
 bool openOutputRoot(const char* path, std::string* reason) {
-    rootPath = path;
+    rootShown = path;
     // Every missing level, from the top down.
-    for (size_t end = rootPath.find('/', 1);; end = rootPath.find('/', end + 1)) {
-        const std::string level = rootPath.substr(0, end);
+    for (size_t end = rootShown.find('/', 1);; end = rootShown.find('/', end + 1)) {
+        const std::string level = rootShown.substr(0, end);
         if (!level.empty() && mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) {
             *reason = "cannot create folder '" + level + "': " + std::strerror(errno);
             return false;
@@ -94,15 +119,19 @@ bool openOutputRoot(const char* path, std::string* reason) {
     }
     rootFd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (rootFd < 0) {
-        *reason = errno == ENOTDIR ? "'" + rootPath + "' is in the way: it is not a folder"
-                                   : "cannot open folder '" + rootPath + "': " + std::strerror(errno);
+        *reason = errno == ENOTDIR
+                      ? "'" + rootShown + "' is in the way: it is not a folder"
+                      : "cannot open folder '" + rootShown + "': " + std::strerror(errno);
         return false;
     }
+    char* resolved = realpath(path, nullptr);
+    rootPath = resolved ? resolved : path;
+    std::free(resolved);
     return true;
 }
 
 std::string outputPathOf(const std::vector<std::string>& components) {
-    return joined(components, components.size());
+    return shownPath(components, components.size());
 }
 
 void closeOutputRoot() {
@@ -113,8 +142,9 @@ void closeOutputRoot() {
 
 CreateResult createTarget(const std::vector<std::string>& components, ExistingPolicy policy,
                           int32_t* handle, std::string* reason) {
-    int folder = openFolderChain(components, reason);
-    if (folder < 0) return CreateResult::Failed;
+    bool linked = false;
+    int folder = openFolderChain(components, reason, &linked);
+    if (folder < 0) return linked ? CreateResult::LinkedFolder : CreateResult::Failed;
     const std::string& name = components.back();
     struct stat info;
     if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -139,15 +169,14 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
             openat(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             pending[fd] = PendingTarget{folder, temporary, name,
-                                        joined(components, components.size()),
+                                        rootPath + "/" + joined(components, components.size()),
                                         pack::registerTemporary(folder, temporary)};
             *handle = fd;
             return CreateResult::Created;
         }
         if (errno != EEXIST) break;
     }
-    *reason = "cannot create '" + joined(components, components.size()) +
-              "': " + std::strerror(errno);
+    *reason = "cannot create '" + outputPathOf(components) + "': " + std::strerror(errno);
     close(folder);
     return CreateResult::Failed;
 }
@@ -167,12 +196,17 @@ bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attribu
         ok = false;
     }
     if (!ok) {
-        *reason = "cannot finish '" + target.shownPath + "': " + std::strerror(errno);
+        *reason = "cannot finish '" + target.fullPath + "': " + std::strerror(errno);
         unlinkat(target.folderFd, target.temporaryName.c_str(), 0);
     }
     pack::unregisterTemporary(target.cleanupSlot);
     close(target.folderFd);
     return ok;
+}
+
+std::string targetPathOf(int32_t handle) {
+    auto found = pending.find(handle);
+    return found == pending.end() ? std::string() : found->second.fullPath;
 }
 
 bool discardTarget(int32_t handle) {

@@ -10,14 +10,15 @@ namespace tamrix::tool {
 
 enum class ExistingPolicy { Refuse, Overwrite, Skip };
 
-// FolderInTheWay: a folder has the file's name.
-enum class CreateResult { Created, Skipped, Exists, FolderInTheWay, Failed };
+// LinkedFolder: a folder on the way is a symbolic link already in the output folder, which is
+// never written through; *reason names it. FolderInTheWay: a folder has the file's name.
+enum class CreateResult { Created, Skipped, Exists, LinkedFolder, FolderInTheWay, Failed };
 
 // Opens the output folder, creating every missing level of it; false with the full path and the
 // system's reason (or the file that is in the way) in *reason.
 bool openOutputRoot(const char* path, std::string* reason);
 
-// The full path of a target below the output folder, for messages.
+// The path of a target below the output folder as the user named that folder, for messages.
 std::string outputPathOf(const std::vector<std::string>& components);
 void closeOutputRoot();
 
@@ -29,6 +30,9 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
 // Applies date, time and the read-only bit, closes the file and gives it its final name.
 bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attributes,
                   std::string* reason);
+
+// The full path a target will have once finished; empty for an unknown handle.
+std::string targetPathOf(int32_t handle);
 
 // Closes and removes an unfinished target; false when the handle is not one.
 bool discardTarget(int32_t handle);

@@ -100,23 +100,24 @@ TEST_F(ExtractCommand, ControlCharactersAreEscapedAndReplaced) {
     ToolResult run = tamrix("extract -d o c.cab");
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ((std::vector<std::string>{"bad_name_[2J"}), filesBelow("o"));
-    EXPECT_NE(run.err.find("'bad\\nname\\e[2J' written as 'bad_name_[2J'"), std::string::npos)
+    EXPECT_NE(run.err.find("'bad\\nname\\x1B[2J' written as 'bad_name_[2J'"), std::string::npos)
         << run.err;
     EXPECT_EQ(run.err.find('\x1B'), std::string::npos);
     ToolResult list = tamrix("list c.cab");
-    EXPECT_NE(list.out.find("bad\\nname\\e[2J\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("bad\\nname\\x1B[2J\n"), std::string::npos) << list.out;
     EXPECT_EQ(list.out.find('\x1B'), std::string::npos);
 
-    // The engine's own error names the file escaped too.
-    StoredLayout layout = layOutStored({{"evil\x1B]0;title\x07", patternBytes(100, 1)}});
-    layout.folder.blocks[0].checksumXor = 1;
-    CabinetSpec broken;
-    broken.folders.push_back(layout.folder);
-    broken.files = layout.files;
-    write("broken.cab", buildCabinet(broken));
-    run = tamrix("test broken.cab");
+    // The engine's own errors name cabinets escaped too: here a missing next cabinet.
+    StoredLayout layout = layOutStored({{"run", patternBytes(40000, 1)}});
+    CabinetSpec first;
+    first.nextCabinet = "evil\x1B]0;title\x07.cab";
+    first.nextDisk = "";
+    first.folders.push_back(folderOf({layout.folder.blocks[0]}));
+    first.files = {FileSpec{"run", 40000, 0, 0xFFFE}};
+    write("first.cab", buildCabinet(first));
+    run = tamrix("extract --force -d b first.cab");
     EXPECT_EQ(1, run.status);
-    EXPECT_NE(run.err.find("file 'evil\\e]0;title\\x07'"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("'evil\\x1B]0;title\\x07.cab'"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\x1B'), std::string::npos);
 }
 
@@ -155,7 +156,8 @@ TEST_F(ExtractCommand, StoppedMidFileLeavesOnlyCompleteFiles) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (chdir(root.c_str()) != 0) _exit(99);
-        execl(TAMRIX_TOOL, TAMRIX_TOOL, "extract", "-q", "-d", "out", "one.cab", nullptr);
+        execl(TAMRIX_TOOL, TAMRIX_TOOL, "extract", "-q", "--force", "-d", "out", "one.cab",
+              nullptr);
         _exit(98);
     }
     // Wait until the tool sits in the middle of "span".

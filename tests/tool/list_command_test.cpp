@@ -29,7 +29,7 @@ TEST_F(ListCommand, PlainListingEndsWithTotals) {
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find(" > run\n"), std::string::npos) << run.out;
-    const std::string totals = "\n       400  3 files\n";
+    const std::string totals = "\n3 files, 400 bytes\n";
     EXPECT_TRUE(run.out.size() > totals.size() &&
                 run.out.compare(run.out.size() - totals.size(), totals.size(), totals) == 0)
         << run.out;
@@ -44,7 +44,7 @@ TEST_F(ListCommand, JsonHasOneObjectPerFile) {
         "{\"name\":\"say \\\"hi\\\"\\\\x.txt\",\"size\":300,\"dateTime\":\"2025-01-01T12:00:00\","
         "\"attributes\":33,\"folder\":0,\"compression\":\"none\",\"continuedFromPrevious\":false,"
         "\"continuedIntoNext\":false},\n"
-        "{\"name\":\"\xEF\xBF\xBD\\u007f\xEF\xBF\xBD\",\"nameHex\":\"817fff\",\"size\":0,"
+        "{\"name\":\"\xEF\xBF\xBD\\u007F\xEF\xBF\xBD\",\"nameHex\":\"817fff\",\"size\":0,"
         "\"dateTime\":\"2025-01-01T12:00:00\",\"attributes\":32,\"folder\":1,"
         "\"compression\":\"lzx:21\",\"continuedFromPrevious\":false,\"continuedIntoNext\":false},\n"
         "{\"name\":\"run\",\"size\":100,\"dateTime\":\"2025-01-01T12:00:00\",\"attributes\":32,"

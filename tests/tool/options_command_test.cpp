@@ -43,7 +43,8 @@ TEST_F(Options, DoubleDashEndsTheOptions) {
     EXPECT_NE(tamrix("list c.cab").out.find("-in.txt"), std::string::npos);
 }
 
-// The README's "## The tool" section, up to the next section.
+// The README's sections about the tool: "## The tool" up to "## Layout" (signing and running
+// packages included).
 std::string readmeToolSection() {
     const char* source = std::getenv("TAMRIX_SOURCE_DIR");
     std::ifstream in(std::string(source ? source : ".") + "/README.md");
@@ -51,7 +52,7 @@ std::string readmeToolSection() {
     text << in.rdbuf();
     const std::string all = text.str();
     const size_t start = all.find("## The tool");
-    const size_t end = all.find("\n## ", start + 1);
+    const size_t end = all.find("\n## Layout", start + 1);
     return start == std::string::npos ? "" : all.substr(start, end - start);
 }
 

@@ -35,14 +35,14 @@ TEST(NamePattern, MatchesShellStyleOnTheFullName) {
 }
 
 TEST(DisplayText, ControlCharactersNeverPassRaw) {
-    EXPECT_EQ("a\\nb\\e[31m\\x01\\x7F", escapeControls("a\nb\x1B[31m\x01\x7F"));
+    EXPECT_EQ("a\\nb\\x1B[31m\\x01\\x7F", escapeControls("a\nb\x1B[31m\x01\x7F"));
     EXPECT_EQ("caf\xC3\xA9", escapeControls("caf\xC3\xA9"));  // UTF-8 stays as it is
     std::string name = "a\nb\tc";
     EXPECT_TRUE(replaceControls(&name));
     EXPECT_EQ("a_b_c", name);
     std::string plain = "plain";
     EXPECT_FALSE(replaceControls(&plain));
-    EXPECT_EQ("q\\\"\\\\\\u000a", jsonEscape("q\"\\\n"));
+    EXPECT_EQ("q\\\"\\\\\\n\\u001B", jsonEscape("q\"\\\n\x1B"));
     EXPECT_EQ("00ff41", hexBytes(std::string("\0\xFF"
                                              "A",
                                              3)));

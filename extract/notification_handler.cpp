@@ -5,6 +5,7 @@
 
 #include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
+#include "extract/utf8_name.h"
 #include "paths/path_text.h"
 #include "paths/target_path.h"
 #include "platform/file_times.h"
@@ -74,6 +75,10 @@ int32_t fileBegin(NotificationRecord* record) {
     char shown[kNameBufferSize];
     std::strncpy(shown, record->name ? record->name : "", sizeof shown - 1);
     shown[sizeof shown - 1] = 0;
+    if ((record->attributes & kAttrUtf8Name) && !utf8NameToAnsi(shown, sizeof shown)) {
+        fileAccepted = 0;
+        return refuseName(shown);
+    }
     // Leading separators would name the root: the file lands inside the destination instead.
     char* name = skipLeadingSeparators(shown);
     removeParentSteps(name);

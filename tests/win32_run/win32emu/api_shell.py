@@ -71,6 +71,10 @@ def sh_get_file_info(s, path, attributes, info, size, flags):
 def record_launch(s, verb, file, parameters, directory):
     """A start of a program: recorded, never run. The file must be found, as the shell needs."""
     found = search_path(s, file)
+    # Programs start; any other file needs a program associated with its type, and this machine
+    # has none.
+    if found and not found.lower().endswith((b".exe", b".com", b".bat", b".cmd")):
+        return None
     if directory:
         folder = s.host_path(directory)
         if folder is None or not os.path.isdir(folder):

@@ -73,15 +73,33 @@ def user_click(s, window):
     return IDCANCEL
 
 
+CLICK = -1  # a click of the user, handled in the window's thread like a sent message
+
+
+def user_gives_up(s, patience_ms):
+    """A user without further answers who sees the progress window show the same file name for
+    a while presses its Cancel (the bar may creep: each retry counts the bytes it reads)."""
+    if s.script.answers or s.clock_ms - s.last_shown_ms < patience_ms:
+        return
+    for window in s.windows.values():
+        if window.alive and window.template_id == PROGRESS_WINDOW:
+            s.last_shown_ms = s.clock_ms
+            s.sent.append(SentMessage(window, CLICK, IDCANCEL, 0))
+
+
 def deliver(s, window, message, w, l):
     """Handles a message in the window's own thread (a generator)."""
     if not window.alive:
         return 0
+    if message == CLICK:
+        s.script.line("click %d Cancel" % window.template_id)
+        return (yield GuestCall(window.procedure, window.handle, WM_COMMAND, w, 0))
     result = 0
     if message == WM_SETTEXT:
         control = window.control(w)
         if control is not None:
             control["text"] = s.m.cstring(l)
+            s.last_shown_ms = s.clock_ms
             if window.modeless:
                 if window.template_id == PROGRESS_WINDOW and w == 1006:
                     s.files_shown += 1

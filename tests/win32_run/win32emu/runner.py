@@ -25,6 +25,8 @@ def parse(argv):
     for folder in ("temp", "windows", "system", "desktop", "documents"):
         parser.add_argument("--" + folder)
     parser.add_argument("--launches")
+    parser.add_argument("--time-zone", help="the machine's time zone (default: TZ, else local)")
+    parser.add_argument("--cwd", help="the process's current folder (default: the host's)")
     parser.add_argument("package")
     parser.add_argument("args", nargs=argparse.REMAINDER)
     return parser.parse_args(argv)
@@ -41,6 +43,8 @@ def config_of(options):
     config.windows = os.fsencode(options.windows) if options.windows else None
     config.system = os.fsencode(options.system) if options.system else (
         config.windows + b"/system32" if config.windows else None)
+    config.host_cwd = os.fsencode(options.cwd or os.getcwd())
+    config.time_zone = options.time_zone or os.environ.get("TZ")
     config.desktop = os.fsencode(options.desktop) if options.desktop else None
     config.documents = os.fsencode(options.documents) if options.documents else None
     return config
@@ -73,13 +77,15 @@ def run(options, out):
     return code
 
 
-def main(argv):
+def main(argv, errors=None):
+    """Runs the stub; the differential suite calls this in its own process."""
+    errors = errors or sys.stderr
     options = parse(argv)
     out = open(options.transcript, "w", encoding="utf-8") if options.transcript else sys.stdout
     try:
         return run(options, out)
     except EmulationError as error:
-        print("run_stub.py: emulation stopped: %s" % error, file=sys.stderr)
+        print("run_stub.py: emulation stopped: %s" % error, file=errors)
         return STOPPED
     finally:
         if out is not sys.stdout:

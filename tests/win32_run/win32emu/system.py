@@ -1,8 +1,10 @@
 """The emulated Windows around the image: the ANSI code page, drives mapped onto host folders, the
 process's handles, and the configuration a Windows machine would have (folders, shell folders)."""
 
+import datetime
 import os
 import time
+import zoneinfo
 
 ERROR_FILE_NOT_FOUND = 2
 ERROR_PATH_NOT_FOUND = 3
@@ -29,13 +31,15 @@ class Config:
         self.codepage = 1252
         self.language = "en"
         self.drives = {"Z": b"/"}
-        self.current_folder = None  # Windows form; default: the host's current folder
+        self.current_folder = None  # Windows form; default: host_cwd's
+        self.host_cwd = os.getcwd().encode()
         self.temp = None            # host folders
         self.windows = None
         self.system = None
         self.desktop = None
         self.documents = None
         self.process_run_ms = 300   # how long a started program runs, in the process's time
+        self.time_zone = None       # IANA name; None: the host's
 
 
 class System:
@@ -58,6 +62,7 @@ class System:
         self.fds = {}
         self.attributes = {}   # host path -> attribute bits the host file system cannot hold
         self.clock_ms = 0      # the process's time, moved on by Sleep
+        self.last_shown_ms = 0  # when a modeless window last showed something
         self.launches = []
         self.windows = {}
         self.sent = []         # messages sent across threads, waiting for the owner's loop
@@ -69,7 +74,7 @@ class System:
         self.files_shown = 0     # file names the progress window has shown
         self.common_controls = False
         if config.current_folder is None:
-            config.current_folder = self.windows_path(os.getcwd().encode())
+            config.current_folder = self.windows_path(config.host_cwd)
 
     # ---- text --------------------------------------------------------------------------------
     def ansi_text(self, data):
@@ -161,10 +166,12 @@ class System:
     def ns_of_filetime(filetime):
         return (filetime - EPOCH_DIFFERENCE * 10_000_000) * 100
 
-    @staticmethod
-    def local_bias_seconds():
+    def local_bias_seconds(self):
         """The difference local time minus UTC in force now: the system converts every file
         time with the current bias, not the one in force at that time."""
+        if self.config.time_zone:
+            zone = zoneinfo.ZoneInfo(self.config.time_zone)
+            return int(datetime.datetime.now(zone).utcoffset().total_seconds())
         return time.localtime().tm_gmtoff
 
     # ---- files -------------------------------------------------------------------------------

@@ -65,7 +65,8 @@ class Workspace:
 
     def tamrix(self, *args):
         env = dict(os.environ, SOURCE_DATE_EPOCH="1735732800")  # 2025-01-01 12:00:00 UTC
-        subprocess.run([self.tool, *args], check=True, env=env, stdout=subprocess.DEVNULL)
+        subprocess.run([self.tool, *args], check=True, env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.PIPE)
 
     def pack(self, name, options, sources, folder="pkg"):
         os.makedirs(self.host(folder), exist_ok=True)

@@ -93,6 +93,30 @@ class MachineTest(unittest.TestCase):
         with self.assertRaisesRegex(EmulationError, "deadlock"):
             machine.run(CODE)
 
+    def test_native_memmove_handles_both_overlaps(self):
+        machine = Machine()
+        from win32emu.registry_of_apis import NATIVE
+        code = [c for d, n, c in NATIVE if n == "memmove"][0]
+        memmove = machine.register_native("msvcrt.dll", "memmove", code)
+        buffer = machine.alloc(16)
+        # push count; push source; push target; call memmove; add esp,12; call [exit]
+        exit_slot = machine.alloc(4)
+
+        def exit_process(m, args):
+            raise api_kernel32.ProcessExit(0)
+        machine.put32(exit_slot, machine.register("T.dll", "Exit", 0, exit_process))
+        for target, source, expected in ((2, 0, b"0101234589"), (0, 2, b"2345676789")):
+            machine.write(buffer, b"0123456789")
+            program = machine.alloc(64)  # fresh code: translated blocks are cached by address
+            code_bytes = (b"\x6a\x06\x68" + struct.pack("<I", buffer + source) + b"\x68" +
+                          struct.pack("<I", buffer + target) + b"\xe8" +
+                          struct.pack("<i", memmove - (program + 17)) + b"\x83\xc4\x0c\xff\x15" +
+                          struct.pack("<I", exit_slot))
+            machine.write(program, code_bytes)
+            machine.threads = []
+            machine.run(program)
+            self.assertEqual(expected, machine.read(buffer, 10))
+
     def test_double_free_stops_the_run(self):
         machine = Machine()
         block = machine.alloc(16)

@@ -255,6 +255,17 @@ def flow_scenarios():
     add(Scenario("options-unknown-letters", headerless(ONE), ["ok"], tail=["/x", "/Q", "/e"]))
     add(Scenario("options-setup-quoted", then(headerless(ONE), recorder_in("pkg/setup.exe")),
                  ["ok"], tail=['/E:"setup.exe /s /n"', "/H"], expect_launch=True))
+    add(Scenario("options-setup-unquoted-delete-after",
+                 then(headerless(TWO), recorder_in("pkg/setup.exe")),
+                 ["ok"], tail=["/E:setup.exe", "/D", "/H"], expect_launch=True))
+    add(Scenario("options-unquoted-package-then-option",
+                 then(packed(ONE, name="outer.exe"), plain_cabinet(TWO)),
+                 ["ok {W}\\cabout", "ok"], tail=["{W}\\pkg\\data.cab", "/o"],
+                 package="pkg/outer.exe"))
+    add(Scenario("options-option-then-unquoted-package",
+                 then(packed(ONE, name="outer.exe"), plain_cabinet(TWO)),
+                 ["ok {W}\\cabout", "ok"], tail=["/N", "{W}\\pkg\\data.cab"],
+                 package="pkg/outer.exe"))
     # The setup launch: recorded by both sides, never run by the emulator.
     add(Scenario("setup-with-parameters",
                  with_recorded_setup(TWO, *QUIET, "--setup", "setup.exe /quiet now"),

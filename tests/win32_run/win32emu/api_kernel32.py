@@ -9,7 +9,7 @@ from .machine import Block, EmulationError, ProcessExit
 from .registry_of_apis import api
 from .system import (ERROR_ACCESS_DENIED, ERROR_ALREADY_EXISTS, ERROR_DIR_NOT_EMPTY,
                      ERROR_FILE_NOT_FOUND, ERROR_INVALID_HANDLE, ERROR_NO_MORE_FILES,
-                     ERROR_PATH_NOT_FOUND, FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_DIRECTORY,
+                     ERROR_PATH_NOT_FOUND, FILE_ATTRIBUTE_DIRECTORY,
                      FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_READONLY, INVALID)
 
 K32 = "KERNEL32.dll"
@@ -359,8 +359,7 @@ def find_first_file(s, pattern, data):
         mask_text = "*"
     names = [b".", b".."] + sorted(os.listdir(host), key=lambda n: n.upper())
     entries = [n for n in names
-               if fnmatch.fnmatchcase(s.utf8(n).lower() if False else
-                                      n.decode("utf-8", "surrogateescape").lower(), mask_text)]
+               if fnmatch.fnmatchcase(n.decode("utf-8", "surrogateescape").lower(), mask_text)]
     entries = [(n, os.path.join(host, n) if n not in (b".", b"..") else host) for n in entries]
     if not entries:
         return s.fail(ERROR_FILE_NOT_FOUND, INVALID)

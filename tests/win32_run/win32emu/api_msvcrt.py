@@ -3,9 +3,8 @@
 import errno as host_errno
 import os
 import re
-import struct
 
-from .registry_of_apis import api
+from .registry_of_apis import api, native
 from .system import FILE_ATTRIBUTE_READONLY
 
 CRT = "msvcrt.dll"
@@ -170,11 +169,15 @@ def crt_memcmp(s, a, b, count):
     return 0 if x == y else (1 if x > y else 0xFFFFFFFF)
 
 
-@api(CRT, "memmove", 3, cdecl=True)
-def crt_memmove(s, target, source, count):
-    if count:
-        s.m.write(target, s.m.read(source, count))
-    return target
+# memmove(target, source, count) in x86: rep movsb forwards, or backwards when the target
+# overlaps the source from above.
+native(CRT, "memmove", bytes.fromhex(
+    "56 57 8B7C240C 8B742410 8B4C2414 89F8"    # save; edi = target, esi = source, ecx = count
+    "39F7 7615"                                # target <= source: forwards
+    "8D140E 39D7 730E"                         # target >= source + count: forwards
+    "8D740EFF 8D7C0FFF FD F3A4 FC EB03"        # backwards from the last byte
+    "FC F3A4"                                  # forwards
+    "5F 5E C3"))
 
 
 @api(CRT, "strlen", 1, cdecl=True)

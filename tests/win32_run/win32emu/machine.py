@@ -22,6 +22,7 @@ HEAP_SIZE = 0x20000000
 STACK_AREA = 0x60000000
 STACK_SIZE = 0x100000
 TEB_AREA = 0x7FF00000
+NATIVE_BASE = 0x7E800000
 
 
 class EmulationError(Exception):
@@ -177,6 +178,18 @@ class Machine:
         self.api_by_name[(dll.lower(), name)] = address
         return address
 
+    def register_native(self, dll, name, code):
+        """An import implemented in x86 code of ours: called without leaving the emulation, for
+        the small functions a decoder calls per block."""
+        if not hasattr(self, "native_top"):
+            self.native_top = NATIVE_BASE
+            self.uc.mem_map(NATIVE_BASE, 0x10000, UC_PROT_ALL)
+        address = self.native_top
+        self.write(address, code)
+        self.native_top += (len(code) + 15) & ~15
+        self.api_by_name[(dll.lower(), name)] = address
+        return address
+
     def thunk_for(self, dll, name):
         """The address an import resolves to; an unhandled one gets a thunk that stops the run
         with its name when it is called."""
@@ -287,7 +300,7 @@ class Machine:
         if isinstance(request, GuestCall):
             esp = self.uc.reg_read(UC_X86_REG_ESP)
             frame.saved_esp = esp
-            words = list(request.args) + [0] * 0
+            words = list(request.args)
             esp -= 4 * len(words)
             for i, word in enumerate(words):
                 self.put32(esp + 4 * i, word)

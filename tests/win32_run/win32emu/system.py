@@ -3,6 +3,7 @@ process's handles, and the configuration a Windows machine would have (folders, 
 
 import datetime
 import os
+import stat
 import time
 import zoneinfo
 
@@ -180,8 +181,7 @@ class System:
             info = os.stat(host)
         except OSError:
             return None
-        import stat as stat_module
-        if stat_module.S_ISDIR(info.st_mode):
+        if stat.S_ISDIR(info.st_mode):
             bits = FILE_ATTRIBUTE_DIRECTORY
         else:
             bits = self.attributes.get(host, FILE_ATTRIBUTE_ARCHIVE) & ~FILE_ATTRIBUTE_READONLY

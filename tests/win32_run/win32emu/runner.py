@@ -57,7 +57,6 @@ def run(options, out):
     config = config_of(options)
     machine = Machine()
     image = Image(options.package)
-    image.map(machine)
     script = Script(answers, out)
     package = os.path.abspath(options.package).encode("utf-8", "surrogateescape")
     paths = System(machine, image, config, script, b"", b"")
@@ -65,6 +64,7 @@ def run(options, out):
     tail = paths.ansi_bytes(" ".join(options.args), "surrogateescape")
     system = System(machine, image, config, script, package_path, tail)
     install(machine, system)
+    image.map(machine)  # after the handlers: the imports bind to them
     try:
         code = machine.run(image.entry)
     finally:

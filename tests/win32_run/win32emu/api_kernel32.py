@@ -432,6 +432,18 @@ def search_path_a(s, path, name, extension, size, buffer, file_part):
     return result
 
 
+@api(K32, "GetFullPathNameA", 4)
+def get_full_path_name(s, name, size, buffer, file_part):
+    # No check that the path exists; "." and ".." steps resolved, the current folder joined.
+    text = s.m.cstring(name)
+    full = text if text.startswith(b"\\\\") else s.full_path(text)
+    result = _deliver_path(s, full, buffer, size)
+    if file_part and result < size:
+        last = full.rfind(b"\\") + 1
+        s.m.put32(file_part, buffer + last if last < len(full) else 0)
+    return result
+
+
 @api(K32, "GetShortPathNameA", 3)
 def get_short_path_name(s, long_name, buffer, size):
     # A volume without 8.3 names: the short form of an existing path is the path as written.

@@ -286,6 +286,16 @@ def is_dlg_button_checked(s, handle, ident):
     return 1 if control and control["checked"] else 0
 
 
+@api(U32, "CheckDlgButton", 3)
+def check_dlg_button(s, handle, ident, state):
+    window = _window(s, handle)
+    control = window.control(ident) if window else None
+    if control is None:
+        return s.fail(1421)
+    control["checked"] = state == 1
+    return 1
+
+
 @api(U32, "SendDlgItemMessageA", 5)
 def send_dlg_item_message(s, handle, ident, message, w, l):
     window = _window(s, handle)

@@ -219,7 +219,9 @@ def run_side(ws, scenario, side, scratch):
         command = [ws.tool, "run", "--ui", "script:" + answers, "--transcript", transcript,
                    *language, package, *tail]
     else:
-        command = ["--cwd", ws.host("cwd"), "--time-zone", scenario.tz, "--ui", "script:" + answers, "--transcript",
+        command = scenario.emulator_options + [
+                   "--cwd", ws.host("cwd"), "--time-zone", scenario.tz, "--ui", "script:" + answers,
+                   "--transcript",
                    transcript, *language, "--temp", env["TMPDIR"], "--windows",
                    env["TAMRIX_WINDIR"], "--system", env["TAMRIX_SYSTEMDIR"], "--desktop",
                    env["XDG_DESKTOP_DIR"], "--documents", env["XDG_DOCUMENTS_DIR"],

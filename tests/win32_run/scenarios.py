@@ -12,7 +12,7 @@ STAMP_2025 = 1735732800  # 2025-01-01 12:00:00 UTC
 
 class Scenario:
     def __init__(self, name, prepare, answers=(), tail=(), package="pkg/setup1.exe", lang="en",
-                 codepage=0, expect_launch=False, tz="UTC"):
+                 codepage=0, expect_launch=False, tz="UTC", emulator_options=()):
         self.name = name
         self._prepare = prepare
         self._answers = answers
@@ -22,6 +22,7 @@ class Scenario:
         self.codepage = codepage
         self.expect_launch = expect_launch
         self.tz = tz
+        self.emulator_options = list(emulator_options)
 
     def prepare(self, ws):
         self._prepare(ws)
@@ -252,6 +253,8 @@ def flow_scenarios():
     add(Scenario("options-skip-dialog-auto-confirm", then(headerless(TWO),
                                                           existing([("pkg/a.txt", b"old")])),
                  tail=["/h", "/O"]))
+    add(Scenario("options-after-an-unquoted-program-name", headerless(TWO), ["ok"],
+                 tail=["/N", "/o"], emulator_options=["--unquoted-program"]))
     add(Scenario("options-unknown-letters", headerless(ONE), ["ok"], tail=["/x", "/Q", "/e"]))
     add(Scenario("options-setup-quoted", then(headerless(ONE), recorder_in("pkg/setup.exe")),
                  ["ok"], tail=['/E:"setup.exe /s /n"', "/H"], expect_launch=True))

@@ -25,6 +25,8 @@ def parse(argv):
     for folder in ("temp", "windows", "system", "desktop", "documents"):
         parser.add_argument("--" + folder)
     parser.add_argument("--launches")
+    parser.add_argument("--unquoted-program", action="store_true",
+                        help="the command line names the program without quotes, as typed")
     parser.add_argument("--time-zone", help="the machine's time zone (default: TZ, else local)")
     parser.add_argument("--cwd", help="the process's current folder (default: the host's)")
     parser.add_argument("package")
@@ -62,7 +64,8 @@ def run(options, out):
     paths = System(machine, image, config, script, b"", b"")
     package_path = paths.windows_path(package)
     tail = paths.ansi_bytes(" ".join(options.args), "surrogateescape")
-    system = System(machine, image, config, script, package_path, tail)
+    system = System(machine, image, config, script, package_path, tail,
+                    quoted=not options.unquoted_program)
     install(machine, system)
     image.map(machine)  # after the handlers: the imports bind to them
     try:

@@ -44,7 +44,7 @@ class Config:
 
 
 class System:
-    def __init__(self, machine, image, config, script, package_windows_path, tail):
+    def __init__(self, machine, image, config, script, package_windows_path, tail, quoted=True):
         self.m = machine
         self.image = image
         self.config = config
@@ -52,7 +52,7 @@ class System:
         self.codec = "cp%d" % config.codepage
         self.language = 0x11 if config.language == "ja" else 0x09
         self.module_path = package_windows_path  # ANSI bytes
-        command = b'"' + package_windows_path + b'"'
+        command = b'"' + package_windows_path + b'"' if quoted else package_windows_path
         if tail:
             command += b" " + tail
         self.command_line = machine.static_string(command)

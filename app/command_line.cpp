@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "app/settings.h"
 #include "platform/filesystem.h"
+#include "state/settings.h"
 
 namespace tamrix {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/settings.h"
 #include "paths/path_text.h"
 #include "paths/text_conversion.h"
+#include "state/settings.h"
 
 namespace tamrix {
 

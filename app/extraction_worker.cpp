@@ -1,10 +1,11 @@
 #include "app/extraction_worker.h"
 
-#include "app/settings.h"
 #include "cab/decoder.h"
 #include "extract/decoder_callbacks.h"
 #include "extract/notification_handler.h"
 #include "paths/path_text.h"
+#include "state/settings.h"
+#include "ui/progress_window.h"
 
 namespace tamrix {
 

@@ -7,10 +7,7 @@
 #include "app/destination.h"
 #include "app/extraction_worker.h"
 #include "app/package_layout.h"
-#include "app/settings.h"
 #include "app/setup_launch.h"
-#include "app/startup.h"
-#include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
 #include "extract/notification_handler.h"
 #include "paths/created_folders.h"
@@ -23,9 +20,10 @@
 #include "platform/threads.h"
 #include "platform/ui.h"
 #include "platform/windows.h"
+#include "resources/strings.h"
+#include "state/settings.h"
 #include "ui/destination_dialog.h"
 #include "ui/progress_window.h"
-#include "ui/strings.h"
 
 namespace tamrix {
 
@@ -211,7 +209,7 @@ int runMainFlow(char* packagePath) {
                              platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
         return kExitDone;
     }
-    if (settings.cabinetCrc && !verifyPackageCrc(nullptr, moduleInstance, settings.cabinetCrc) &&
+    if (settings.cabinetCrc && !verifyPackageCrc(nullptr, platform::moduleInstance, settings.cabinetCrc) &&
         settings.setupCommand[0]) {
         return kExitFailed;
     }

@@ -1,11 +1,12 @@
 #include "app/run_state.h"
 
 #include "app/extraction_worker.h"
-#include "app/settings.h"
 #include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
 #include "extract/notification_handler.h"
 #include "paths/created_folders.h"
+#include "state/settings.h"
+#include "ui/progress_window.h"
 
 namespace tamrix {
 

@@ -2,16 +2,14 @@
 
 #include "app/command_line.h"
 #include "app/main_flow.h"
-#include "app/settings.h"
 #include "platform/controls.h"
+#include "state/settings.h"
 
 namespace tamrix {
 
-platform::ModuleHandle moduleInstance = nullptr;
-
 int runStartup(platform::ModuleHandle module, const char* tail) {
     platform::initCommonControls();
-    moduleInstance = module;
+    platform::moduleInstance = module;
     resetSettings();
     char packagePath[kPathSize] = {};
     // A named package that cannot be found, or a tail too long for its buffers, ends the run.

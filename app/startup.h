@@ -5,9 +5,6 @@
 
 namespace tamrix {
 
-// The module handle kept for loading resources and reading the image.
-extern platform::ModuleHandle moduleInstance;
-
 // Returns the process's exit code: 0 when the run did what it was asked or the user stopped it,
 // 1 when it failed.
 int runStartup(platform::ModuleHandle module, const char* tail);

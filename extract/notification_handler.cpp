@@ -11,6 +11,8 @@
 #include "platform/filesystem.h"
 #include "platform/sleep.h"
 #include "platform/ui.h"
+#include "state/settings.h"
+#include "ui/progress_window.h"
 #include "ui/replace_dialog.h"
 
 namespace tamrix {

@@ -2,10 +2,11 @@
 
 #include <cstring>
 
-#include "app/settings.h"
 #include "paths/created_folders.h"
+#include "state/settings.h"
 #include "paths/text_conversion.h"
 #include "platform/codepage.h"
+#include "platform/file_limits.h"
 #include "platform/filesystem.h"
 
 namespace tamrix {

@@ -14,8 +14,8 @@
 #include "platform/posix/host_paths.h"
 #include "platform/posix/module_file.h"
 #include "platform/posix/script_interaction.h"
+#include "resources/strings.h"
 #include "tools/commands.h"
-#include "ui/strings.h"
 
 namespace tamrix::tool {
 

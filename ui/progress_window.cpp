@@ -1,9 +1,10 @@
 #include "ui/progress_window.h"
 
-#include "app/settings.h"
-#include "extract/decoder_callbacks.h"
+#include "state/settings.h"
 
 namespace tamrix {
+
+platform::WindowHandle progressWindow = nullptr;
 
 namespace {
 constexpr uintptr_t kCancelButton = 2;

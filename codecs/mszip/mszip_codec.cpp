@@ -2,7 +2,7 @@
 // the previous block's output, which the engine leaves in the same output buffer.
 #include <cstring>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/mszip/deflate_constants.h"
 #include "codecs/mszip/fixed_tables.h"
 #include "codecs/mszip/inflate_block.h"

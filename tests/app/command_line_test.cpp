@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/settings.h"
+#include "state/settings.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamrix {

@@ -6,8 +6,8 @@
 #include <ctime>
 
 #include "platform/posix/codepage.h"
+#include "resources/strings.h"
 #include "tests/flow/flow_fixture.h"
-#include "ui/strings.h"
 
 namespace tamrix::test {
 namespace {

@@ -1,7 +1,7 @@
 // The stub's string table, icons, manifest and version information.
+#include "resources/strings.h"
 #include "tests/stub/built_stub.h"
 #include "tests/support/resource_formats.h"
-#include "ui/strings.h"
 
 namespace tamrix::test {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "platform/codepage.h"
 #include "platform/posix/codepage.h"
+#include "resources/strings.h"
 #include "tests/support/scoped_state.h"
-#include "ui/strings.h"
 
 namespace tamrix {
 namespace {

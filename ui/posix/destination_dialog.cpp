@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/settings.h"
 #include "platform/posix/interaction.h"
+#include "state/settings.h"
 #include "ui/archive_folder_box.h"
 
 namespace tamrix {

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "platform/module.h"
+#include "state/settings.h"
 #include "ui/archive_folder_box.h"
 #include "ui/destination_dialog.h"
 
@@ -84,7 +84,7 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
 }  // namespace
 
 int showDestinationDialog(const char* archiveName) {
-    return int(DialogBoxParamA(static_cast<HINSTANCE>(moduleInstance),
+    return int(DialogBoxParamA(static_cast<HINSTANCE>(platform::moduleInstance),
                                MAKEINTRESOURCEA(kDestinationDialog), nullptr, destinationProcedure,
                                reinterpret_cast<LPARAM>(archiveName)));
 }

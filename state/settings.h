@@ -4,12 +4,12 @@
 #include <atomic>
 #include <cstdint>
 
+#include "package/package_header.h"
+#include "platform/file_limits.h"
+
 namespace tamrix {
 
-constexpr uint32_t kPathSize = 260;
-constexpr uint32_t kSetupCommandSize = 128;
-constexpr uint32_t kPromptCaptionSize = 32;
-constexpr uint32_t kPromptTextSize = 64;
+static_assert(kPathSize == kDestinationFieldSize, "the destination is a full path");
 
 // The header's fields from the destination on, same widths and order. Flag words: non-zero is on.
 struct Settings {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+
 namespace tamrix {
 
 enum StringId : uint32_t {

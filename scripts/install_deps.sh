@@ -2,7 +2,8 @@
 # Installs what the build and the tests need on a Debian 12 machine, when it is missing.
 set -euo pipefail
 packages=(cmake make g++ python3 libgtest-dev libbenchmark-dev zlib1g-dev clang libclang-rt-14-dev
-          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 python3-unicorn python3-pefile)
+          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 osslsigncode openssl
+          python3-unicorn python3-pefile)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")

@@ -5,13 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/package_layout.h"
 #include "pack/package_settings.h"
 #include "pack/setting_keys.h"
-#include "platform/files.h"
-#include "platform/module.h"
-#include "platform/posix/module_file.h"
-#include "state/settings.h"
 #include "tools/cabinet_summary.h"
 #include "tools/commands.h"
 #include "tools/info_report.h"

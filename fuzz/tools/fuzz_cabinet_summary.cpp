@@ -1,5 +1,6 @@
 // Arbitrary bytes as a cabinet for the summary that `info` and `test` read: every read stays
 // inside the bytes and the walk ends.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>

@@ -1,10 +1,11 @@
 // Arbitrary bytes as a signed stub or package: the certificate table, the CRC range it gives and
 // the removal of a stub's own signature stay inside the bytes and give consistent results.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "package/crc_range.h"
-#include "app/package_layout.h"
+#include "package/image_end.h"
 #include "pack/stub_signature.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

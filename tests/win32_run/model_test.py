@@ -1,5 +1,6 @@
 """Checks of the model's own pieces where a slip would make both sides agree on a wrong result or
-hide a fault of the stub: guest calls and threads, formatting, date conversion, argument splitting."""
+hide a fault of the stub: guest calls and threads, formatting, date conversion, argument splitting,
+the question for a next cabinet told from other message boxes."""
 
 import os
 import struct
@@ -9,7 +10,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 try:
-    from win32emu import api_kernel32, api_msvcrt
+    from win32emu import api_kernel32, api_msvcrt, api_user32
     from win32emu.machine import Block, EmulationError, GuestCall, Machine
     from win32emu.system import Config, System
     from differential import split_arguments
@@ -185,6 +186,34 @@ class ArgumentsTest(unittest.TestCase):
         self.assertEqual(["a\\\\b", "x\\"], split_arguments("a\\\\b x\\"))
         self.assertEqual(['a\\"b'], split_arguments('"a\\\\\\"b"'))
         self.assertEqual([], split_arguments("   "))
+
+
+class NextCabinetBoxTest(unittest.TestCase):
+    LAYOUT = "The next part, '%s', is missing.\nPut it in '%s' and choose Retry."
+
+    class Stub:
+        class Image:
+            def string(self, ident, language):
+                return NextCabinetBoxTest.LAYOUT if ident == 12 else None
+        image = Image()
+        language = "en"
+
+    def named(self, text, box_type=0x35):
+        return api_user32.next_cabinet_named(self.Stub(), text, box_type)
+
+    def test_name_with_or_without_a_problem_after_it(self):
+        plain = "The next part, 'set2.cab', is missing.\nPut it in 'Z:\\a b\\' and choose Retry."
+        self.assertEqual("set2.cab", self.named(plain))
+        self.assertEqual("set2.cab", self.named(plain + "\n\nIt is damaged."))
+        self.assertEqual("it's 2.cab", self.named(plain.replace("set2.cab", "it's 2.cab")))
+        self.assertEqual("", self.named(plain.replace("set2.cab", "")))
+
+    def test_other_boxes_are_plain_message_boxes(self):
+        plain = "The next part, 'set2.cab', is missing.\nPut it in 'Z:\\' and choose Retry."
+        self.assertIsNone(self.named(plain, 0x15))   # error icon
+        self.assertIsNone(self.named(plain, 0x31))   # OK and Cancel
+        self.assertIsNone(self.named("Retry writing 'a.txt'?"))
+        self.assertIsNone(self.named(plain + "\nmore"))
 
 
 if __name__ == "__main__":

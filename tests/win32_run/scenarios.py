@@ -135,6 +135,44 @@ def folder(relative):
     return lambda ws: os.makedirs(ws.host(relative), exist_ok=True)
 
 
+def cabinet_set(files, *options, name="set.exe", seed=0):
+    """A package split into a set: set.exe holds the first cabinet, set2.cab lies beside it."""
+    def prepare(ws):
+        tree([(file, data(size, seed + i)) for i, (file, size) in enumerate(files)])(ws)
+        ws.pack(name, [fill(ws, o) for o in options] + ["--compress", "none",
+                                                        "--max-cabinet-size", "40000"],
+                [ws.host("src")])
+        shutil.rmtree(ws.host("src"))
+    return prepare
+
+
+def removed(relative):
+    return lambda ws: os.unlink(ws.host(relative))
+
+
+def overwritten(relative, offset, byte):
+    def prepare(ws):
+        with open(ws.host(relative), "r+b") as out:
+            out.seek(offset)
+            out.write(bytes([byte]))
+    return prepare
+
+
+def second_of_another_set(ws):
+    """set2.cab replaced by the second cabinet of another package's set (other names: the set
+    id comes from the names)."""
+    os.makedirs(ws.host("other"))
+    cabinet_set([("c.txt", 30000), ("d.txt", 30000)], *QUIET, seed=50)(ws)
+    shutil.move(ws.host("pkg/set.exe"), ws.host("other/set.exe"))
+    shutil.move(ws.host("pkg/set2.cab"), ws.host("other/set2.cab"))
+    cabinet_set(SET_FILES, *QUIET)(ws)
+    shutil.move(ws.host("other/set2.cab"), ws.host("pkg/set2.cab"))
+    shutil.rmtree(ws.host("other"))
+
+
+SET_FILES = [("a.txt", 30000), ("b.txt", 30000)]
+
+
 def bare_stub(ws):
     shutil.copy(ws.stub, ws.host("pkg/setup1.exe"))
 
@@ -236,6 +274,24 @@ def flow_scenarios():
                       lambda ws: ws.pack("setup1.exe", [fill(ws, o) for o in QUIET],
                                          [ws.host("src")]))))
     add(Scenario("time-zone-tokyo", packed(TWO, *QUIET), tz="Asia/Tokyo"))
+    # Sets of cabinets: the worker's question for the next one.
+    add(Scenario("set-complete", cabinet_set(SET_FILES, *QUIET), package="pkg/set.exe"))
+    add(Scenario("set-second-missing-script-ended", then(cabinet_set(SET_FILES, *QUIET),
+                                                         removed("pkg/set2.cab")),
+                 package="pkg/set.exe"))
+    add(Scenario("set-second-missing-stop", then(cabinet_set(SET_FILES, *QUIET),
+                                                 removed("pkg/set2.cab")),
+                 ["stop 99"], package="pkg/set.exe"))
+    add(Scenario("set-second-missing-wait-asks-again", then(cabinet_set(SET_FILES, *QUIET),
+                                                            removed("pkg/set2.cab")),
+                 ["wait", "wait"], package="pkg/set.exe"))
+    add(Scenario("set-second-damaged", then(cabinet_set(SET_FILES, *QUIET),
+                                            overwritten("pkg/set2.cab", 0, 0x58)),
+                 ["wait"], package="pkg/set.exe"))
+    add(Scenario("set-second-of-another-set", second_of_another_set, package="pkg/set.exe"))
+    add(Scenario("set-second-missing-dialog-ja",
+                 then(cabinet_set(SET_FILES, "--codepage", "932"), removed("pkg/set2.cab")),
+                 ["ok"], package="pkg/set.exe", lang="ja"))
     # The command line.
     add(Scenario("named-package-without-its-header",
                  then(packed(ONE, "--destination", "{W}\\never", "--question", "never asked",

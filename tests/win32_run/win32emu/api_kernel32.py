@@ -183,7 +183,6 @@ def get_exit_code_process(s, handle, code):
     return 1
 
 
-PATIENCE_MS = 30_000
 TIME_LIMIT_MS = 3_600_000
 
 
@@ -192,8 +191,6 @@ def sleep(s, milliseconds):
     s.clock_ms += milliseconds
     if s.clock_ms > TIME_LIMIT_MS:
         raise EmulationError("the process slept for more than an hour of its time")
-    from .api_user32 import user_gives_up
-    user_gives_up(s, PATIENCE_MS)
     # Gives up the rest of the time slice: another thread that can go on runs first.
     yield Block(lambda: (True, None), "sleep")
 

@@ -4,6 +4,7 @@ The user is the answer script: a modal dialog's procedure gets WM_INITDIALOG, th
 of each answered action until it calls EndDialog, then WM_DESTROY. A modeless dialog is told what
 it shows in the transcript, and after each message it handles the script may press its Cancel."""
 
+import re
 import struct
 
 from .machine import Block, EmulationError, GuestCall
@@ -73,33 +74,15 @@ def user_click(s, window):
     return IDCANCEL
 
 
-CLICK = -1  # a click of the user, handled in the window's thread like a sent message
-
-
-def user_gives_up(s, patience_ms):
-    """A user without further answers who sees the progress window show the same file name for
-    a while presses its Cancel (the bar may creep: each retry counts the bytes it reads)."""
-    if s.script.answers or s.clock_ms - s.last_shown_ms < patience_ms:
-        return
-    for window in s.windows.values():
-        if window.alive and window.template_id == PROGRESS_WINDOW:
-            s.last_shown_ms = s.clock_ms
-            s.sent.append(SentMessage(window, CLICK, IDCANCEL, 0))
-
-
 def deliver(s, window, message, w, l):
     """Handles a message in the window's own thread (a generator)."""
     if not window.alive:
         return 0
-    if message == CLICK:
-        s.script.line("click %d Cancel" % window.template_id)
-        return (yield GuestCall(window.procedure, window.handle, WM_COMMAND, w, 0))
     result = 0
     if message == WM_SETTEXT:
         control = window.control(w)
         if control is not None:
             control["text"] = s.m.cstring(l)
-            s.last_shown_ms = s.clock_ms
             if window.modeless:
                 if window.template_id == PROGRESS_WINDOW and w == 1006:
                     s.files_shown += 1
@@ -450,10 +433,33 @@ def wait_for_input_idle(s, process, milliseconds):
     return 0
 
 
+MB_RETRYCANCEL, MB_ICONWARNING = 0x5, 0x30
+NEXT_CABINET_STRING = 12
+
+
+def next_cabinet_named(s, text, box_type):
+    """The cabinet a box names when it is the worker's question for the next cabinet of a set (Retry
+    and Cancel with the warning icon, the text made from string 12 with an optional blank line and
+    problem after it); None for any other box."""
+    if box_type != MB_RETRYCANCEL | MB_ICONWARNING:
+        return None
+    layout = s.image.string(NEXT_CABINET_STRING, s.language)
+    if not layout:
+        return None
+    pattern = "".join("(.*?)" if part == "%s" else re.escape(part)
+                      for part in re.split(r"(%s)", layout))
+    match = re.fullmatch(pattern + r"(?:\n\n.+)?", text, re.S)
+    return match.group(1) if match else None
+
+
 @api(U32, "MessageBoxA", 4)
 def message_box(s, owner, text, caption, box_type):
     caption_text = s.utf8(s.m.cstring(caption)) if caption else "Error"
-    return s.script.message_box(s.utf8(s.m.cstring(text)), caption_text, box_type)
+    text = s.utf8(s.m.cstring(text))
+    cabinet = next_cabinet_named(s, text, box_type)
+    if cabinet is not None:
+        return s.script.next_cabinet(cabinet, text)
+    return s.script.message_box(text, caption_text, box_type)
 
 
 @api(U32, "MessageBeep", 1)

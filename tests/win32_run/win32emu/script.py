@@ -1,5 +1,6 @@
 """The answer script and the transcript, in the format of `tamrix run --ui script:FILE`."""
 
+IDCANCEL, IDRETRY = 2, 4
 BUTTON_NAMES = {1: "OK", 2: "Cancel", 3: "Abort", 4: "Retry", 5: "Ignore", 6: "Yes", 7: "No"}
 # MessageBox button sets: the buttons in the order shown, the answer when the script has none.
 BUTTON_SETS = {
@@ -59,3 +60,14 @@ class Script:
             result = next((b for b in buttons if BUTTON_NAMES[b].lower() == answer), safe)
         self.line("answer " + BUTTON_NAMES[result] + ("" if answer else " (script ended)"))
         return result
+
+    def next_cabinet(self, name, text):
+        """The question for a next cabinet: "wait" is Retry; anything else, or no answer, is
+        Cancel and stays for what comes next (as `tamrix run` leaves it)."""
+        self.line("cabinet missing %s text=%s" % (quote(name), quote(text)))
+        if self.peek().lower() == "wait":
+            self.take()
+            self.line("answer wait")
+            return IDRETRY
+        self.line("answer stop")
+        return IDCANCEL

@@ -63,7 +63,6 @@ class System:
         self.fds = {}
         self.attributes = {}   # host path -> attribute bits the host file system cannot hold
         self.clock_ms = 0      # the process's time, moved on by Sleep
-        self.last_shown_ms = 0  # when a modeless window last showed something
         self.launches = []
         self.windows = {}
         self.sent = []         # messages sent across threads, waiting for the owner's loop

@@ -151,9 +151,10 @@ def removed(relative):
 
 
 def overwritten(relative, offset, byte):
+    """One byte replaced; a negative offset counts from the end."""
     def prepare(ws):
         with open(ws.host(relative), "r+b") as out:
-            out.seek(offset)
+            out.seek(offset, os.SEEK_END if offset < 0 else os.SEEK_SET)
             out.write(bytes([byte]))
     return prepare
 
@@ -287,6 +288,9 @@ def flow_scenarios():
                  ["wait", "wait"], package="pkg/set.exe"))
     add(Scenario("set-second-damaged", then(cabinet_set(SET_FILES, *QUIET),
                                             overwritten("pkg/set2.cab", 0, 0x58)),
+                 ["wait"], package="pkg/set.exe"))
+    add(Scenario("set-second-data-damaged", then(cabinet_set(SET_FILES, *QUIET),
+                                                 overwritten("pkg/set2.cab", -5, 0x00)),
                  ["wait"], package="pkg/set.exe"))
     add(Scenario("set-second-of-another-set", second_of_another_set, package="pkg/set.exe"))
     add(Scenario("set-second-missing-dialog-ja",

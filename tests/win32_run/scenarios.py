@@ -12,7 +12,8 @@ STAMP_2025 = 1735732800  # 2025-01-01 12:00:00 UTC
 
 class Scenario:
     def __init__(self, name, prepare, answers=(), tail=(), package="pkg/setup1.exe", lang="en",
-                 codepage=0, expect_launch=False, tz="UTC", emulator_options=()):
+                 codepage=0, expect_launch=False, tz="UTC", emulator_options=(),
+                 put_in_place_on_retry=None):
         self.name = name
         self._prepare = prepare
         self._answers = answers
@@ -23,6 +24,9 @@ class Scenario:
         self.expect_launch = expect_launch
         self.tz = tz
         self.emulator_options = list(emulator_options)
+        # A cabinet (relative path) the emulated side lacks until its user puts it in place and
+        # chooses Retry; `tamrix run` finds it there from the start.
+        self.put_in_place_on_retry = put_in_place_on_retry
 
     def prepare(self, ws):
         self._prepare(ws)
@@ -286,6 +290,8 @@ def flow_scenarios():
     add(Scenario("set-second-missing-wait-asks-again", then(cabinet_set(SET_FILES, *QUIET),
                                                             removed("pkg/set2.cab")),
                  ["wait", "wait"], package="pkg/set.exe"))
+    add(Scenario("set-second-put-in-place-then-retry", cabinet_set(SET_FILES, *QUIET), ["wait"],
+                 package="pkg/set.exe", put_in_place_on_retry="pkg/set2.cab"))
     add(Scenario("set-second-damaged", then(cabinet_set(SET_FILES, *QUIET),
                                             overwritten("pkg/set2.cab", 0, 0x58)),
                  ["wait"], package="pkg/set.exe"))

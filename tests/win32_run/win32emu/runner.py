@@ -3,6 +3,7 @@
 import argparse
 import json
 import os
+import shutil
 import sys
 
 from . import api_kernel32, api_msvcrt, api_shell, api_user32  # noqa: F401  (they declare the APIs)
@@ -29,6 +30,9 @@ def parse(argv):
                         help="the command line names the program without quotes, as typed")
     parser.add_argument("--time-zone", help="the machine's time zone (default: TZ, else local)")
     parser.add_argument("--cwd", help="the process's current folder (default: the host's)")
+    parser.add_argument("--put-on-retry", metavar="FROM=TO",
+                        help="the user moves host file FROM to TO before answering Retry to the "
+                             "question for a next cabinet")
     parser.add_argument("package")
     parser.add_argument("args", nargs=argparse.REMAINDER)
     return parser.parse_args(argv)
@@ -60,6 +64,9 @@ def run(options, out):
     machine = Machine()
     image = Image(options.package)
     script = Script(answers, out)
+    if options.put_on_retry:
+        source, _, target = options.put_on_retry.partition("=")
+        script.before_retry = lambda: os.path.exists(source) and shutil.move(source, target)
     package = os.path.abspath(options.package).encode("utf-8", "surrogateescape")
     paths = System(machine, image, config, script, b"", b"")
     package_path = paths.windows_path(package)

@@ -37,6 +37,7 @@ class Script:
     def __init__(self, answers, out):
         self.answers = list(answers)
         self.out = out
+        self.before_retry = lambda: None  # what the user does before choosing Retry
 
     def line(self, text):
         self.out.write(text + "\n")
@@ -68,6 +69,7 @@ class Script:
         if self.peek().lower() == "wait":
             self.take()
             self.line("answer wait")
+            self.before_retry()
             return IDRETRY
         self.line("answer stop")
         return IDCANCEL

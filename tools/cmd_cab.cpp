@@ -6,6 +6,7 @@
 
 #include "pack/build_options.h"
 #include "pack/output_file.h"
+#include "pack/progress_line.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {
@@ -14,8 +15,10 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tamrix cab -o CABINET [--compress none|mszip|lzx[:15..21]|quantum[:10..21]]\n"
-    "                  [--folder-size BYTES] [--no-checksums] [--codepage N] [-q]\n"
-    "                  FILE-OR-FOLDER ...\n";
+    "                  [--level fast|normal|max|1..9] [-j N] [--folder-size BYTES]\n"
+    "                  [--no-checksums] [--codepage N] [-q] FILE-OR-FOLDER ...\n"
+    "  --level   how hard to compress: fast (1), normal (6, the default), max (9)\n"
+    "  -j N      compress on N threads (default: one per core); same cabinet for any N\n";
 
 int usage(const std::string& problem) {
     if (!problem.empty()) std::fprintf(stderr, "tamrix cab: %s\n", problem.c_str());
@@ -39,11 +42,14 @@ int runCab(int argc, char** argv) {
             inputs.push_back(arg);
             continue;
         }
-        std::string name = arg == "-o" ? "output" : arg == "-q" ? "quiet" : "";
+        std::string name = arg == "-o"   ? "output"
+                           : arg == "-q" ? "quiet"
+                           : arg == "-j" ? "jobs"
+                                         : "";
         if (name.empty() && arg.rfind("--", 0) == 0) name = arg.substr(2);
         if (name.empty()) return usage("unknown option " + arg);
-        bool takesValue =
-            name == "output" || name == "compress" || name == "folder-size" || name == "codepage";
+        bool takesValue = name == "output" || name == "compress" || name == "level" ||
+                          name == "jobs" || name == "folder-size" || name == "codepage";
         std::string value = "yes";
         if (takesValue) {
             if (i + 1 >= argc) return usage(arg + " needs a value");
@@ -71,6 +77,7 @@ int runCab(int argc, char** argv) {
     std::string error;
     pack::OutputFile out;
     pack::CabinetResult result;
+    options.cabinet.progress = !options.quiet && pack::isTerminal(stderr);
     if (!pack::prepareCabinet(inputs, options, 0xFFFFFFFFu, &entries, &plan, &error) ||
         !out.open(output, &error) ||
         !pack::writeCabinet(entries, options.cabinet, plan, &out, &result, &error) ||

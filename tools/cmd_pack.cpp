@@ -7,6 +7,7 @@
 #include "pack/build_options.h"
 #include "pack/package_builder.h"
 #include "pack/package_settings.h"
+#include "pack/progress_line.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {
@@ -17,6 +18,10 @@ constexpr const char* kUsage =
     "usage: tamrix pack --stub STUB -o PACKAGE [options] (--cab CABINET | FILE-OR-FOLDER ...)\n"
     "cabinet:\n"
     "  --compress none|mszip|lzx[:15..21]|quantum[:10..21]   (default mszip)\n"
+    "  --level fast|normal|max|1..9   how hard to compress: fast is 1, normal 6 (the\n"
+    "                        default), max 9\n"
+    "  -j N                  compress on N threads (default: one per core); the package is\n"
+    "                        the same for any N\n"
     "  --folder-size BYTES   start a new folder before it grows past BYTES (512K, 64M, ...)\n"
     "  --no-checksums        leave the data blocks without checksums\n"
     "  --codepage N          code page of names and texts in the package (default 1252)\n"
@@ -46,7 +51,8 @@ struct PackCommand {
 
 bool isValueOption(const std::string& name) {
     return name == "stub" || name == "output" || name == "cab" || name == "from" ||
-           name == "compress" || name == "folder-size" || name == "codepage" ||
+           name == "compress" || name == "level" || name == "jobs" || name == "folder-size" ||
+           name == "codepage" ||
            name == "destination" || name == "setup" || name == "caption" || name == "question";
 }
 
@@ -140,7 +146,10 @@ int runPack(int argc, char** argv) {
             command.inputs.push_back(arg);
             continue;
         }
-        std::string name = arg == "-o" ? "output" : arg == "-q" ? "quiet" : "";
+        std::string name = arg == "-o"   ? "output"
+                           : arg == "-q" ? "quiet"
+                           : arg == "-j" ? "jobs"
+                                         : "";
         if (name.empty() && arg.rfind("--", 0) == 0) name = arg.substr(2);
         if (name.empty()) return usage("unknown option " + arg);
         std::string value = "yes";
@@ -181,6 +190,7 @@ int runPack(int argc, char** argv) {
         if (!pack::prepareCabinet(command.inputs, command.build, room, &entries, &plan, &error)) {
             return fail(error);
         }
+        command.build.cabinet.progress = !command.build.quiet && pack::isTerminal(stderr);
         const pack::CabinetOptions& options = command.build.cabinet;
         writer = [&](pack::OutputFile* out, std::string* problem) {
             pack::CabinetResult result;

@@ -1,6 +1,6 @@
 #include "codecs/lzx/lzx_match_finder.h"
 
-#include <cstring>
+#include "codecs/match_length.h"
 
 namespace tamrix::lzx {
 
@@ -31,37 +31,28 @@ void MatchFinder::insertUpTo(uint32_t end, uint32_t available) {
 }
 
 uint32_t MatchFinder::matchLength(uint32_t p, uint32_t distance, uint32_t maxLength) const {
-    const uint8_t* a = data_ + p;
-    const uint8_t* b = a - distance;
-    uint32_t len = 0;
-    while (len + 8 <= maxLength) {
-        uint64_t x, y;
-        std::memcpy(&x, a + len, 8);
-        std::memcpy(&y, b + len, 8);
-        if (x != y) return len + uint32_t(__builtin_ctzll(x ^ y) >> 3);
-        len += 8;
-    }
-    while (len < maxLength && a[len] == b[len]) ++len;
-    return len;
+    return commonLength(data_ + p, data_ + p - distance, 0, maxLength);
 }
 
-uint32_t MatchFinder::find(uint32_t p, uint32_t maxLength, uint32_t* distance) const {
+uint32_t MatchFinder::find(uint32_t p, uint32_t maxLength, uint32_t* distance,
+                           uint32_t depth) const {
     if (maxLength < 3) return 0;
     uint32_t best = 2;
     uint32_t candidate = head_[hashAt(p)];
-    uint32_t chain = maxChain_;
+    uint32_t chain = depth ? depth : maxChain_;
+    const uint32_t nice = niceLength_ < maxLength ? niceLength_ : maxLength;
     const uint8_t* here = data_ + p;
     while (candidate != 0 && chain-- != 0) {
         const uint32_t c = candidate - 1;
         const uint32_t dist = p - c;
         if (dist > maxDistance_ || dist == 0) break;
         const uint8_t* there = data_ + c;
-        if (there[best] == here[best] && there[0] == here[0]) {
-            const uint32_t len = matchLength(p, dist, maxLength);
+        if (there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
+            const uint32_t len = commonLength(here, there, 2, maxLength);
             if (len > best) {
                 best = len;
                 *distance = dist;
-                if (len >= niceLength_ || len == maxLength) break;
+                if (len >= nice) break;
             }
         }
         candidate = chain_[c & windowMask_];

@@ -1,4 +1,4 @@
-// Hash-chain match finder over the compressor's history buffer.
+// Hash-chain match finder over the compressor's history buffer, for the lazy parse.
 #pragma once
 
 #include <cstdint>
@@ -17,9 +17,10 @@ class MatchFinder {
     // Enters positions [next inserted, end) whose three bytes lie before `available`.
     void insertUpTo(uint32_t end, uint32_t available);
 
-    // Longest match for position p among earlier positions, at most maxLength bytes.
-    // Returns its length (0 if none of at least 3) and sets distance.
-    uint32_t find(uint32_t p, uint32_t maxLength, uint32_t* distance) const;
+    // Longest match for position p among earlier positions, at most maxLength bytes, looking at
+    // no more than `depth` candidates (0: the finder's own limit). Returns its length (0 if
+    // none of at least 3) and sets distance.
+    uint32_t find(uint32_t p, uint32_t maxLength, uint32_t* distance, uint32_t depth = 0) const;
 
     // Length of the common run at p and p - distance, at most maxLength.
     uint32_t matchLength(uint32_t p, uint32_t distance, uint32_t maxLength) const;

@@ -2,22 +2,21 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 
+#include "codecs/match_length.h"
 #include "codecs/quantum/quantum_tables.h"
 
 namespace tamrix::quantum {
 namespace {
 constexpr int kHashBits = 16;
-// A match this long is good enough: searching on costs more than it would gain.
-constexpr uint32_t kNiceLength = 128;
 constexpr uint32_t kFarLength3 = 4096;
 constexpr uint32_t kFarLength4 = 262144;
 }  // namespace
 
-MatchFinder::MatchFinder(unsigned windowBits)
+MatchFinder::MatchFinder(unsigned windowBits, uint32_t depth, uint32_t niceLength)
     : windowSize_(1u << windowBits),
-      chainDepth_(48),
+      chainDepth_(depth),
+      niceLength_(niceLength),
       head_(size_t(1) << kHashBits, 0),
       chain_(windowSize_, 0) {}
 
@@ -50,18 +49,7 @@ void MatchFinder::insertUpTo(uint64_t position) {
 }
 
 uint32_t MatchFinder::matchLength(uint64_t a, uint64_t b, uint32_t maxLength) const {
-    const uint8_t* p = &buffer_[a - start_];
-    const uint8_t* q = &buffer_[b - start_];
-    uint32_t n = 0;
-    while (n + 8 <= maxLength) {
-        uint64_t x, y;
-        std::memcpy(&x, p + n, 8);
-        std::memcpy(&y, q + n, 8);
-        if (x != y) return n + uint32_t(__builtin_ctzll(x ^ y) >> 3);
-        n += 8;
-    }
-    while (n < maxLength && p[n] == q[n]) ++n;
-    return n;
+    return commonLength(&buffer_[a - start_], &buffer_[b - start_], 0, maxLength);
 }
 
 Match MatchFinder::find(uint64_t position, uint32_t maxLength) {
@@ -88,7 +76,7 @@ Match MatchFinder::find(uint64_t position, uint32_t maxLength) {
                                (length == 3 && distance <= limitLength3);
         if (reachable && length > best.length) {
             best = {length, uint32_t(distance)};
-            if (length >= std::min(maxLength, kNiceLength)) break;
+            if (length >= std::min(maxLength, niceLength_)) break;
         }
         const uint32_t next = chain_[candidate & (windowSize_ - 1)];
         // Chain entries older than a window were overwritten by newer positions.

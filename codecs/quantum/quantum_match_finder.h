@@ -13,7 +13,8 @@ struct Match {
 
 class MatchFinder {
   public:
-    explicit MatchFinder(unsigned windowBits);
+    // depth: chain entries looked at per search; niceLength: a match this long ends it.
+    MatchFinder(unsigned windowBits, uint32_t depth, uint32_t niceLength);
 
     // Appends the next frame to the history; positions are counted from the folder's start.
     void append(const uint8_t* data, uint32_t size);
@@ -32,6 +33,7 @@ class MatchFinder {
 
     uint32_t windowSize_;
     uint32_t chainDepth_;
+    uint32_t niceLength_;
     std::vector<uint8_t> buffer_;
     uint64_t start_ = 0;           // folder position of buffer_[0]
     uint64_t nextInsert_ = 0;      // first position not yet in the chains

@@ -102,19 +102,19 @@ void LzxEncoder::parseGroup(uint32_t mainCount) {
     items_.clear();
     frameItemEnds_.clear();
     const uint8_t* data = buffer_.data() - bufferStart_;
-    // The last block's codes are the best guess of what this one's will cost.
-    CostModel costs = CostModel::fromLengths(mainLengths_.data(), mainCount,
-                                             lengthLengths_.data(), alignedLengths_.data(),
-                                             lastAligned_);
     if (!optimal_) {
         uint32_t at = groupStart_;
         for (uint32_t size : groupFrames_) {
-            lazy_->parse(data, at, at + size, streamEnd_, costs, r_, &items_);
+            lazy_->parse(data, at, at + size, streamEnd_, r_, &items_);
             frameItemEnds_.push_back(items_.size());
             at += size;
         }
         return;
     }
+    // The last block's codes are the best guess of what this one's will cost.
+    CostModel costs = CostModel::fromLengths(mainLengths_.data(), mainCount,
+                                             lengthLengths_.data(), alignedLengths_.data(),
+                                             lastAligned_);
     const uint32_t savedR[3] = {r_[0], r_[1], r_[2]};
     for (uint32_t pass = 0; pass < optimalPasses_; ++pass) {
         if (pass != 0) {

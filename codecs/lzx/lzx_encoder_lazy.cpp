@@ -4,6 +4,26 @@
 
 namespace tamrix::lzx {
 
+namespace {
+
+// Rough prices in bits, good enough to choose between the candidates at hand: a literal, a
+// match symbol, a length-tree symbol.
+constexpr uint32_t kLiteralBits = 8;
+constexpr uint32_t kMatchSymbolBits = 7;
+constexpr uint32_t kLengthSymbolBits = 6;
+
+uint32_t lengthBits(uint32_t length) {
+    return length > kMinMatch + kNumPrimaryLengths - 1 ? kLengthSymbolBits : 0;
+}
+uint32_t repeatBits(uint32_t length, uint32_t index) {
+    return kMatchSymbolBits + index + lengthBits(length);
+}
+uint32_t distanceBits(uint32_t length, uint32_t slot) {
+    return kMatchSymbolBits + 2 + kExtraBits[slot] + lengthBits(length);
+}
+
+}  // namespace
+
 LazyParser::LazyParser(uint32_t windowSize, const EncoderLevel& level)
     : finder_(windowSize, level.searchDepth, level.niceLength), level_(level) {}
 
@@ -17,7 +37,7 @@ LazyParser::Choice LazyParser::evaluate(uint32_t p, uint32_t end, uint32_t depth
         if (distance > p) continue;
         const uint32_t length = finder_.matchLength(p, distance, maxLength);
         if (length < kMinMatch) continue;
-        const int32_t gain = int32_t(length) * literalCost_ - int32_t(costs_->matchCost(length, k));
+        const int32_t gain = int32_t(length * kLiteralBits) - int32_t(repeatBits(length, k));
         if (gain > best.gain) best = {length, distance, k, gain};
     }
     if (best.length >= level_.niceLength) return best;
@@ -25,23 +45,20 @@ LazyParser::Choice LazyParser::evaluate(uint32_t p, uint32_t end, uint32_t depth
     const uint32_t length = finder_.find(p, maxLength, &distance, depth);
     if (length > best.length) {
         const uint32_t slot = slotOfDistance(distance);
-        const int32_t gain = int32_t(length) * literalCost_ -
-                             int32_t(costs_->matchCost(length, slot) +
-                                     costs_->distanceCost(slot, distance));
+        // A new distance must beat a repeated one by more than a bit: it also pushes the
+        // repeated distances down.
+        const int32_t gain =
+            int32_t(length * kLiteralBits) - int32_t(distanceBits(length, slot)) - 1;
         if (gain > best.gain) best = {length, distance, slot, gain};
     }
     return best;
 }
 
 void LazyParser::parse(const uint8_t* data, uint32_t start, uint32_t end, uint32_t available,
-                       const CostModel& costs, uint32_t* r, std::vector<Item>* items) {
+                       uint32_t* r, std::vector<Item>* items) {
     finder_.setData(data);
-    costs_ = &costs;
     r_ = r;
     available_ = available;
-    uint64_t literalSum = 0;
-    for (uint32_t s = 0; s < kLiteralCount; ++s) literalSum += costs.main[s];
-    literalCost_ = int32_t((literalSum + kLiteralCount / 2) / kLiteralCount);
 
     uint32_t p = start;
     while (p < end) {

@@ -1,11 +1,11 @@
-// The parse of the fast and normal levels: the longest match the hash chains offer, or a
+// The parse of the fast and normal levels: the longest match the hash buckets offer, or a
 // repeated distance, taken unless the next position offers a better one.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "codecs/lzx/lzx_encoder_costs.h"
+#include "codecs/lzx/lzx_encoder_item.h"
 #include "codecs/lzx/lzx_encoder_levels.h"
 #include "codecs/lzx/lzx_match_finder.h"
 
@@ -16,10 +16,10 @@ class LazyParser {
     LazyParser(uint32_t windowSize, const EncoderLevel& level);
 
     // Parses [start, end) of data (data[p] is the byte at stream offset p; bytes up to
-    // `available` may be looked at) under `costs`: r holds the repeated distances on entry and
-    // on return; the items are appended.
+    // `available` may be looked at): r holds the repeated distances on entry and on return;
+    // the items are appended.
     void parse(const uint8_t* data, uint32_t start, uint32_t end, uint32_t available,
-               const CostModel& costs, uint32_t* r, std::vector<Item>* items);
+               uint32_t* r, std::vector<Item>* items);
 
   private:
     struct Choice {
@@ -32,10 +32,8 @@ class LazyParser {
 
     MatchFinder finder_;
     EncoderLevel level_;
-    const CostModel* costs_ = nullptr;
     const uint32_t* r_ = nullptr;
     uint32_t available_ = 0;
-    int32_t literalCost_ = 8;  // average literal cost of the current model
 };
 
 }  // namespace tamrix::lzx

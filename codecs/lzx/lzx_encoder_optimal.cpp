@@ -8,6 +8,17 @@ namespace tamrix::lzx {
 
 namespace {
 constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+// Every length of a match up to this one is weighed; of a longer match only its full length,
+// as stopping a long match early seldom pays for the extra symbol.
+constexpr uint32_t kAllLengthsUpTo = 24;
+
+// The lengths of a match from `from` to `to` that are worth weighing.
+template <typename Relax>
+void forEachLength(uint32_t from, uint32_t to, Relax relax) {
+    const uint32_t last = std::min(to, kAllLengthsUpTo);
+    for (uint32_t l = from; l <= last; ++l) relax(l);
+    if (to > last && to >= from) relax(to);
+}
 }
 
 OptimalParser::OptimalParser(uint32_t windowSize, const EncoderLevel& level)
@@ -71,9 +82,9 @@ void OptimalParser::parse(const uint8_t* data, uint32_t start, uint32_t end,
             const uint32_t distance = here.r[k];
             if (distance > p) continue;
             const uint32_t length = commonLength(data + p, data + p - distance, 0, maxLength);
-            for (uint32_t l = kMinMatch; l <= length; ++l) {
+            forEachLength(kMinMatch, length, [&](uint32_t l) {
                 relax(i + l, base + costs.matchCost(l, k), l, k, distance);
-            }
+            });
         }
 
         const uint32_t spanIndex = p - spanStart_;
@@ -89,9 +100,9 @@ void OptimalParser::parse(const uint8_t* data, uint32_t start, uint32_t end,
             }
             const uint32_t slot = slotOfDistance(match.distance);
             const uint32_t matchBase = base + costs.distanceCost(slot, match.distance);
-            for (uint32_t l = covered + 1; l <= top; ++l) {
+            forEachLength(covered + 1, top, [&](uint32_t l) {
                 relax(i + l, matchBase + costs.matchCost(l, slot), l, slot, match.distance);
-            }
+            });
             covered = top;
         }
     }

@@ -1,4 +1,4 @@
-// Hash-chain match finder over the compressor's history buffer, for the lazy parse.
+// Hash-bucket match finder over the compressor's history buffer, for the lazy parse.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@ namespace tamrix::lzx {
 
 class MatchFinder {
   public:
+    // maxChain: positions kept per hash, the candidates a search looks at.
     MatchFinder(uint32_t windowSize, uint32_t maxChain, uint32_t niceLength);
 
     // `data` points at stream offset 0 of the buffer's view: data[p] is the byte at offset p
@@ -26,7 +27,8 @@ class MatchFinder {
     uint32_t matchLength(uint32_t p, uint32_t distance, uint32_t maxLength) const;
 
   private:
-    uint32_t hashAt(uint32_t p) const;
+    uint32_t hashAt(uint32_t p) const;   // of four bytes, for the chains
+    uint32_t hash3At(uint32_t p) const;  // of three bytes, for the near table
 
     const uint8_t* data_ = nullptr;
     uint32_t windowMask_;
@@ -35,8 +37,11 @@ class MatchFinder {
     uint32_t niceLength_;
     uint32_t hashBits_;
     uint32_t inserted_ = 0;
-    std::vector<uint32_t> head_;   // position + 1 of the newest entry per hash, 0 = none
-    std::vector<uint32_t> chain_;  // position + 1 of the previous entry, by position & mask
+    // Per four-byte hash, the latest positions + 1 (0 = none), newest first: a search reads
+    // one bucket instead of chasing a chain through memory.
+    std::vector<uint32_t> buckets_;
+    std::vector<uint32_t> head3_;  // position + 1 of the newest entry per three-byte hash
+    uint32_t bucketSize_;
 };
 
 }  // namespace tamrix::lzx

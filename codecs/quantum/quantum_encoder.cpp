@@ -1,4 +1,4 @@
-// The compressor: a hash-chain parse with one step of lazy matching, coded through the same
+// The compressor: a hash-bucket parse with one step of lazy matching, coded through the same
 // models as the decoder.
 #include "codecs/quantum/quantum_encoder.h"
 
@@ -37,7 +37,7 @@ constexpr LengthSlots makeLengthSlots() {
 constexpr LengthSlots kLengthSlotOf = makeLengthSlots();
 
 struct LevelSettings {
-    uint32_t searchDepth;  // chain entries looked at per position
+    uint32_t searchDepth;  // positions kept per hash, the candidates of a search
     uint32_t niceLength;   // a match this long ends the search
     uint32_t lazyLength;   // a match this long is taken without looking one byte further
 };
@@ -45,7 +45,7 @@ struct LevelSettings {
 LevelSettings levelSettings(int level) {
     static const LevelSettings kLevels[9] = {
         {2, 16, 0},   {3, 24, 8},   {4, 32, 16},  {6, 32, 16},   {8, 48, 32},
-        {12, 64, 32}, {24, 96, 64}, {48, 128, 96}, {96, 259, 259},
+        {24, 128, 64}, {32, 160, 96}, {48, 200, 128}, {64, 259, 259},
     };
     return kLevels[std::clamp(level, 1, 9) - 1];
 }

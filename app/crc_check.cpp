@@ -3,11 +3,12 @@
 #include <cstdio>
 
 #include "app/package_layout.h"
+#include "platform/file_limits.h"
 #include "platform/files.h"
 #include "platform/threads.h"
 #include "platform/ui.h"
 #include "platform/windows.h"
-#include "ui/strings.h"
+#include "resources/strings.h"
 
 namespace tamrix {
 

@@ -2,21 +2,19 @@
 
 #include "app/command_line.h"
 #include "app/main_flow.h"
-#include "app/settings.h"
 #include "platform/controls.h"
+#include "state/settings.h"
 
 namespace tamrix {
 
-platform::ModuleHandle moduleInstance = nullptr;
-
 int runStartup(platform::ModuleHandle module, const char* tail) {
     platform::initCommonControls();
-    moduleInstance = module;
+    platform::moduleInstance = module;
     resetSettings();
     char packagePath[kPathSize] = {};
-    if (*tail && !parseCommandLine(tail, packagePath)) return 0;
-    runMainFlow(packagePath);
-    return 0;
+    // A named package that cannot be found, or a tail too long for its buffers, ends the run.
+    if (*tail && !parseCommandLine(tail, packagePath)) return kExitFailed;
+    return runMainFlow(packagePath);
 }
 
 }  // namespace tamrix

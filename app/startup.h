@@ -5,10 +5,8 @@
 
 namespace tamrix {
 
-// The module handle kept for loading resources and reading the image.
-extern platform::ModuleHandle moduleInstance;
-
-// Always returns 0, the process's exit code.
+// Returns the process's exit code: 0 when the run did what it was asked or the user stopped it,
+// 1 when it failed.
 int runStartup(platform::ModuleHandle module, const char* tail);
 
 }  // namespace tamrix

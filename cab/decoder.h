@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "cab/callbacks.h"
+#include "codecs/callbacks.h"
 
 namespace tamrix {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "cab/cabinet_format.h"
-#include "cab/codec_interface.h"
 #include "cab/decoder.h"
+#include "codecs/codec_interface.h"
 
 namespace tamrix {
 

@@ -3,7 +3,7 @@
 
 # --- Resources: string table, dialogs, icons, manifest and version information.
 enable_language(RC)
-set(stub_resource_dir ${PROJECT_SOURCE_DIR}/ui/resources)
+set(stub_resource_dir ${PROJECT_SOURCE_DIR}/resources)
 target_sources(tamrix-stub PRIVATE ${stub_resource_dir}/tamrix.rc)
 # windres reads the icons, the manifest and the string texts itself; rebuild when they change.
 set_source_files_properties(${stub_resource_dir}/tamrix.rc PROPERTIES OBJECT_DEPENDS

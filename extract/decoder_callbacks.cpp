@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 
-#include "app/settings.h"
 #include "platform/files.h"
+#include "state/settings.h"
+#include "ui/progress_window.h"
 
 namespace tamrix {
 
-platform::WindowHandle progressWindow = nullptr;
 int32_t cabinetHandles[2] = {-1, -1};
 uint32_t cabinetBytesRead = 0;
 

@@ -9,10 +9,6 @@
 
 namespace tamrix {
 
-// Private message of the progress window: lParam = KiB of cabinet read so far.
-constexpr uint32_t kMsgProgress = 1004;
-
-extern platform::WindowHandle progressWindow;
 extern int32_t cabinetHandles[2];
 extern uint32_t cabinetBytesRead;
 

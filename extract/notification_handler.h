@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "app/settings.h"
 #include "cab/decoder.h"
+#include "platform/file_limits.h"
 
 namespace tamrix {
 

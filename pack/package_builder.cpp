@@ -7,6 +7,8 @@
 #include <iterator>
 
 #include "pack/package_settings.h"
+#include "package/cabinet_signature.h"
+#include "package/image_end.h"
 
 namespace tamrix::pack {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/package_layout.h"
 #include "pack/output_file.h"
+#include "package/package_header.h"
 
 namespace tamrix::pack {
 

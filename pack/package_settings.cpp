@@ -3,6 +3,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "package/cabinet_signature.h"
+
 namespace tamrix::pack {
 
 namespace {

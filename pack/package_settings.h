@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/package_layout.h"
 #include "pack/ansi_text.h"
+#include "package/package_header.h"
 
 namespace tamrix::pack {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/settings.h"
 #include "paths/path_text.h"
+#include "platform/file_limits.h"
 #include "platform/system_folders.h"
 
 namespace tamrix {

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "app/settings.h"
+#include "platform/file_limits.h"
 
 namespace tamrix {
 

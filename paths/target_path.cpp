@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/settings.h"
 #include "paths/folder_tree.h"
 #include "paths/path_text.h"
 #include "paths/text_conversion.h"
 #include "platform/codepage.h"
 #include "platform/ui.h"
-#include "ui/strings.h"
+#include "resources/strings.h"
+#include "state/settings.h"
 
 namespace tamrix {
 
@@ -101,7 +101,7 @@ int composeTargetPath(const char* destination, char* name, char* out) {
     if (!createFolderTree(out)) {
         char text[128];
         loadString(kStringCannotCreateFolder, text, sizeof text);
-        cancelRequested = -1;
+        cancelRequested = kStoppedOnFailure;
         platform::messageBox(text, kCaption, platform::kMbOk | platform::kMbIconError);
         return -1;
     }

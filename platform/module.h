@@ -3,9 +3,13 @@
 
 #include <cstdint>
 
+
 namespace tamrix::platform {
 
 using ModuleHandle = void*;
+
+// The module handle kept at start-up for loading resources and reading the image.
+extern ModuleHandle moduleInstance;
 
 ModuleHandle moduleHandle();
 

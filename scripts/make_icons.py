@@ -8,7 +8,7 @@
 The output is a pure function of this script (no time stamps), so running it again gives the same
 bytes. The .ico files are committed as sources; run this only after changing a drawing:
 
-    scripts/make_icons.py [--preview DIR]     # writes ui/resources/*.ico (and enlarged PNGs)
+    scripts/make_icons.py [--preview DIR]     # writes resources/*.ico (and enlarged PNGs)
     scripts/make_icons.py --check             # fails when the committed files differ
 """
 
@@ -190,7 +190,7 @@ def png_bytes(canvas, scale=8):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "..", "ui",
+    parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "..",
                                                       "resources"))
     parser.add_argument("--preview", help="also write enlarged PNGs into this folder")
     parser.add_argument("--check", action="store_true",

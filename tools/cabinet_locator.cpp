@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "app/package_layout.h"
+#include "package/cabinet_signature.h"
 
 namespace tamrix::tool {
 

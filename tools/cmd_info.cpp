@@ -4,10 +4,10 @@
 #include <string>
 
 #include "app/package_layout.h"
-#include "app/settings.h"
 #include "platform/files.h"
 #include "platform/module.h"
 #include "platform/posix/module_file.h"
+#include "state/settings.h"
 #include "tools/commands.h"
 #include "tools/host_file.h"
 

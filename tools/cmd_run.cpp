@@ -14,8 +14,8 @@
 #include "platform/posix/host_paths.h"
 #include "platform/posix/module_file.h"
 #include "platform/posix/script_interaction.h"
+#include "resources/strings.h"
 #include "tools/commands.h"
-#include "ui/strings.h"
 
 namespace tamrix::tool {
 
@@ -99,11 +99,11 @@ int runRun(int argc, char** argv) {
     platform::posix::setInteraction(interaction.get());
     std::string tail = platform::posix::utf8ToAnsi(options.tail);
     resetRunState();
-    runStartup(platform::moduleHandle(), tail.c_str());
+    // The stub's own exit code: 0 done or stopped by the user, 1 failed.
+    int exitCode = runStartup(platform::moduleHandle(), tail.c_str());
     platform::posix::setInteraction(nullptr);
     if (transcript != stdout) std::fclose(transcript);
-    // The stub's exit code is 0 on every road.
-    return 0;
+    return exitCode;
 }
 
 }  // namespace tamrix::tool

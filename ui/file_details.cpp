@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ui/strings.h"
+#include "resources/strings.h"
 
 namespace tamrix {
 

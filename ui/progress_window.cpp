@@ -1,9 +1,10 @@
 #include "ui/progress_window.h"
 
-#include "app/settings.h"
-#include "extract/decoder_callbacks.h"
+#include "state/settings.h"
 
 namespace tamrix {
+
+platform::WindowHandle progressWindow = nullptr;
 
 namespace {
 constexpr uintptr_t kCancelButton = 2;
@@ -26,11 +27,11 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
         case platform::kWmCommand:
             if (wParam != kCancelButton) return 0;
             // The window stays until the worker, which notices the stop, asks it to close.
-            cancelRequested = 100;
+            cancelRequested = kStoppedByUser;
             return 1;
         case platform::kWmSysCommand:
             if ((wParam & 0xFFF0) != platform::kScClose) return 0;
-            cancelRequested = 100;
+            cancelRequested = kStoppedByUser;
             platform::destroyWindow(window);
             platform::postQuitMessage(0);
             return 1;

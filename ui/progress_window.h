@@ -12,6 +12,11 @@ constexpr int kProgressDialog = 2008;
 constexpr int kProgressBarControl = 1004;
 constexpr uint32_t kMsgAnimationPlay = platform::kWmUser + 1;
 constexpr uint32_t kMsgAnimationStop = platform::kWmUser + 2;
+// Private message of the progress window: lParam = KiB of cabinet read so far.
+constexpr uint32_t kMsgProgress = 1004;
+
+// The window while it exists, null otherwise.
+extern platform::WindowHandle progressWindow;
 
 // Creates the window with the cabinet's size in bytes and keeps it in progressWindow.
 void createProgressWindow(uint32_t cabinetSize);

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "bench/lzx/bench_corpus.h"
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/lzx/lzx_encoder.h"
 
 namespace tamrix {

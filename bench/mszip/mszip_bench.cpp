@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "tests/mszip/zlib_frames.h"
 
 namespace {

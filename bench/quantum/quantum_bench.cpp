@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/quantum/quantum_decoder.h"
 #include "codecs/quantum/quantum_encoder.h"
 #include "tests/support/quantum_test_data.h"

@@ -1,7 +1,7 @@
 // The four codec operations of LZX: create, decompress, reset, destroy.
 #include <cstring>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/lzx/lzx_decoder_state.h"
 
 namespace tamrix {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/lzx/lzx_format.h"
 
 namespace tamrix::lzx {

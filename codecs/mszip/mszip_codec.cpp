@@ -2,7 +2,7 @@
 // the previous block's output, which the engine leaves in the same output buffer.
 #include <cstring>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/mszip/deflate_constants.h"
 #include "codecs/mszip/fixed_tables.h"
 #include "codecs/mszip/inflate_block.h"
@@ -22,6 +22,10 @@ struct MszipHandle {
     FreeFn free;
     uint32_t maximumOutput;
     InflateState* state;
+    // The output buffer is the engine's and is first seen by decompress: until then nothing
+    // says what it holds, so the first call clears it and history before the first byte reads
+    // as zeros, never as whatever the heap held.
+    bool historyCleared;
 };
 
 MszipHandle* liveHandle(void* handle) {
@@ -48,6 +52,7 @@ CodecResult createMszip(uint32_t* maxOutput, const void*, AllocFn alloc, FreeFn 
     mszip->free = free;
     mszip->maximumOutput = *maxOutput;
     mszip->state = state;
+    mszip->historyCleared = false;
     state->maximumOutput = *maxOutput;
     mszip->tag = kMszipTag;
     *handle = mszip;
@@ -63,6 +68,11 @@ CodecResult decompressMszip(void* handle, const uint8_t* input, uint32_t inputCo
     if (inputCount > mszip->maximumOutput + kInputOverhead) return CodecOutputTooLarge;
     if (inputCount < sizeof kSignature || input[0] != kSignature[0] || input[1] != kSignature[1]) {
         return CodecDataError;
+    }
+
+    if (!mszip->historyCleared) {
+        std::memset(output, 0, mszip::kWindowSize);
+        mszip->historyCleared = true;
     }
 
     InflateState& state = *mszip->state;

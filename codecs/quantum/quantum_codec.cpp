@@ -1,7 +1,7 @@
 // The four codec operations over the one process-wide Quantum decoder.
 #include <cstring>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/quantum/quantum_decoder.h"
 #include "codecs/quantum/quantum_paged_window.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/quantum/quantum_model.h"
 #include "codecs/quantum/quantum_tables.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 
 namespace {
 

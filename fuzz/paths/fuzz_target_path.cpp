@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "paths/target_path.h"
 #include "platform/posix/codepage.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/interaction.h"
 #include "platform/ui.h"
+#include "state/settings.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/quantum/quantum_decoder.h"
 
 namespace {

@@ -21,6 +21,8 @@ std::string moduleWindowsName;
 
 }  // namespace
 
+ModuleHandle moduleInstance = nullptr;
+
 bool posix::setModuleFile(const char* hostPath) {
     char resolved[PATH_MAX];
     if (!::realpath(hostPath, resolved)) return false;

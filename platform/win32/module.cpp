@@ -4,6 +4,8 @@
 
 namespace tamrix::platform {
 
+ModuleHandle moduleInstance = nullptr;
+
 ModuleHandle moduleHandle() { return GetModuleHandleA(nullptr); }
 
 ModuleImage moduleImage() {

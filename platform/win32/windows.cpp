@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/startup.h"
+#include "platform/module.h"
 #include "platform/windows.h"
 
 namespace tamrix::platform {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/settings.h"
 #include "platform/files.h"
+#include "state/settings.h"
 #include "tests/support/pe_image.h"
 #include "tests/support/temp_folder.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "codecs/lzx/lzx_encoder.h"
 
 namespace tamrix::lzx_test {

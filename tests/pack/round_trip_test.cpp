@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "pack/compression.h"
 #include "tests/pack/pack_fixtures.h"
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
 #include "paths/target_path.h"
 #include "platform/posix/codepage.h"
 #include "platform/ui.h"
+#include "state/settings.h"
 #include "tests/support/scoped_state.h"
 #include "tests/support/temp_folder.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cab/codec_interface.h"
+#include "codecs/codec_interface.h"
 #include "tests/support/quantum_test_data.h"
 
 namespace tamrix::quantum_test {

@@ -2,9 +2,9 @@
 // control with its id, kind, place, size and text.
 #include <cctype>
 
+#include "resources/dialog_texts.h"
 #include "tests/stub/built_stub.h"
 #include "tests/support/resource_formats.h"
-#include "ui/dialog_texts.h"
 
 namespace tamrix::test {
 namespace {

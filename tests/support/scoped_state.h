@@ -11,7 +11,7 @@
 #include "platform/posix/codepage.h"
 #include "platform/posix/interaction.h"
 #include "platform/ui.h"
-#include "ui/strings.h"
+#include "resources/strings.h"
 
 namespace tamrix::test {
 

@@ -5,14 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "extract/decoder_callbacks.h"
 #include "paths/path_text.h"
+#include "platform/posix/codepage.h"
 #include "platform/posix/interaction.h"
 #include "platform/windows.h"
-#include "platform/posix/codepage.h"
-#include "ui/dialog_texts.h"
+#include "resources/dialog_texts.h"
+#include "resources/strings.h"
 #include "ui/file_details.h"
-#include "ui/strings.h"
 #include "ui/progress_window.h"
 
 namespace tamrix {

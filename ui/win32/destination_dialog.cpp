@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "platform/module.h"
+#include "state/settings.h"
 #include "ui/archive_folder_box.h"
 #include "ui/destination_dialog.h"
 
@@ -63,12 +63,16 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
                         SetDlgItemTextA(dialog, kEditControl, settings.destination);
                     }
                     return TRUE;
-                case kArchiveFolderBox:
+                case kArchiveFolderBox: {
                     readEdit(dialog);
-                    applyArchiveFolderBox(settings.destination, dialogArchiveName,
-                                          IsDlgButtonChecked(dialog, kArchiveFolderBox) != 0);
+                    bool ticked = IsDlgButtonChecked(dialog, kArchiveFolderBox) != 0;
+                    // A join too long for the destination is refused: the box goes back to clear.
+                    if (!applyArchiveFolderBox(settings.destination, dialogArchiveName, ticked)) {
+                        CheckDlgButton(dialog, kArchiveFolderBox, BST_UNCHECKED);
+                    }
                     SetDlgItemTextA(dialog, kEditControl, settings.destination);
                     return TRUE;
+                }
                 default:
                     return FALSE;
             }
@@ -80,7 +84,7 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
 }  // namespace
 
 int showDestinationDialog(const char* archiveName) {
-    return int(DialogBoxParamA(static_cast<HINSTANCE>(moduleInstance),
+    return int(DialogBoxParamA(static_cast<HINSTANCE>(platform::moduleInstance),
                                MAKEINTRESOURCEA(kDestinationDialog), nullptr, destinationProcedure,
                                reinterpret_cast<LPARAM>(archiveName)));
 }

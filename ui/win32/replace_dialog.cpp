@@ -3,10 +3,9 @@
 
 #include <cstdio>
 
-#include "app/settings.h"
-#include "app/startup.h"
-#include "extract/decoder_callbacks.h"
 #include "paths/path_text.h"
+#include "platform/file_limits.h"
+#include "platform/module.h"
 #include "ui/file_details.h"
 #include "ui/progress_window.h"
 #include "ui/replace_dialog.h"
@@ -83,7 +82,7 @@ INT_PTR CALLBACK replaceProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 int askReplace(const ReplacePrompt& prompt) {
     SendMessageA(static_cast<HWND>(progressWindow), kMsgAnimationStop, 0, 0);
-    INT_PTR answer = DialogBoxParamA(static_cast<HINSTANCE>(moduleInstance),
+    INT_PTR answer = DialogBoxParamA(static_cast<HINSTANCE>(platform::moduleInstance),
                                      MAKEINTRESOURCEA(kReplaceDialog),
                                      static_cast<HWND>(progressWindow), replaceProcedure,
                                      reinterpret_cast<LPARAM>(&prompt));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+
 namespace tamrix {
 
 using AllocFn = void* (*)(uint32_t size);

@@ -1,4 +1,5 @@
-#include "ui/dialog_texts.h"
+#include "resources/dialog_texts.h"
+
 
 namespace tamrix {
 

@@ -2,7 +2,7 @@
 // interfaces) and the replace dialog's name template, in both languages, as UTF-8.
 #pragma once
 
-#include "ui/strings.h"
+#include "resources/strings.h"
 
 namespace tamrix {
 

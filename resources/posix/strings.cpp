@@ -6,8 +6,8 @@
 #include "platform/codepage.h"
 #include "platform/posix/codepage.h"
 #include "platform/posix/interaction.h"
-#include "ui/dialog_texts.h"
-#include "ui/strings.h"
+#include "resources/dialog_texts.h"
+#include "resources/strings.h"
 
 namespace tamrix {
 

@@ -1,6 +1,6 @@
 #include <cstddef>
 
-#include "ui/strings.h"
+#include "resources/strings.h"
 
 namespace tamrix {
 
@@ -14,7 +14,7 @@ struct StringTexts {
 
 constexpr StringTexts kStringTable[] = {
 #define TAMRIX_STRING(id, english, japanese) {id, english, japanese},
-#include "ui/resources/string_table.inc"
+#include "resources/string_table.inc"
 #undef TAMRIX_STRING
 };
 

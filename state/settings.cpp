@@ -1,6 +1,7 @@
-#include "app/settings.h"
+#include "state/settings.h"
 
 #include <cstring>
+
 
 namespace tamrix {
 

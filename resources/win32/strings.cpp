@@ -1,14 +1,14 @@
 // The string table from the program's own resources; the system picks the language.
 #include <windows.h>
 
-#include "app/startup.h"
-#include "ui/strings.h"
+#include "platform/module.h"
+#include "resources/strings.h"
 
 namespace tamrix {
 
 int loadString(uint32_t id, char* buffer, int size) {
     if (size <= 0) return 0;
-    int length = LoadStringA(static_cast<HINSTANCE>(moduleInstance), id, buffer, size);
+    int length = LoadStringA(static_cast<HINSTANCE>(platform::moduleInstance), id, buffer, size);
     if (length <= 0) {
         buffer[0] = 0;
         return 0;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "cab/callbacks.h"
+#include "codecs/callbacks.h"
 
 namespace tamrix {
 

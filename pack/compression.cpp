@@ -77,6 +77,19 @@ class QuantumFrameEncoder : public FrameEncoder {
 
 }  // namespace
 
+bool FrameEncoder::encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
+                               std::string* error) {
+    std::vector<std::vector<uint8_t>> blocks;
+    if (!addFrame(data, size, &blocks, error)) return false;
+    finish(&blocks);
+    if (blocks.size() != 1) {
+        *error = "the compressor gave " + std::to_string(blocks.size()) + " blocks for a frame";
+        return false;
+    }
+    *block = std::move(blocks.front());
+    return true;
+}
+
 uint16_t Compression::typeWord() const {
     return uint16_t(uint16_t(kind) | (windowBits & 0x1F) << 8);
 }

@@ -49,6 +49,11 @@ class FrameEncoder {
                           std::vector<std::vector<uint8_t>>* blocks, std::string* error) = 0;
     // The blocks of the frames still held back, at the folder's end.
     virtual void finish(std::vector<std::vector<uint8_t>>*) {}
+
+    // One frame in, its data block out: the frame's block is completed at once, whatever the
+    // compressor would otherwise share with later frames.
+    bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
+                     std::string* error);
 };
 
 std::unique_ptr<FrameEncoder> makeFrameEncoder(const Compression& compression);

@@ -11,15 +11,13 @@ constexpr uint32_t kHash3Bits = 14;
 constexpr uint32_t kNearDistance = 65536;
 }  // namespace
 
-MatchFinder::MatchFinder(uint32_t windowSize, uint32_t maxChain, uint32_t niceLength)
-    : windowMask_(windowSize - 1),
-      maxDistance_(windowSize - 3),
-      maxChain_(maxChain),
+MatchFinder::MatchFinder(uint32_t windowSize, uint32_t bucketSize, uint32_t niceLength)
+    : maxDistance_(windowSize - 3),
       niceLength_(niceLength),
       hashBits_(windowSize >= (1u << 18) ? 17 : 15),
-      buckets_(size_t(maxChain) << hashBits_),
+      buckets_(size_t(bucketSize) << hashBits_),
       head3_(size_t(1) << kHash3Bits),
-      bucketSize_(maxChain) {}
+      bucketSize_(bucketSize) {}
 
 uint32_t MatchFinder::hashAt(uint32_t p) const {
     uint32_t v;

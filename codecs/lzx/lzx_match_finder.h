@@ -8,8 +8,8 @@ namespace tamrix::lzx {
 
 class MatchFinder {
   public:
-    // maxChain: positions kept per hash, the candidates a search looks at.
-    MatchFinder(uint32_t windowSize, uint32_t maxChain, uint32_t niceLength);
+    // bucketSize: positions kept per hash, the candidates a search looks at.
+    MatchFinder(uint32_t windowSize, uint32_t bucketSize, uint32_t niceLength);
 
     // `data` points at stream offset 0 of the buffer's view: data[p] is the byte at offset p
     // for every p the caller keeps in memory.
@@ -27,13 +27,11 @@ class MatchFinder {
     uint32_t matchLength(uint32_t p, uint32_t distance, uint32_t maxLength) const;
 
   private:
-    uint32_t hashAt(uint32_t p) const;   // of four bytes, for the chains
+    uint32_t hashAt(uint32_t p) const;   // of four bytes, for the buckets
     uint32_t hash3At(uint32_t p) const;  // of three bytes, for the near table
 
     const uint8_t* data_ = nullptr;
-    uint32_t windowMask_;
     uint32_t maxDistance_;
-    uint32_t maxChain_;
     uint32_t niceLength_;
     uint32_t hashBits_;
     uint32_t inserted_ = 0;

@@ -14,8 +14,10 @@
 #include "platform/posix/host_paths.h"
 #include "platform/posix/module_file.h"
 #include "platform/posix/script_interaction.h"
+#include "platform/posix/write_guard.h"
 #include "resources/strings.h"
 #include "tools/commands.h"
+#include "tools/destination_links.h"
 
 namespace tamrix::tool {
 
@@ -99,8 +101,10 @@ int runRun(int argc, char** argv) {
     platform::posix::setInteraction(interaction.get());
     std::string tail = platform::posix::utf8ToAnsi(options.tail);
     resetRunState();
+    platform::posix::setWriteGuard(noLinkBelowDestination);
     // The stub's own exit code: 0 done or stopped by the user, 1 failed.
     int exitCode = runStartup(platform::moduleHandle(), tail.c_str());
+    platform::posix::setWriteGuard(nullptr);
     platform::posix::setInteraction(nullptr);
     if (transcript != stdout) std::fclose(transcript);
     return exitCode;

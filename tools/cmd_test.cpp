@@ -55,6 +55,7 @@ int runTest(int argc, char** argv) {
     SessionOptions options;
     options.quiet = quiet;
     options.progress = true;
+    options.ordered = true;
     int status = runCabinetSession(cabinet, options, events);
     if (status == 0 && !quiet) std::printf("%u files OK\n", files);
     return status;

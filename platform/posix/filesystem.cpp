@@ -10,6 +10,7 @@
 #include "platform/filesystem.h"
 #include "platform/module.h"
 #include "platform/posix/host_paths.h"
+#include "platform/posix/write_guard.h"
 
 namespace tamrix::platform {
 
@@ -49,7 +50,8 @@ bool deleteFile(const char* path) {
 
 bool createDirectory(const char* path) {
     std::string hostPath = posix::toHostPath(path);
-    return !hostPath.empty() && ::mkdir(hostPath.c_str(), 0777) == 0;
+    return !hostPath.empty() && posix::writeAllowed(hostPath) &&
+           ::mkdir(hostPath.c_str(), 0777) == 0;
 }
 
 bool removeDirectory(const char* path) {

@@ -13,8 +13,6 @@ namespace {
 
 using mszip::InflateState;
 
-// Room for the signature and for deflate data that does not compress.
-constexpr uint32_t kInputOverhead = 12;
 constexpr uint8_t kSignature[2] = {0x43, 0x4B};  // "CK"
 
 struct MszipHandle {
@@ -36,7 +34,7 @@ MszipHandle* liveHandle(void* handle) {
 CodecResult createMszip(uint32_t* maxOutput, const void*, AllocFn alloc, FreeFn free,
                         uint32_t* inputSize, void** handle, const FileCallbacks*) {
     if (*maxOutput == 0 || *maxOutput > mszip::kWindowSize) *maxOutput = mszip::kWindowSize;
-    *inputSize = *maxOutput + kInputOverhead;
+    *inputSize = *maxOutput + mszip::kInputAllowance;
     if (handle == nullptr) return CodecSuccess;
 
     *handle = nullptr;
@@ -65,7 +63,7 @@ CodecResult decompressMszip(void* handle, const uint8_t* input, uint32_t inputCo
                             uint8_t* output, uint32_t* outputSize) {
     MszipHandle* mszip = liveHandle(handle);
     if (mszip == nullptr) return CodecBadHandle;
-    if (inputCount > mszip->maximumOutput + kInputOverhead) return CodecOutputTooLarge;
+    if (inputCount > mszip->maximumOutput + mszip::kInputAllowance) return CodecOutputTooLarge;
     if (inputCount < sizeof kSignature || input[0] != kSignature[0] || input[1] != kSignature[1]) {
         return CodecDataError;
     }

@@ -10,8 +10,9 @@ namespace tamrix {
 
 namespace {
 
-// Bytes from 128 up count as below the blank: the test reads them as signed.
-bool aboveBlank(char c) { return static_cast<signed char>(c) > 32; }
+// Read as unsigned: bytes from 128 up are letters of the code page (an accented letter, either
+// byte of a double-byte character), never blanks.
+bool aboveBlank(char c) { return static_cast<unsigned char>(c) > 32; }
 
 // Copies [begin, end) into a field of `size` bytes; false when it does not fit with its NUL.
 bool copyBounded(char* field, uint32_t size, const char* begin, const char* end) {
@@ -88,8 +89,13 @@ bool scanOptions(char* b, char*& mark) {
         } else {
             mark = end;
         }
-        // The scan goes on at the value's second character, so options inside it count too.
-        cursor = *value ? value + 1 : value;
+        if (endCharacter == '"') {
+            // Slashes inside quotes are the setup command's own options.
+            cursor = mark;
+        } else {
+            // An unquoted value holds no blank; an option glued to it still counts.
+            cursor = *value ? value + 1 : value;
+        }
     }
     return true;
 }
@@ -148,6 +154,10 @@ int parseCommandLine(const char* tail, char* packagePath) {
         char found[kPathSize];
         if (!platform::searchPath(packagePath, found, sizeof found)) return 0;
         if (!namesExistingFile(packagePath)) return 0;
+        // A bare or relative name is resolved against the current folder, so that the package's
+        // folder (the base of relative destinations) is never empty.
+        if (!platform::fullPathName(packagePath, found, sizeof found)) return 0;
+        std::memcpy(packagePath, found, std::strlen(found) + 1);
     }
     return 1;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "package/crc_range.h"
 #include "app/package_layout.h"
 #include "platform/file_limits.h"
 #include "platform/files.h"
@@ -48,15 +49,20 @@ uint32_t verifyPackageCrc(void* /*ownerWindow*/, platform::ModuleHandle, uint32_
 
     platform::WindowHandle box = platform::createModelessDialog(kCrcDialog, nullptr, 0);
     platform::ModuleImage image = platform::moduleImage();
-    int32_t start = int32_t(findImageEnd(image.base, image.readable) + kPackageHeaderSize);
+    CrcRange range = packageCrcRange(findImageEnd(image.base, image.readable),
+                                     findCertificateTable(image.base, image.readable),
+                                     length < 0 ? 0 : uint32_t(length));
+    int32_t start = int32_t(range.start);
+    uint32_t covered = range.end - range.start;
     platform::fileSeek(file, start, 0);
     platform::sendDlgItemMessage(box, kCrcProgressBar, platform::kPbmSetRange32, 0,
-                                 (length - start) / int32_t(kBarStep));
+                                 int32_t(covered / kBarStep));
 
     uint8_t piece[kReadPiece];
     uint32_t counter = 0;
-    for (;;) {
-        int32_t got = platform::fileRead(file, piece, kReadPiece);
+    while (counter < covered) {
+        uint32_t want = covered - counter < kReadPiece ? covered - counter : kReadPiece;
+        int32_t got = platform::fileRead(file, piece, want);
         if (got <= 0) break;
         running = updateCrc32(running, piece, uint32_t(got));
         counter += uint32_t(got);

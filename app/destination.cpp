@@ -53,18 +53,19 @@ bool containsForbidden(const WideText& wide) {
     return false;
 }
 
-// destination = baseFolder + the part of destination from `skip` units on.
-bool joinOntoBase(char* destination, char* baseFolder, const WideText& wide, size_t skip) {
+// destination = baseFolder + the part of destination from `skip` units on. False when the join
+// does not fit a path.
+bool joinOntoBase(char* destination, const char* baseFolder, const WideText& wide, size_t skip) {
     char joined[kPathSize];
     std::strcpy(joined, baseFolder);
     if (!appendNarrow(joined, wide, skip, wide.length)) return false;
-    std::strcpy(baseFolder, joined);
     std::strcpy(destination, joined);
     return true;
 }
 
-// The "..\" form: climbs one folder of the base per step. False when it climbs above the drive.
-bool climbParents(char* destination, char* baseFolder, const WideText& wide) {
+// The "..\" form: climbs one folder of the base per step. False when it climbs above the drive
+// (or the result does not fit a path); destination is then the base without its backslash.
+bool climbParents(char* destination, const char* baseFolder, const WideText& wide) {
     size_t count = 0;
     size_t lastMatch = 0;
     for (size_t at = 0; at + 3 <= wide.length;) {
@@ -79,37 +80,42 @@ bool climbParents(char* destination, char* baseFolder, const WideText& wide) {
         lastMatch = found;
         at = found + 2;
     }
-    stripBackslash(baseFolder);
+    // The base itself stays as it is for later passes: only its copies are cut.
+    char base[kPathSize];
+    std::strcpy(base, baseFolder);
+    stripBackslash(base);
     char shortened[kPathSize];
-    std::strcpy(shortened, baseFolder);
+    std::strcpy(shortened, base);
     for (size_t step = 0; step < count; ++step) {
-        WideText base = widen(shortened);
-        size_t cut = base.length;
-        while (cut > 0 && base.units[cut - 1] != kBackslash) --cut;
+        WideText folder = widen(shortened);
+        size_t cut = folder.length;
+        while (cut > 0 && folder.units[cut - 1] != kBackslash) --cut;
         if (cut == 0) {
-            std::strcpy(destination, baseFolder);
+            std::strcpy(destination, base);
             return false;
         }
         shortened[0] = 0;
-        appendNarrow(shortened, base, 0, cut - 1);
+        appendNarrow(shortened, folder, 0, cut - 1);
     }
     // The rest starts at the backslash of the last step.
     if (!appendNarrow(shortened, wide, lastMatch + 2, wide.length)) {
-        std::strcpy(destination, baseFolder);
+        std::strcpy(destination, base);
         return false;
     }
-    std::strcpy(baseFolder, shortened);
     std::strcpy(destination, shortened);
     return true;
 }
 
 }  // namespace
 
-DestinationStep resolveDestination(char* destination, char* baseFolder) {
+DestinationStep resolveDestination(char* destination, const char* baseFolder) {
     slashesToBackslashes(destination);
     stripBackslash(destination);
     WideText wide = widen(destination);
     bool ok = true;
+    // A relative form joined onto the base comes back whole when it is refused, so that the
+    // user sees what was tried; other forms come back as the base.
+    bool relative = true;
     if (wide.length == 0) {
         std::strcpy(destination, baseFolder);
     } else if (!holdsBackslash(wide) && wide.units[wide.length - 1] != ':') {
@@ -122,10 +128,12 @@ DestinationStep resolveDestination(char* destination, char* baseFolder) {
     } else if (wide.length >= 3 && wide.units[0] == '.' && wide.units[1] == '.' &&
                wide.units[2] == kBackslash) {
         if (!climbParents(destination, baseFolder, wide)) return DestinationStep::Retry;
+    } else {
+        relative = false;
     }
     // A join too long for the path buffer is refused like a forbidden character.
     if (!ok || containsForbidden(widen(destination))) {
-        std::strcpy(destination, baseFolder);
+        if (!ok || !relative) std::strcpy(destination, baseFolder);
         return DestinationStep::Retry;
     }
     trimTrailingBlanks(destination);

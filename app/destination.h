@@ -9,8 +9,9 @@ enum class DestinationStep {
     Retry,     // destination was replaced by the base folder; ask again
 };
 
-// Resolves destination (260 bytes) in place against baseFolder (260 bytes, the package's folder
-// with a trailing backslash), which the ".." form and relative joins change for later passes.
-DestinationStep resolveDestination(char* destination, char* baseFolder);
+// Resolves destination (260 bytes) in place against baseFolder (the package's folder with a
+// trailing backslash), which stays as it is: a refused or failed pass never changes the base of
+// the next one.
+DestinationStep resolveDestination(char* destination, const char* baseFolder);
 
 }  // namespace tamrix

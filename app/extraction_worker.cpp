@@ -9,21 +9,26 @@
 
 namespace tamrix {
 
+DecoderErrorRecord extractionError = {0, 0, 0};
+
 uint32_t TAMRIX_CALLBACK extractionWorker(void* parameter) {
     const char* packagePath = static_cast<const char*>(parameter);
-    DecoderErrorRecord error = {0, 0, 0};
-    CabinetDecoder* decoder = createDecoder(decoderAlloc, decoderFree, decoderOpen, decoderRead,
-                                            decoderWrite, decoderClose, decoderSeek, -1, &error);
+    extractionError = {0, 0, 0};
+    CabinetDecoder* decoder =
+        createDecoder(decoderAlloc, decoderFree, decoderOpen, decoderRead, decoderWrite,
+                      decoderClose, decoderSeek, -1, &extractionError);
+    bool copied = false;
     if (decoder) {
         char cabinetFolder[kPathSize];
         char cabinetName[kPathSize];
         splitPath(packagePath, cabinetFolder, cabinetName);
-        if (!copyCabinet(decoder, cabinetName, cabinetFolder, 0, notificationHandler, nullptr,
-                         nullptr)) {
-            discardFileInFlight();
-        }
+        copied = copyCabinet(decoder, cabinetName, cabinetFolder, 0, notificationHandler, nullptr,
+                             nullptr);
+        if (!copied) discardFileInFlight();
         destroyDecoder(decoder);
     }
+    // Without a decoder nothing was extracted: that is a failure too.
+    if (!copied) extractionError.failed = 1;
     platform::sendMessage(progressWindow, platform::kWmClose, 0, 0);
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "app/main_flow.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/crc_check.h"
@@ -11,7 +10,7 @@
 #include "app/setup_launch.h"
 #include "extract/extracted_file_list.h"
 #include "extract/notification_handler.h"
-#include "paths/cleanup.h"
+#include "paths/created_folders.h"
 #include "paths/folder_tree.h"
 #include "paths/path_text.h"
 #include "platform/files.h"
@@ -31,7 +30,6 @@ namespace tamrix {
 namespace {
 
 constexpr const char* kCaption = "ZER-AVE";
-constexpr uint32_t kMaxFolders = 65536;
 
 void showString(uint32_t id, uint32_t icon, const char* argument = nullptr) {
     char format[128];
@@ -86,8 +84,10 @@ void makeArchiveName(const char* fileName, char* archiveName) {
     trimTrailingBlanks(archiveName);
 }
 
-// Settles settings.destination; false when the run ends.
-bool settleDestination(const char* packagePath) {
+enum class Settled { Yes, DeclinedByUser, Failed };
+
+// Settles settings.destination.
+Settled settleDestination(const char* packagePath) {
     char baseFolder[kPathSize];
     char fileName[kPathSize];
     char archiveName[kPathSize];
@@ -96,13 +96,15 @@ bool settleDestination(const char* packagePath) {
     makeArchiveName(fileName, archiveName);
     int rejectionsWithoutDialog = 0;
     for (;;) {
-        if (!settings.skipDestinationDialog && showDestinationDialog(archiveName) != 1) return false;
+        if (!settings.skipDestinationDialog && showDestinationDialog(archiveName) != 1) {
+            return Settled::DeclinedByUser;
+        }
         if (resolveDestination(settings.destination, baseFolder) == DestinationStep::Accepted) break;
         // Without the dialog nobody can mend the text: a second rejection ends the run instead of
         // repeating for ever.
         if (settings.skipDestinationDialog && ++rejectionsWithoutDialog >= 2) {
             showString(kStringInvalidPath, platform::kMbIconError);
-            return false;
+            return Settled::Failed;
         }
     }
     if (platform::getFileAttributes(settings.destination) == platform::kInvalidAttributes) {
@@ -114,117 +116,109 @@ bool settleDestination(const char* packagePath) {
             if (platform::messageBox(text, kCaption,
                                      platform::kMbOkCancel | platform::kMbIconQuestion) !=
                 platform::kIdOk) {
-                return false;
+                return Settled::DeclinedByUser;
             }
         }
         if (!createFolderTree(settings.destination)) {
             showString(kStringCannotCreateFolder, platform::kMbIconError);
-            return false;
+            return Settled::Failed;
         }
     }
-    return true;
+    return Settled::Yes;
 }
 
+enum class Extracted { Completely, StoppedByUser, Failed };
+
 // Runs the worker behind the progress window and pumps messages until the window closes.
-void extract(char* packagePath, uint32_t cabinetSize) {
+Extracted extract(char* packagePath, uint32_t cabinetSize) {
     createProgressWindow(cabinetSize);
+    // Without the window nobody would end the message loop.
+    if (!progressWindow) return Extracted::Failed;
     platform::ThreadHandle worker = platform::startThread(extractionWorker, packagePath);
     if (!worker) {
-        cancelRequested = 100;
         platform::destroyWindow(progressWindow);
-        return;
+        return Extracted::Failed;
     }
     platform::runMessageLoop(progressWindow);
     platform::waitForThread(worker);
     platform::closeThread(worker);
+    // The user's stop makes the copy fail too; it is told apart by its reason.
+    if (cancelRequested.load() == kStoppedByUser) return Extracted::StoppedByUser;
+    if (cancelRequested.load() != kNotStopped || extractionError.failed) return Extracted::Failed;
+    return Extracted::Completely;
 }
 
-int compareIgnoringCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        int ca = (*a >= 'a' && *a <= 'z') ? *a - 32 : (unsigned char)*a;
-        int cb = (*b >= 'a' && *b <= 'z') ? *b - 32 : (unsigned char)*b;
-        if (ca != cb || !ca) return ca - cb;
-    }
-}
-
-// The folder part (relative to the destination) of a recorded file, or false when it has none.
-bool relativeFolderOf(const char* relative, char* folder) {
-    char name[kPathSize];
-    splitPath(relative, folder, name);
-    stripBackslash(folder);
-    return folder[0] != 0;
-}
-
-// Deletes the recorded files, then removes the folders that held them once they are empty.
+// Deletes the recorded files, then the folders this run created once they are empty, then the
+// package's own temporary folder.
 void deleteExtractedFiles(bool uniqueTemporaryFolder) {
     appendExtractedFile("");
-    const char* destination = settings.destination;
-    size_t destinationLength = std::strlen(destination);
-    char (*folders)[kPathSize] = nullptr;
-    uint32_t folderCount = 0;
-    uint32_t folderCapacity = 0;
     for (const char* entry = extractedFiles.address; entry && *entry;
          entry += std::strlen(entry) + 1) {
-        char folder[kPathSize];
-        const char* relative = std::strlen(entry) > destinationLength ? entry + destinationLength : "";
-        if (relativeFolderOf(relative, folder) &&
-            (folderCount == 0 || compareIgnoringCase(folders[folderCount - 1], folder) != 0) &&
-            folderCount < kMaxFolders) {
-            if (folderCount == folderCapacity) {
-                uint32_t grown = folderCapacity ? folderCapacity * 2 : 16;
-                void* bigger = std::realloc(folders, size_t(grown) * kPathSize);
-                if (bigger) {
-                    folders = static_cast<char(*)[kPathSize]>(bigger);
-                    folderCapacity = grown;
-                }
-            }
-            // A table that cannot grow skips further folders: they merely stay.
-            if (folderCount < folderCapacity) std::strcpy(folders[folderCount++], folder);
-        }
         platform::setFileAttributes(entry, platform::kAttrNormal);
         platform::deleteFile(entry);
     }
-    if (uniqueTemporaryFolder) platform::removeDirectory(destination);
-    for (uint32_t i = 0; i < folderCount; ++i) {
-        char path[2 * kPathSize];
-        std::snprintf(path, sizeof path, "%s%s", destination, folders[i]);
-        removeEmptyFolders(path, destination);
-    }
-    std::free(folders);
+    removeCreatedFolders();
+    if (uniqueTemporaryFolder) platform::removeDirectory(settings.destination);
+}
+
+bool deletesAfterSetup() {
+    return settings.setupCommand[0] && settings.deleteAfterSetup && extractedFiles.byteCount;
 }
 
 void runAfterActions(bool uniqueTemporaryFolder) {
-    if (cancelRequested.load()) return;
     if (settings.setupCommand[0]) {
         runSetupCommand(settings.setupCommand, settings.destination, settings.deleteAfterSetup);
-        if (settings.deleteAfterSetup && extractedFiles.byteCount) {
-            deleteExtractedFiles(uniqueTemporaryFolder);
-        }
+        if (deletesAfterSetup()) deleteExtractedFiles(uniqueTemporaryFolder);
     } else if (settings.openFolderAfter) {
         platform::openFolderInShell(settings.destination);
         platform::messageBeepAsterisk();
     }
 }
 
+// A failed extraction is said so, and nothing that assumes a complete one follows: no setup, no
+// opened folder, no beep. What was extracted only for the setup program goes again.
+void reportFailedExtraction(bool uniqueTemporaryFolder) {
+    showString(kStringExtractionFailed, platform::kMbIconError);
+    if (deletesAfterSetup()) deleteExtractedFiles(uniqueTemporaryFolder);
+}
+
+// Everything after the destination is settled; returns the exit code.
+int extractAndFinish(char* packagePath, uint32_t cabinetSize, bool uniqueTemporaryFolder) {
+    int exitCode = kExitDone;
+    switch (extract(packagePath, cabinetSize)) {
+        case Extracted::Completely: runAfterActions(uniqueTemporaryFolder); break;
+        case Extracted::StoppedByUser: break;
+        case Extracted::Failed:
+            reportFailedExtraction(uniqueTemporaryFolder);
+            exitCode = kExitFailed;
+            break;
+    }
+    releaseExtractedFiles();
+    forgetCreatedFolders();
+    return exitCode;
+}
+
 }  // namespace
 
-void runMainFlow(char* packagePath) {
+int runMainFlow(char* packagePath) {
     bool uniqueTemporaryFolder = false;
     int32_t cabinetSize = readPackage(packagePath, &uniqueTemporaryFolder);
-    if (cabinetSize < 0) return;
+    if (cabinetSize < 0) return kExitFailed;
     if (settings.promptText[0] &&
         platform::messageBox(settings.promptText, settings.promptCaption,
                              platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
-        return;
+        return kExitDone;
     }
     if (settings.cabinetCrc && !verifyPackageCrc(nullptr, platform::moduleInstance, settings.cabinetCrc) &&
         settings.setupCommand[0]) {
-        return;
+        return kExitFailed;
     }
-    if (!settleDestination(packagePath)) return;
-    extract(packagePath, uint32_t(cabinetSize));
-    runAfterActions(uniqueTemporaryFolder);
-    releaseExtractedFiles();
+    switch (settleDestination(packagePath)) {
+        case Settled::Yes: break;
+        case Settled::DeclinedByUser: return kExitDone;
+        case Settled::Failed: return kExitFailed;
+    }
+    return extractAndFinish(packagePath, uint32_t(cabinetSize), uniqueTemporaryFolder);
 }
 
 }  // namespace tamrix

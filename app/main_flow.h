@@ -3,7 +3,8 @@
 
 namespace tamrix {
 
-// packagePath: 260 bytes; empty means the stub's own file.
-void runMainFlow(char* packagePath);
+// packagePath: 260 bytes; empty means the stub's own file. Returns the process exit code (a
+// RunExitCode).
+int runMainFlow(char* packagePath);
 
 }  // namespace tamrix

@@ -1,8 +1,10 @@
 #include "app/run_state.h"
 
+#include "app/extraction_worker.h"
 #include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
 #include "extract/notification_handler.h"
+#include "paths/created_folders.h"
 #include "state/settings.h"
 #include "ui/progress_window.h"
 
@@ -11,11 +13,13 @@ namespace tamrix {
 void resetRunState() {
     resetSettings();
     cabinetOffset = -1;
-    cancelRequested = 0;
+    cancelRequested = kNotStopped;
     progressWindow = nullptr;
     resetDecoderCallbacks();
     resetNotificationHandler();
     releaseExtractedFiles();
+    forgetCreatedFolders();
+    extractionError = {0, 0, 0};
 }
 
 }  // namespace tamrix

@@ -46,10 +46,9 @@ bool equalsIgnoringCase(const char* a, const char* b, size_t count) {
     return true;
 }
 
-// The folder part of text, up to and including its last backslash (empty without one). The
-// parameters take part: a backslash in them moves the folder. Slashes do not count, so that an
-// option such as "/s" cannot become part of the folder, and neither does the 0x5C second byte of
-// a double-byte character. False when the folder does not fit.
+// The folder part of text, up to and including its last backslash (empty without one). Slashes
+// do not count, and neither does the 0x5C second byte of a double-byte character. False when the
+// folder does not fit.
 bool folderPart(const char* text, char* folder, uint32_t size) {
     long last = findLastSeparator(text, false);
     size_t length = last >= 0 ? size_t(last) + 1 : 0;
@@ -59,6 +58,50 @@ bool folderPart(const char* text, char* folder, uint32_t size) {
     folder[length] = 0;
     return true;
 }
+
+bool endsInExtension(const char* text, size_t length, const char* extension) {
+    return length >= 4 && equalsIgnoringCase(text + length - 4, extension, 4);
+}
+
+bool endsInProgramExtension(const char* text, size_t length) {
+    for (const char* extension : {".exe", ".com", ".bat", ".cmd", ".inf", ".msi"}) {
+        if (endsInExtension(text, length, extension)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+SetupCommandParts splitSetupCommand(const char* command) {
+    SetupCommandParts parts = {command, 0, nullptr};
+    const char* rest;
+    if (*command == '"') {
+        parts.program = command + 1;
+        const char* quote = std::strchr(parts.program, '"');
+        parts.programLength = quote ? size_t(quote - parts.program) : std::strlen(parts.program);
+        rest = parts.program + parts.programLength + (quote ? 1 : 0);
+    } else {
+        // A blank is never the second byte of a double-byte character.
+        const char* firstBlank = std::strchr(command, ' ');
+        const char* end = nullptr;
+        for (const char* blank = firstBlank;; blank = std::strchr(blank + 1, ' ')) {
+            const char* nameEnd = blank ? blank : command + std::strlen(command);
+            if (endsInProgramExtension(command, size_t(nameEnd - command))) {
+                end = nameEnd;
+                break;
+            }
+            if (!blank) break;
+        }
+        if (!end) end = firstBlank ? firstBlank : command + std::strlen(command);
+        parts.programLength = size_t(end - command);
+        rest = end;
+    }
+    while (*rest == ' ') ++rest;
+    if (*rest) parts.parameters = rest;
+    return parts;
+}
+
+namespace {
 
 // Waits for the installer window that a setup may leave behind: the probes, then until it closes.
 void waitForInstallerWindow(uint32_t probes) {
@@ -95,22 +138,22 @@ platform::WindowHandle findInstallerWindow(char* classBuffer, char* titleBuffer)
 }
 
 void runSetupCommand(const char* setupCommand, const char* destination, uint32_t waitFlag) {
-    // A command that does not fit whole is not started: a cut one would name another program.
+    SetupCommandParts parts = splitSetupCommand(setupCommand);
+    // A program path that does not fit whole is not started: a cut one would name another program.
     char command[kSetupCommandTextSize] = {};
     size_t destinationLength = std::strlen(destination);
-    size_t commandLength = std::strlen(setupCommand);
-    if (destinationLength + commandLength + 1 > sizeof command) return;
+    if (destinationLength + parts.programLength + 1 > sizeof command) return;
     std::memcpy(command, destination, destinationLength);
-    std::memcpy(command + destinationLength, setupCommand, commandLength + 1);
+    std::memcpy(command + destinationLength, parts.program, parts.programLength);
+    size_t commandLength = destinationLength + parts.programLength;
 
+    // The program alone decides the working folder; its parameters never do.
     char folder[kWorkingFolderSize];
     if (!folderPart(command, folder, sizeof folder)) return;
 
     const char* program = command;
-    const char* parameters = nullptr;
-    char* extension = std::strrchr(command, '.');
-    size_t extensionLength = extension ? std::strlen(extension) : 0;
-    if (extension && extensionLength == 4 && equalsIgnoringCase(extension, ".inf", 4)) {
+    const char* parameters = parts.parameters;
+    if (endsInExtension(command, commandLength, ".inf")) {
         char shortPath[kShortPathSize] = {};
         if (!platform::getShortPathName(command, shortPath, sizeof shortPath)) {
             std::memset(shortPath, 0, sizeof shortPath);
@@ -121,15 +164,11 @@ void runSetupCommand(const char* setupCommand, const char* destination, uint32_t
                                     : kInfInstaller16;
         // At most 255 bytes of short path in a 512-byte text: always fits.
         std::snprintf(command, sizeof command, installer, shortPath);
+        parameters = nullptr;
         if (char* blank = std::strchr(command, ' ')) {
             *blank = 0;
             parameters = blank + 1;
         }
-    } else if (extensionLength >= 4 && equalsIgnoringCase(extension + 1, "exe", 3)) {
-        // The character after "exe" (normally the blank before the parameters) is dropped.
-        bool more = extension[4] != 0;
-        extension[4] = 0;
-        if (more && extension[5]) parameters = extension + 5;
     }
 
     platform::ShellExecuteRecord record = {};

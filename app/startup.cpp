@@ -12,9 +12,9 @@ int runStartup(platform::ModuleHandle module, const char* tail) {
     platform::moduleInstance = module;
     resetSettings();
     char packagePath[kPathSize] = {};
-    if (*tail && !parseCommandLine(tail, packagePath)) return 0;
-    runMainFlow(packagePath);
-    return 0;
+    // A named package that cannot be found, or a tail too long for its buffers, ends the run.
+    if (*tail && !parseCommandLine(tail, packagePath)) return kExitFailed;
+    return runMainFlow(packagePath);
 }
 
 }  // namespace tamrix

@@ -5,7 +5,8 @@
 
 namespace tamrix {
 
-// Always returns 0, the process's exit code.
+// Returns the process's exit code: 0 when the run did what it was asked or the user stopped it,
+// 1 when it failed.
 int runStartup(platform::ModuleHandle module, const char* tail);
 
 }  // namespace tamrix

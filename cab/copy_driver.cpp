@@ -187,8 +187,8 @@ bool selectFolder(CabinetDecoder* decoder, uint16_t index) {
 
 bool pumpFile(CabinetDecoder* decoder) {
     const uint8_t* entry = decoder->fileEntry;
-    uint64_t remaining = load32(entry + file::fileSize);
-    uint64_t position = load32(entry + file::folderOffset);
+    uint64_t remaining = decoder->pumpSize;
+    uint64_t position = decoder->pumpStart;
     if (remaining == 0) return true;
     if (decoder->blockStart > position) decoder->folderIndex = kNoFolder;
     if (!selectFolder(decoder, load16(entry + file::folderIndex))) return false;
@@ -274,7 +274,15 @@ bool walkFiles(CabinetDecoder* decoder) {
         }
         if (extract) {
             int32_t target = 0;
+            NotificationRecord& note = decoder->note;
+            note.rangeStart = load32(decoder->fileEntry + file::folderOffset);
+            note.rangeSize = load32(decoder->fileEntry + file::fileSize);
             if (!notify(decoder, FileBegin, &target)) return false;
+            const bool chosen = decoder->copyFlags & kCopyHandlerRange;
+            decoder->pumpStart =
+                chosen ? note.rangeStart : load32(decoder->fileEntry + file::folderOffset);
+            decoder->pumpSize =
+                chosen ? note.rangeSize : load32(decoder->fileEntry + file::fileSize);
             if (target == 0) {
                 if (continuedToNext(folderIndex)) ++decoder->pendingSkips;
             } else if (!extractFile(decoder, target)) {
@@ -288,7 +296,8 @@ bool walkFiles(CabinetDecoder* decoder) {
 }  // namespace
 
 bool copyCabinet(CabinetDecoder* decoder, const char* cabinetName, const char* cabinetPath,
-                 int32_t /*flags*/, CopyHandler handler, DataHook hook, void* user) {
+                 int32_t flags, CopyHandler handler, DataHook hook, void* user) {
+    decoder->copyFlags = flags;
     decoder->handler = handler;
     decoder->hook = hook;
     decoder->user = user;

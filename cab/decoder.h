@@ -74,6 +74,10 @@ struct NotificationRecord {
     uint16_t cabinetIndex;
     uint16_t folderIndex;
     int32_t error;
+    // FileBegin under kCopyHandlerRange only: the entry's folder offset and size, which a handler
+    // that returns a target may change to have another stretch of the folder's data written.
+    uint64_t rangeStart;
+    uint64_t rangeSize;
 };
 
 using CopyHandler = int32_t (*)(CopyNotification kind, NotificationRecord* record);
@@ -114,7 +118,12 @@ CabinetDecoder* createDecoder(AllocFn alloc, FreeFn free, OpenFn open, ReadFn re
 CabinetDecoder* createDecoder(const DecoderCallbacks& callbacks, int32_t cpuType,
                               DecoderErrorRecord* error);
 
-// cabinetPath ends in a separator: it is simply joined with cabinetName. flags has no effect.
+// copyCabinet flags; the stub passes 0.
+// kCopyHandlerRange lets the FileBegin handler choose the stretch of the folder written to the
+// target (rangeStart, rangeSize), so that a caller can decode each folder once in order.
+constexpr int32_t kCopyHandlerRange = 0x0001;
+
+// cabinetPath ends in a separator: it is simply joined with cabinetName.
 // Returns false with the error record filled on failure; both cabinet handles are closed on return.
 bool copyCabinet(CabinetDecoder* decoder, const char* cabinetName, const char* cabinetPath,
                  int32_t flags, CopyHandler handler, DataHook hook, void* user);

@@ -19,6 +19,7 @@ struct CabinetDecoder {
     int32_t cpuType;
 
     // Per copy.
+    int32_t copyFlags;
     CopyHandler handler;
     DataHook hook;
     void* user;
@@ -54,11 +55,13 @@ struct CabinetDecoder {
     // Current file.
     uint8_t fileEntry[kFileEntryFixedSize];
     int32_t targetHandle;
+    uint64_t pumpStart;  // the stretch of the folder written to the target: the entry's own,
+    uint64_t pumpSize;   // or the handler's choice with kCopyHandlerRange
 
     // Current folder.
     uint16_t folderIndex;  // kNoFolder when none is open
     uint16_t blocksLeft;
-    uint32_t blockStart;
+    uint64_t blockStart;             // past 4 GiB when a folder holds more than 2^32 bytes
     uint32_t blockCompressedSize;    // both parts of a split block once joined
     uint32_t blockUncompressedSize;  // of the block in the output buffer
 

@@ -35,6 +35,11 @@ bool targetExists() {
     return platform::searchPath(targetPath, found, sizeof found) != 0;
 }
 
+char* skipLeadingSeparators(char* name) {
+    while (*name == '\\' || *name == '/') ++name;
+    return name;
+}
+
 bool existingIsOlder(const ReplacePrompt& prompt) { return prompt.existingStamp < prompt.newStamp; }
 
 // Decides about an existing target; returns -1 to stop, 0 to skip it, 1 to replace it.
@@ -56,7 +61,7 @@ int32_t decideAboutExisting(const NotificationRecord* record) {
             accepted = 1;
             break;
         default:
-            cancelRequested = 100;
+            cancelRequested = kStoppedByUser;
             return -1;
     }
     // The Newer button answers Yes and applies its rule to this file too.
@@ -69,8 +74,10 @@ int32_t fileBegin(NotificationRecord* record) {
     char shown[kNameBufferSize];
     std::strncpy(shown, record->name ? record->name : "", sizeof shown - 1);
     shown[sizeof shown - 1] = 0;
-    char* name = shown[0] == '\\' ? shown + 1 : shown;
+    // Leading separators would name the root: the file lands inside the destination instead.
+    char* name = skipLeadingSeparators(shown);
     removeParentSteps(name);
+    name = skipLeadingSeparators(name);
     fileAccepted = composeTargetPath(settings.destination, name, targetPath);
     if (fileAccepted != 1) return fileAccepted;
     expectedSize = uint32_t(record->size);
@@ -112,7 +119,7 @@ int32_t cabinetNeeded(NotificationRecord* record) {
         // The cabinet was not there: pause before the engine tries again, and let the user stop.
         platform::sleepMilliseconds(kCabinetRetryPauseMs);
         if (!platform::keepWaitingForCabinet(record->name ? record->name : "")) {
-            cancelRequested = 100;
+            cancelRequested = kStoppedByUser;
             return -1;
         }
     }

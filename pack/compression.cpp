@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+#include "codecs/lzx/lzx_format.h"
+#include "codecs/mszip/deflate_constants.h"
+#include "codecs/quantum/quantum_tables.h"
 #include "pack/mszip_frame_encoder.h"
 
 #if TAMRIX_HAVE_LZX_COMPRESSOR
@@ -79,11 +82,11 @@ uint32_t Compression::maximumBlockSize() const {
         case CompressionKind::Stored:
             return kFrameSize;
         case CompressionKind::Mszip:
-            return kFrameSize + 12;
+            return kFrameSize + mszip::kInputAllowance;
         case CompressionKind::Quantum:
-            return kFrameSize + 10240;
+            return kFrameSize + quantum::kInputAllowance;
         case CompressionKind::Lzx:
-            return kFrameSize + 6144;
+            return kFrameSize + lzx::kInputAllowance;
     }
     return kFrameSize;
 }
@@ -111,8 +114,9 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
         result.kind = name == "mszip" ? CompressionKind::Mszip : CompressionKind::Stored;
     } else if (name == "lzx") {
         result.kind = CompressionKind::Lzx;
-        result.windowBits = 21;
-        if (hasWindow && !parseWindow(window, 15, 21, &result.windowBits)) {
+        result.windowBits = lzx::kMaxWindowBits;
+        if (hasWindow &&
+            !parseWindow(window, lzx::kMinWindowBits, lzx::kMaxWindowBits, &result.windowBits)) {
             *error = "the LZX window must be 15 to 21 (a window of 2^N bytes): '" + text + "'";
             return false;
         }
@@ -122,8 +126,9 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
 #endif
     } else if (name == "quantum") {
         result.kind = CompressionKind::Quantum;
-        result.windowBits = 21;
-        if (hasWindow && !parseWindow(window, 10, 21, &result.windowBits)) {
+        result.windowBits = quantum::kMaxWindowBits;
+        if (hasWindow && !parseWindow(window, quantum::kMinWindowBits, quantum::kMaxWindowBits,
+                                      &result.windowBits)) {
             *error = "the Quantum window must be 10 to 21 (a window of 2^N bytes): '" + text + "'";
             return false;
         }

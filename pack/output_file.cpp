@@ -34,19 +34,58 @@ bool OutputFile::open(const std::string& target, std::string* error) {
         *error = "'" + target + "' names a folder, not a file";
         return false;
     }
-    std::string pattern = folderOf(target) + "/." + base + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back(0);
-    fd_ = mkstemp(name.data());
-    if (fd_ < 0) {
-        *error = "cannot create a file in '" + folderOf(target) + "': " + std::strerror(errno);
-        return false;
-    }
-    temporary_ = name.data();
+    fd_ = createTemporary(&temporary_, error);
+    if (fd_ < 0) return false;
     buffer_.clear();
     buffer_.reserve(kBufferSize);
     position_ = 0;
     errno_ = 0;
+    return true;
+}
+
+int OutputFile::createTemporary(std::string* path, std::string* error) const {
+    size_t slash = target_.rfind('/');
+    std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+    std::string pattern = folderOf(target_) + "/." + base + ".tmp-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    int fd = mkstemp(name.data());
+    if (fd < 0) {
+        *error = "cannot create a file in '" + folderOf(target_) + "': " + std::strerror(errno);
+        return -1;
+    }
+    *path = name.data();
+    return fd;
+}
+
+bool OutputFile::transform(const Transform& make, std::string* error) {
+    if (fd_ < 0 || errno_ || !flush()) {
+        *error = failure();
+        return false;
+    }
+    std::string made;
+    int madeFd = createTemporary(&made, error);
+    if (madeFd < 0) return false;
+    if (!make(temporary_, made, error)) {
+        ::close(madeFd);
+        ::unlink(made.c_str());
+        return false;
+    }
+    // The maker may have replaced the file rather than written into it: reopen it by name.
+    ::close(madeFd);
+    int reopened = ::open(made.c_str(), O_RDWR | O_CLOEXEC);
+    struct stat facts;
+    if (reopened < 0 || fstat(reopened, &facts) != 0) {
+        *error = "cannot read '" + made + "': " + std::strerror(errno);
+        if (reopened >= 0) ::close(reopened);
+        ::unlink(made.c_str());
+        return false;
+    }
+    ::close(fd_);
+    ::unlink(temporary_.c_str());
+    fd_ = reopened;
+    temporary_ = made;
+    position_ = uint64_t(facts.st_size);
     return true;
 }
 

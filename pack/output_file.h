@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ class OutputFile {
     // Why the last write or read failed.
     std::string failure() const;
 
+    // Replaces what has been written by what `make` writes from it into a second temporary file
+    // beside it (both paths given); the second file then takes the first one's place. On failure
+    // both are removed. Used for programs that rewrite a file, such as a code signer.
+    using Transform =
+        std::function<bool(const std::string& in, const std::string& out, std::string* error)>;
+    bool transform(const Transform& make, std::string* error);
+
     // Flushes, gives the file `mode` less the umask, and renames it to the target.
     bool commit(unsigned mode, std::string* error);
     void discard();
@@ -32,6 +40,7 @@ class OutputFile {
 
   private:
     bool flush();
+    int createTemporary(std::string* path, std::string* error) const;
 
     int fd_ = -1;
     std::string target_;

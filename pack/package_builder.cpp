@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "pack/package_settings.h"
+#include "pack/stub_signature.h"
 #include "package/cabinet_signature.h"
 #include "package/image_end.h"
 
@@ -26,7 +27,8 @@ uint32_t read32(const uint8_t* p) {
 
 }  // namespace
 
-bool loadStub(const std::string& path, std::vector<uint8_t>* stub, std::string* error) {
+bool loadStub(const std::string& path, std::vector<uint8_t>* stub, std::string* error,
+              bool* signatureDropped) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         *error = "cannot read the stub '" + path + "'";
@@ -52,6 +54,20 @@ bool loadStub(const std::string& path, std::vector<uint8_t>* stub, std::string* 
         return false;
     }
     uint32_t imageEnd = findImageEnd(bytes.data(), uint32_t(bytes.size()));
+    if (imageEnd < bytes.size()) {
+        switch (dropSignature(stub, imageEnd)) {
+            case SignatureDrop::Dropped:
+                if (signatureDropped) *signatureDropped = true;
+                break;
+            case SignatureDrop::Refused:
+                *error = what +
+                         "it carries a certificate table that is not a signature appended "
+                         "to its image; give the stub as it was built";
+                return false;
+            case SignatureDrop::NotSigned:
+                break;
+        }
+    }
     if (imageEnd != bytes.size()) {
         *error = what + "its image ends at " + std::to_string(imageEnd) + " but the file has " +
                  std::to_string(bytes.size()) +
@@ -128,7 +144,7 @@ bool crcOfTail(OutputFile* out, uint64_t offset, uint32_t* crc) {
 
 bool writePackage(const std::string& target, const std::vector<uint8_t>& stub,
                   const PackageHeader& header, bool withCrc, const CabinetWriter& writeCabinet,
-                  PackageResult* result, std::string* error) {
+                  PackageResult* result, std::string* error, const OutputFile::Transform& finish) {
     OutputFile out;
     if (!out.open(target, error)) return false;
     PackageHeader final = header;
@@ -139,6 +155,15 @@ bool writePackage(const std::string& target, const std::vector<uint8_t>& stub,
     }
     uint64_t cabinetOffset = out.position();
     if (!writeCabinet(&out, error)) return false;
+    uint64_t cabinetEnd = out.position();
+    // Zero bytes up to a multiple of 8, inside the CRC: a signer then aligns nothing itself,
+    // which would put bytes of its own in front of the certificate table.
+    static const uint8_t kZeros[kPackageAlignment] = {};
+    if (!out.write(kZeros,
+                   (kPackageAlignment - out.position() % kPackageAlignment) % kPackageAlignment)) {
+        *error = out.failure();
+        return false;
+    }
     if (out.position() > kMaxPackageSize) {
         *error = "the package would be " + std::to_string(out.position()) +
                  " bytes; the stub reads packages of less than 2 GiB";
@@ -155,8 +180,10 @@ bool writePackage(const std::string& target, const std::vector<uint8_t>& stub,
             return false;
         }
     }
+    if (finish && !out.transform(finish, error)) return false;
     result->size = out.position();
     result->cabinetOffset = cabinetOffset;
+    result->cabinetSize = cabinetEnd - cabinetOffset;
     result->cabinetCrc = final.cabinetCrc;
     return out.commit(kPackageMode, error);
 }

@@ -1,5 +1,6 @@
 #include "pack/package_settings.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 
@@ -43,7 +44,66 @@ std::string trim(const std::string& text) {
     return text.substr(start, end - start + 1);
 }
 
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The escapes of a double-quoted value; false on any other backslash.
+bool unescape(std::string* value) {
+    std::string out;
+    for (size_t i = 0; i < value->size(); ++i) {
+        char c = (*value)[i];
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (++i == value->size()) return false;
+        // The escape letters and, at the same place, what they stand for.
+        static constexpr char kLetters[] = "\\\"nrt";
+        static constexpr char kMeanings[] = "\\\"\n\r\t";
+        char letter = (*value)[i];
+        if (const char* known = letter ? std::strchr(kLetters, letter) : nullptr) {
+            out += kMeanings[known - kLetters];
+            continue;
+        }
+        int high = letter == 'x' && i + 2 < value->size() ? hexDigit((*value)[i + 1]) : -1;
+        int low = high >= 0 ? hexDigit((*value)[i + 2]) : -1;
+        if (low < 0) return false;
+        out += char(high << 4 | low);
+        i += 2;
+    }
+    *value = out;
+    return true;
+}
+
 }  // namespace
+
+std::string settingLine(const std::string& key, const std::string& value) {
+    bool plain =
+        value.empty() || (value.front() != ' ' && value.front() != '\t' && value.front() != '"' &&
+                          value.front() != '\'' && value.back() != ' ' && value.back() != '\t');
+    for (unsigned char c : value) plain = plain && c >= 0x20 && c != 0x7F;
+    if (plain) return key + " = " + value + "\n";
+    std::string quoted = "\"";
+    for (unsigned char c : value) {
+        char escape[5];
+        if (c == '\\' || c == '"') {
+            quoted += '\\';
+            quoted += char(c);
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escape, sizeof escape, "\\x%02X", c);
+            quoted += escape;
+        } else {
+            quoted += char(c);
+        }
+    }
+    return key + " = " + quoted + "\"\n";
+}
 
 bool makePackageHeader(const PackageSettings& settings, AnsiText* ansi, uint32_t cabinetCrc,
                        PackageHeader* header, std::string* error) {
@@ -117,11 +177,19 @@ bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines,
         }
         std::string key = trim(line.substr(0, equals));
         std::string value = trim(line.substr(equals + 1));
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        char quote = value.empty() ? 0 : value.front();
+        if (quote == '"' || quote == '\'') {
+            if (value.size() < 2 || value.back() != quote) {
+                *error = where + "the quoted value has no closing quote";
+                return false;
+            }
             value = value.substr(1, value.size() - 2);
-        } else if (!value.empty() && value.front() == '"') {
-            *error = where + "the quoted value has no closing quote";
-            return false;
+            if (quote == '"' && !unescape(&value)) {
+                *error = where +
+                         "a double-quoted value knows only the escapes \\\\ \\\" "
+                         "\\n \\r \\t \\xHH (put a path in single quotes)";
+                return false;
+            }
         }
         if (key.empty()) {
             *error = where + "the key is missing";

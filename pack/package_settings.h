@@ -33,14 +33,19 @@ bool makePackageHeader(const PackageSettings& settings, AnsiText* ansi, uint32_t
 std::vector<uint8_t> headerBytes(const PackageHeader& header);
 
 // Reads a "key = value" file: one setting a line, '#' starts a comment line, blank lines are
-// skipped, a value may be put in double quotes to keep spaces at its ends. Keys are returned in
-// file order with their line numbers; the caller knows which keys exist.
+// skipped. A value is taken as it stands, or in single quotes as it stands with the spaces at its
+// ends, or in double quotes with the escapes \\ \" \n \r \t \xHH (for texts with line breaks).
+// Keys are returned in file order with their line numbers; the caller knows which keys exist.
 struct SettingLine {
     int line;
     std::string key;
     std::string value;
 };
 bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines, std::string* error);
+
+// One "key = value" line that readSettingsFile reads back as exactly value: unquoted where that
+// is unambiguous, else double-quoted with escapes.
+std::string settingLine(const std::string& key, const std::string& value);
 
 // "yes", "no", "true", "false", "on", "off", "1", "0".
 bool parseFlag(const std::string& text, bool* value);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "paths/created_folders.h"
+#include "state/settings.h"
 #include "paths/text_conversion.h"
 #include "platform/codepage.h"
 #include "platform/file_limits.h"
@@ -58,9 +60,9 @@ int createFolderTree(const char* path) {
         folderLength += size_t(bytes);
         folder[folderLength++] = '\\';
         folder[folderLength] = 0;
-        if (platform::getFileAttributes(folder) == platform::kInvalidAttributes &&
-            !platform::createDirectory(folder)) {
-            return 0;
+        if (platform::getFileAttributes(folder) == platform::kInvalidAttributes) {
+            if (!platform::createDirectory(folder)) return 0;
+            recordCreatedFolder(folder);
         }
     }
     return 1;

@@ -101,7 +101,7 @@ int composeTargetPath(const char* destination, char* name, char* out) {
     if (!createFolderTree(out)) {
         char text[128];
         loadString(kStringCannotCreateFolder, text, sizeof text);
-        cancelRequested = -1;
+        cancelRequested = kStoppedOnFailure;
         platform::messageBox(text, kCaption, platform::kMbOk | platform::kMbIconError);
         return -1;
     }

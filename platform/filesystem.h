@@ -24,6 +24,10 @@ bool removeDirectory(const char* path);
 // path written to out (with its NUL, out holds at most size bytes), or 0 when not found.
 uint32_t searchPath(const char* name, char* out, uint32_t size);
 
+// The full path of a file named by a relative or bare path, resolved against the current folder.
+// Returns its length (out holds at most size bytes with the NUL), or 0 when it does not fit.
+uint32_t fullPathName(const char* path, char* out, uint32_t size);
+
 // The short (8.3) form of an existing path. Returns its length (out holds at most size bytes with
 // the NUL), or 0 on failure, including a form that does not fit.
 uint32_t getShortPathName(const char* path, char* out, uint32_t size);

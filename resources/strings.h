@@ -1,4 +1,4 @@
-// The string table (ids 1 to 10) in English and Japanese.
+// The string table (ids 1 to 11) in English and Japanese.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,8 @@ enum StringId : uint32_t {
     kStringCrcError = 8,
     kStringFileDetails = 9,
     kStringInvalidPath = 10,
+    kStringExtractionFailed = 11,
+    kLastStringId = kStringExtractionFailed,
 };
 
 enum class Language { English, Japanese };

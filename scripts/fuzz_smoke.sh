@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every built libFuzzer target for a few seconds each (default 20), from its seed folder when
-# one exists under fuzz/<area>/seeds. Longer runs: scripts/fuzz_smoke.sh 600.
+# Runs every built libFuzzer target for a few seconds each (default 20), from its committed seeds
+# under fuzz/corpus/<target>. Longer runs that keep their corpus: scripts/fuzz_campaign.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
@@ -8,10 +8,9 @@ found=0
 for target in $(find build/fuzz/fuzz -mindepth 2 -maxdepth 2 -type f -executable | sort); do
   found=1
   name=$(basename "$target")
-  area=$(basename "$(dirname "$target")")
   work=$(mktemp -d)
   seeds=()
-  [ -d "fuzz/$area/seeds" ] && seeds=("fuzz/$area/seeds")
+  [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")
   echo "-- $name (${seconds}s)"
   status=0
   "$target" -max_total_time="$seconds" -print_final_stats=1 "$work" "${seeds[@]}" >"$work.log" 2>&1 \

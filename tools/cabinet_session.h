@@ -27,6 +27,9 @@ struct SessionOptions {
     bool followSet = true;  // go on with the next cabinet named by each cabinet of the set
     bool quiet = false;
     bool progress = false;  // a progress bar on stderr
+    // Decode each folder once, front to back, whatever the order and overlap of the entries
+    // (for commands that decode: a listing pass first plans the work).
+    bool ordered = false;
 };
 
 // Called by an event handler that gives up: the reason is printed instead of the engine's error.
@@ -37,9 +40,23 @@ void setAbortReason(const std::string& reason);
 using DiscardTarget = bool (*)(int32_t handle);
 void setDiscardTarget(DiscardTarget discard);
 
+// Names the file behind a target handle (its full path) for the words of a failed write.
+using TargetPath = std::string (*)(int32_t handle);
+void setTargetPath(TargetPath name);
+
 // Copies the cabinet in `path` (and, with followSet, the rest of its set) and prints any failure
 // as "error: <DecoderError name>: explanation". Returns the exit status (0 or 1).
 int runCabinetSession(const char* path, const SessionOptions& options, const FileEvents& events);
+
+struct SetTotals {
+    uint64_t files = 0;
+    uint64_t bytes = 0;
+};
+
+// Adds up the entries that start in the cabinet in `path` and in the cabinets that follow it in
+// its set, as far as they are there; nothing is decoded and nothing printed. False when the first
+// cabinet cannot be read.
+bool measureCabinetSet(const char* path, SetTotals* totals);
 
 // "YYYY-MM-DD HH:MM:SS" for an MS-DOS date and time word.
 std::string formatDosDateTime(uint16_t date, uint16_t time);

@@ -8,6 +8,7 @@
 #include "tools/cabinet_session.h"
 #include "tools/commands.h"
 #include "tools/name_text.h"
+#include "tools/space_check.h"
 #include "tools/target_files.h"
 
 namespace tamrix::tool {
@@ -28,6 +29,7 @@ constexpr const char* kExtractHelp =
     "                   error, the other files are extracted, and the exit status is 1)\n"
     "  --codepage N     code page of the stored names (default 1252; 932 for Japanese);\n"
     "                   names whose attributes carry 0x80 are UTF-8 already\n"
+    "  --force          extract even when the files take more than the free space\n"
     "  -q               print nothing but errors\n"
     "\n"
     "Backslashes in names become folders below DIR. Drive letters, leading separators, empty\n"
@@ -75,6 +77,10 @@ int32_t beginFile(NotificationRecord* record, void* context) {
                          name.c_str());
             extract.anyRefused = true;
             return 0;
+        case CreateResult::LinkedFolder:
+            std::fprintf(stderr, "error: %s\n", reason.c_str());
+            extract.anyRefused = true;
+            return 0;
         case CreateResult::Failed:
             setAbortReason(reason);
             return -1;
@@ -101,6 +107,7 @@ int runExtract(int argc, char** argv) {
     ExistingPolicy policy = ExistingPolicy::Refuse;
     int codePage = 1252;
     bool quiet = false;
+    bool force = false;
     bool policyGiven = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -129,6 +136,8 @@ int runExtract(int argc, char** argv) {
             codePage = int(value);
         } else if (!std::strcmp(arg, "-q")) {
             quiet = true;
+        } else if (!std::strcmp(arg, "--force")) {
+            force = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             std::fprintf(stderr, "tamrix extract: unknown or incomplete option '%s'\n%s", arg,
                          kExtractHelp);
@@ -153,17 +162,24 @@ int runExtract(int argc, char** argv) {
         std::fprintf(stderr, "error: cannot open output folder '%s'\n", folder);
         return 1;
     }
+    if (!force && !filesFitInto(cabinet, folder)) {
+        closeOutputRoot();
+        return 1;
+    }
     ExtractContext context{&names, policy, quiet};
     FileEvents events;
     events.begin = beginFile;
     events.end = endFile;
     events.context = &context;
     setDiscardTarget(discardTarget);
+    setTargetPath(targetPathOf);
     SessionOptions options;
     options.quiet = quiet;
     options.progress = true;
+    options.ordered = true;
     int status = runCabinetSession(cabinet, options, events);
     setDiscardTarget(nullptr);
+    setTargetPath(nullptr);
     closeOutputRoot();
     if (status == 0 && context.anyRefused) status = 1;
     if (status == 0 && !quiet) std::printf("%u files extracted\n", context.extracted);

@@ -19,9 +19,19 @@ constexpr const char* kListHelp =
     "date and time, attributes (r read-only, h hidden, s system, a archive, x run after\n"
     "extraction, u UTF-8 name) and name. Entries whose data began in the previous cabinet are\n"
     "marked '<', entries that go on into the next cabinet '>'. Names are shown in UTF-8,\n"
-    "converted from code page N (default 1252).\n";
+    "converted from code page N (default 1252). A last line gives the number of entries and the\n"
+    "bytes they declare, which is what extracting them writes.\n";
 
-void printEntry(const NotificationRecord* record, NameConverter* names) {
+struct ListContext {
+    NameConverter* names;
+    uint64_t files = 0;
+    uint64_t bytes = 0;  // as declared: overlapping entries count each time
+};
+
+void printEntry(const NotificationRecord* record, ListContext* list) {
+    ++list->files;
+    list->bytes += uint32_t(record->size);
+    NameConverter* names = list->names;
     const uint16_t attributes = record->attributes;
     const char letters[] = {(attributes & 0x01) ? 'r' : '-',
                             (attributes & 0x02) ? 'h' : '-',
@@ -39,12 +49,12 @@ void printEntry(const NotificationRecord* record, NameConverter* names) {
 }
 
 int32_t beginFile(NotificationRecord* record, void* context) {
-    printEntry(record, static_cast<NameConverter*>(context));
+    printEntry(record, static_cast<ListContext*>(context));
     return 0;  // listed, not extracted
 }
 
 void continuedFile(NotificationRecord* record, void* context) {
-    printEntry(record, static_cast<NameConverter*>(context));
+    printEntry(record, static_cast<ListContext*>(context));
 }
 
 int32_t endFile(NotificationRecord*, void*) {
@@ -82,10 +92,16 @@ int runList(int argc, char** argv) {
     events.begin = beginFile;
     events.end = endFile;
     events.continued = continuedFile;
-    events.context = &names;
+    ListContext list{&names};
+    events.context = &list;
     SessionOptions options;
     options.followSet = false;
-    return runCabinetSession(cabinet, options, events);
+    const int status = runCabinetSession(cabinet, options, events);
+    if (status == 0) {
+        std::printf("%llu files, %llu bytes\n", static_cast<unsigned long long>(list.files),
+                    static_cast<unsigned long long>(list.bytes));
+    }
+    return status;
 }
 
 }  // namespace tamrix::tool

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "pack/build_options.h"
+#include "pack/code_signing.h"
 #include "pack/package_builder.h"
 #include "pack/package_settings.h"
+#include "pack/setting_keys.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {
@@ -32,11 +34,17 @@ constexpr const char* kUsage =
     "  --no-crc              store no CRC-32 of the cabinet (the stub then checks nothing)\n"
     "  --from FILE           read settings from a 'key = value' file (keys: the option names\n"
     "                        without dashes; flags take yes or no)\n"
+    "signing (through osslsigncode on PATH, before the package takes its name):\n"
+    "  --sign-cert FILE      certificate (chain) to sign the package with\n"
+    "  --sign-key FILE       its private key\n"
+    "  --sign-pass-file FILE the key's password\n"
+    "  --timestamp URL       time-stamp the signature at this RFC 3161 server\n"
     "  -q                    print nothing on success\n";
 
 struct PackCommand {
     pack::BuildOptions build;
     pack::PackageSettings settings;
+    pack::SigningOptions signing;
     std::string stub;
     std::string output;
     std::string cabinet;
@@ -45,16 +53,21 @@ struct PackCommand {
 };
 
 bool isValueOption(const std::string& name) {
+    const pack::HeaderSettingKey* header = pack::findHeaderSettingKey(name);
+    if (header) return header->text != nullptr;
     return name == "stub" || name == "output" || name == "cab" || name == "from" ||
            name == "compress" || name == "folder-size" || name == "codepage" ||
-           name == "destination" || name == "setup" || name == "caption" || name == "question";
+           name == "sign-cert" || name == "sign-key" || name == "sign-pass-file" ||
+           name == "timestamp";
 }
 
 bool applyFile(PackCommand* command, const std::string& path, std::string* error);
 
 bool applyOption(PackCommand* command, const std::string& name, const std::string& value,
                  std::string* error) {
-    pack::PackageSettings& settings = command->settings;
+    if (const pack::HeaderSettingKey* header = pack::findHeaderSettingKey(name)) {
+        return pack::applyHeaderSetting(*header, value, &command->settings, error);
+    }
     if (name == "stub") {
         command->stub = value;
     } else if (name == "output") {
@@ -63,26 +76,14 @@ bool applyOption(PackCommand* command, const std::string& name, const std::strin
         command->cabinet = value;
     } else if (name == "from") {
         return applyFile(command, value, error);
-    } else if (name == "destination") {
-        settings.destination = value;
-    } else if (name == "setup") {
-        settings.setupCommand = value;
-    } else if (name == "caption") {
-        settings.promptCaption = value;
-    } else if (name == "question") {
-        settings.promptText = value;
-    } else if (name == "auto-confirm" || name == "no-open-folder" || name == "delete-after-setup" ||
-               name == "no-dialog" || name == "no-crc") {
-        bool on = false;
-        if (!pack::parseFlag(value, &on)) {
-            *error = name + " wants yes or no: '" + value + "'";
-            return false;
-        }
-        if (name == "auto-confirm") settings.autoConfirm = on;
-        if (name == "no-open-folder") settings.openFolderAfter = !on;
-        if (name == "delete-after-setup") settings.deleteAfterSetup = on;
-        if (name == "no-dialog") settings.skipDestinationDialog = on;
-        if (name == "no-crc") settings.cabinetCrc = !on;
+    } else if (name == "sign-cert") {
+        command->signing.certificate = value;
+    } else if (name == "sign-key") {
+        command->signing.key = value;
+    } else if (name == "sign-pass-file") {
+        command->signing.passwordFile = value;
+    } else if (name == "timestamp") {
+        command->signing.timestampUrl = value;
     } else {
         switch (pack::applyBuildOption(name, value, &command->build, error)) {
             case pack::OptionResult::Applied:
@@ -160,15 +161,29 @@ int runPack(int argc, char** argv) {
     pack::AnsiText ansi(command.build.input.codePage);
     PackageHeader header;
     std::vector<uint8_t> stub;
+    bool signatureDropped = false;
+    pack::OutputFile::Transform sign;
+    if (command.signing.wanted() || !command.signing.timestampUrl.empty() ||
+        !command.signing.passwordFile.empty()) {
+        if (!pack::checkSigningOptions(command.signing, &error)) return fail(error);
+        sign = [&command](const std::string& in, const std::string& out, std::string* problem) {
+            return pack::signFile(command.signing, in, out, problem);
+        };
+    }
     if (!ansi.valid()) {
         return fail("code page " + std::to_string(command.build.input.codePage) +
                     " is not known here");
     }
     if (!pack::makePackageHeader(command.settings, &ansi, 0, &header, &error) ||
-        !pack::loadStub(command.stub, &stub, &error)) {
+        !pack::loadStub(command.stub, &stub, &error, &signatureDropped)) {
         return fail(error);
     }
-    uint64_t room = pack::kMaxPackageSize - stub.size() - kPackageHeaderSize;
+    if (signatureDropped && !command.build.quiet) {
+        std::fprintf(stderr, "tamrix pack: the stub's own signature is left out of the package%s\n",
+                     sign ? "" : " (sign the package instead: --sign-cert, --sign-key)");
+    }
+    uint64_t room =
+        pack::kMaxPackageSize - stub.size() - kPackageHeaderSize - (pack::kPackageAlignment - 1);
     std::vector<pack::CabinetEntry> entries;
     pack::CabinetPlan plan;
     pack::CabinetWriter writer;
@@ -189,7 +204,7 @@ int runPack(int argc, char** argv) {
     }
     pack::PackageResult result;
     if (!pack::writePackage(command.output, stub, header, command.settings.cabinetCrc, writer,
-                            &result, &error)) {
+                            &result, &error, sign)) {
         return fail(error);
     }
     if (!command.build.quiet) {
@@ -199,8 +214,9 @@ int runPack(int argc, char** argv) {
         std::printf("%s: %s; cabinet at %llu, %llu bytes; package %llu bytes; CRC 0x%08X\n",
                     command.output.c_str(), contents.c_str(),
                     static_cast<unsigned long long>(result.cabinetOffset),
-                    static_cast<unsigned long long>(result.size - result.cabinetOffset),
+                    static_cast<unsigned long long>(result.cabinetSize),
                     static_cast<unsigned long long>(result.size), result.cabinetCrc);
+        if (sign) std::printf("%s: signed\n", command.output.c_str());
     }
     return 0;
 }

@@ -14,8 +14,11 @@
 #include "platform/posix/host_paths.h"
 #include "platform/posix/module_file.h"
 #include "platform/posix/script_interaction.h"
+#include "platform/posix/write_guard.h"
 #include "resources/strings.h"
 #include "tools/commands.h"
+#include "tools/destination_links.h"
+#include "tools/run_signals.h"
 
 namespace tamrix::tool {
 
@@ -24,7 +27,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: tamrix run [--ui console|script:FILE] [--transcript FILE] [--codepage N]\n"
     "                  [--lang en|ja] PACKAGE [ARGS...]\n"
-    "Runs the stub's flow on PACKAGE; ARGS are the stub's command-line tail.\n";
+    "Runs the stub's flow on PACKAGE; ARGS are the stub's command-line tail.\n"
+    "SIGINT (Ctrl+C) or SIGTERM is the progress window's Cancel: the file being written is\n"
+    "removed, nothing runs afterwards, exit status 0; a second signal ends the run at once.\n";
 
 struct RunOptions {
     std::string ui = "console";
@@ -99,11 +104,15 @@ int runRun(int argc, char** argv) {
     platform::posix::setInteraction(interaction.get());
     std::string tail = platform::posix::utf8ToAnsi(options.tail);
     resetRunState();
-    runStartup(platform::moduleHandle(), tail.c_str());
+    platform::posix::setWriteGuard(noLinkBelowDestination);
+    stopOnSignals();
+    // The stub's own exit code: 0 done or stopped by the user, 1 failed.
+    int exitCode = runStartup(platform::moduleHandle(), tail.c_str());
+    restoreSignals();
+    platform::posix::setWriteGuard(nullptr);
     platform::posix::setInteraction(nullptr);
     if (transcript != stdout) std::fclose(transcript);
-    // The stub's exit code is 0 on every road.
-    return 0;
+    return exitCode;
 }
 
 }  // namespace tamrix::tool

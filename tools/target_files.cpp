@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -18,9 +19,11 @@ struct PendingTarget {
     int folderFd;
     std::string temporaryName;
     std::string finalName;
+    std::string fullPath;
 };
 
 int rootFd = -1;
+std::string rootPath;
 std::map<int32_t, PendingTarget> pending;
 unsigned temporaryCounter = 0;
 
@@ -30,8 +33,32 @@ mode_t currentUmask() {
     return mask;
 }
 
+std::string joined(const std::vector<std::string>& components, size_t count) {
+    std::string path;
+    for (size_t i = 0; i < count; ++i) path += (i ? "/" : "") + components[i];
+    return path;
+}
+
+bool isLink(int folder, const char* name) {
+    struct stat info;
+    return fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+}
+
+// Why folder component `index` could not be entered; a link is said to be one.
+std::string enterFailure(int folder, const std::vector<std::string>& components, size_t index,
+                         bool* linked) {
+    const int cause = errno;
+    *linked = isLink(folder, components[index].c_str());
+    if (*linked) {
+        return "folder '" + joined(components, index + 1) +
+               "' in the output folder is a symbolic link; '" +
+               joined(components, components.size()) + "' is not written through it";
+    }
+    return "cannot enter folder '" + components[index] + "': " + std::strerror(cause);
+}
+
 // Opens (creating as needed) each folder component below the root without following links.
-int openFolderChain(const std::vector<std::string>& components, std::string* reason) {
+int openFolderChain(const std::vector<std::string>& components, std::string* reason, bool* linked) {
     int folder = dup(rootFd);
     for (size_t i = 0; folder >= 0 && i + 1 < components.size(); ++i) {
         const char* name = components[i].c_str();
@@ -41,9 +68,7 @@ int openFolderChain(const std::vector<std::string>& components, std::string* rea
             return -1;
         }
         int next = openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0) {
-            *reason = "cannot enter folder '" + components[i] + "': " + std::strerror(errno);
-        }
+        if (next < 0) *reason = enterFailure(folder, components, i, linked);
         close(folder);
         folder = next;
     }
@@ -69,6 +94,9 @@ struct timespec dosToTimespec(uint16_t date, uint16_t time) {
 bool openOutputRoot(const char* path) {
     if (mkdir(path, 0777) != 0 && errno != EEXIST) return false;
     rootFd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    char* resolved = realpath(path, nullptr);
+    rootPath = resolved ? resolved : path;
+    std::free(resolved);
     return rootFd >= 0;
 }
 
@@ -80,8 +108,9 @@ void closeOutputRoot() {
 
 CreateResult createTarget(const std::vector<std::string>& components, ExistingPolicy policy,
                           int32_t* handle, std::string* reason) {
-    int folder = openFolderChain(components, reason);
-    if (folder < 0) return CreateResult::Failed;
+    bool linked = false;
+    int folder = openFolderChain(components, reason, &linked);
+    if (folder < 0) return linked ? CreateResult::LinkedFolder : CreateResult::Failed;
     const std::string& name = components.back();
     struct stat info;
     if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -101,7 +130,8 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
         int fd =
             openat(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
-            pending[fd] = PendingTarget{folder, temporary, name};
+            pending[fd] = PendingTarget{folder, temporary, name,
+                                        rootPath + "/" + joined(components, components.size())};
             *handle = fd;
             return CreateResult::Created;
         }
@@ -132,6 +162,11 @@ bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attribu
     }
     close(target.folderFd);
     return ok;
+}
+
+std::string targetPathOf(int32_t handle) {
+    auto found = pending.find(handle);
+    return found == pending.end() ? std::string() : found->second.fullPath;
 }
 
 bool discardTarget(int32_t handle) {

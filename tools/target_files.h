@@ -10,7 +10,9 @@ namespace tamrix::tool {
 
 enum class ExistingPolicy { Refuse, Overwrite, Skip };
 
-enum class CreateResult { Created, Skipped, Exists, Failed };
+// LinkedFolder: a folder on the way is a symbolic link already in the output folder, which is
+// never written through; *reason names it.
+enum class CreateResult { Created, Skipped, Exists, LinkedFolder, Failed };
 
 // Opens the output folder; false (with errno) when it cannot be opened or created.
 bool openOutputRoot(const char* path);
@@ -24,6 +26,9 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
 // Applies date, time and the read-only bit, closes the file and gives it its final name.
 bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attributes,
                   std::string* reason);
+
+// The full path a target will have once finished; empty for an unknown handle.
+std::string targetPathOf(int32_t handle);
 
 // Closes and removes an unfinished target; false when the handle is not one.
 bool discardTarget(int32_t handle);

@@ -27,11 +27,11 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
         case platform::kWmCommand:
             if (wParam != kCancelButton) return 0;
             // The window stays until the worker, which notices the stop, asks it to close.
-            cancelRequested = 100;
+            cancelRequested = kStoppedByUser;
             return 1;
         case platform::kWmSysCommand:
             if ((wParam & 0xFFF0) != platform::kScClose) return 0;
-            cancelRequested = 100;
+            cancelRequested = kStoppedByUser;
             platform::destroyWindow(window);
             platform::postQuitMessage(0);
             return 1;

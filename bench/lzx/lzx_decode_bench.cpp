@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "bench/lzx/bench_corpus.h"
+#include "bench/ratio_reporter.h"
 #include "codecs/codec_interface.h"
 #include "codecs/lzx/lzx_encoder.h"
 
@@ -144,4 +145,6 @@ BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 }  // namespace tamrix
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return tamrix::bench::runWithRatios(argc, argv, {{"BM_LzxDecode", "BM_ZlibInflate", 1.5}});
+}

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "codecs/codec_interface.h"
 #include "codecs/quantum/quantum_decoder.h"
 #include "codecs/quantum/quantum_encoder.h"
@@ -162,37 +163,12 @@ BENCHMARK(BM_QuantumDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QuantumDecodePaged)->Arg(3)->Arg(16)->Arg(512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond);
 
-// Prints the throughput of each run and the Quantum-to-zlib ratio after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            // With repetitions, the median stands for the benchmark.
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            auto it = r.counters.find("bytes_per_second");
-            if (it != r.counters.end()) rates_[r.run_name.str()] = it->second.value;
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double zlib = rates_["BM_ZlibInflate"];
-        for (const auto& [name, rate] : rates_) {
-            std::printf("%-28s %8.1f MiB/s  %.3f of zlib inflate\n", name.c_str(), rate / (1 << 20),
-                        zlib > 0 ? rate / zlib : 0.0);
-        }
-    }
-
-  private:
-    std::map<std::string, double> rates_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return tamrix::bench::runWithRatios(argc, argv,
+                                        {{"BM_QuantumDecode", "BM_ZlibInflate", 0.45},
+                                         {"BM_QuantumDecodePaged/3", "BM_ZlibInflate", 0.3},
+                                         {"BM_QuantumDecodePaged/16", "BM_ZlibInflate", 0.3},
+                                         {"BM_QuantumDecodePaged/512", "BM_ZlibInflate", 0.3}});
 }

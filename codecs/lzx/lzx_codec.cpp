@@ -7,8 +7,6 @@
 namespace tamrix {
 namespace lzx {
 
-constexpr uint32_t kInputAllowance = 6144;
-
 void resetDecoder(LzxDecoder& d) {
     const uint32_t mainCount = mainSymbolCount(d);
     std::memset(d.mainLengths, 0, mainCount);

@@ -8,6 +8,8 @@ namespace tamrix::lzx {
 constexpr uint32_t kMinWindowBits = 15;
 constexpr uint32_t kMaxWindowBits = 21;
 constexpr uint32_t kFrameSize = 32768;
+// A compressed block may exceed its frame by this much (the input buffer the codec asks for).
+constexpr uint32_t kInputAllowance = 6144;
 
 constexpr uint32_t kLiteralCount = 256;
 constexpr uint32_t kMaxPositionSlots =
@@ -16,6 +18,12 @@ constexpr uint32_t kMaxMainSymbols = kLiteralCount + 8 * kMaxPositionSlots;  // 
 constexpr uint32_t kLengthSymbols = 249;
 constexpr uint32_t kAlignedSymbols = 8;
 constexpr uint32_t kPreTreeSymbols = 20;
+// Pre-tree symbols: 0..16 give a length as a change of the previous tree's length (mod 17);
+// the rest are runs.
+constexpr uint32_t kPreTreeLastDelta = 16;
+constexpr uint32_t kPreTreeZerosShort = 17;  // 4 + (4 bits) zeros
+constexpr uint32_t kPreTreeZerosLong = 18;   // 20 + (5 bits) zeros
+constexpr uint32_t kPreTreeSameRun = 19;     // 4 + (1 bit) copies of the next symbol's length
 
 constexpr uint32_t kMinMatch = 2;
 constexpr uint32_t kMaxMatch = 257;

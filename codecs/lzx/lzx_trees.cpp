@@ -37,15 +37,15 @@ bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous,
         reader.refill();
         const uint32_t symbol =
             decodeSymbol<kPreTreeTableBits>(reader, preTable, preNodes, preLengths);
-        if (symbol <= 16) {
+        if (symbol <= kPreTreeLastDelta) {
             lengths[i] = deltaLength(previous[i], symbol);
             ++i;
-        } else if (symbol == 17 || symbol == 18) {
-            uint32_t run = symbol == 17 ? 4 + reader.take(4) : 20 + reader.take(5);
+        } else if (symbol == kPreTreeZerosShort || symbol == kPreTreeZerosLong) {
+            uint32_t run = symbol == kPreTreeZerosShort ? 4 + reader.take(4) : 20 + reader.take(5);
             if (run > end - i) run = end - i;
             std::memset(lengths + i, 0, run);
             i += run;
-        } else {
+        } else {  // kPreTreeSameRun
             uint32_t run = 4 + reader.take(1);
             const uint32_t second =
                 decodeSymbol<kPreTreeTableBits>(reader, preTable, preNodes, preLengths);

@@ -1,5 +1,8 @@
 #include "codecs/mszip/decode_codes.h"
 
+#include <bit>
+#include <cstring>
+
 #include "codecs/mszip/match_copy.h"
 
 namespace tamrix::mszip {
@@ -20,6 +23,24 @@ inline bool resolveEntry(BitReader& in, const HuffmanEntry* table, HuffmanEntry&
 
 }  // namespace
 
+// The fast loop reads an entry as one 32-bit word: op in the low byte, bits above it, the
+// value in the high half (the layout of HuffmanEntry on a little-endian machine).
+static_assert(std::endian::native == std::endian::little);
+inline uint32_t entryWord(const HuffmanEntry* table, uint64_t index) {
+    uint32_t word;
+    std::memcpy(&word, table + index, sizeof word);
+    return word;
+}
+inline uint32_t wordOp(uint32_t word) {
+    return word & 0xFF;
+}
+inline uint32_t wordBits(uint32_t word) {
+    return (word >> 8) & 0xFF;
+}
+inline uint32_t wordValue(uint32_t word) {
+    return word >> 16;
+}
+
 bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) {
     BitReader in = state.input;
     uint8_t* out = state.out;
@@ -32,40 +53,55 @@ bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) 
     bool valid = false;
 
     // Fast loop: whole-word refills and no limit checks while a longest match still fits and
-    // eight data bytes remain. One refill covers a whole match.
-    while (in.end - in.next >= 8 && uint32_t(outLimit - out) >= kMaxMatchLength) {
+    // sixteen data bytes remain (two refills per iteration). A refill covers a whole match.
+    while (in.end - in.next >= 16 && uint32_t(outLimit - out) >= kMaxMatchLength) {
         refillWord(in);
-        HuffmanEntry entry = litLenTable[in.bits & litLenMask];
-        if (entry.op == kOpLiteral) {
-            // Runs of literals: a first-level literal takes at most 9 bits, so three fit in
-            // one refill; whatever follows is looked up again after the next refill.
-            dropBits(in, entry.bits);
-            *out++ = uint8_t(entry.value);
-            entry = litLenTable[in.bits & litLenMask];
-            if (entry.op == kOpLiteral) {
-                dropBits(in, entry.bits);
-                *out++ = uint8_t(entry.value);
-                entry = litLenTable[in.bits & litLenMask];
-                if (entry.op == kOpLiteral) {
-                    dropBits(in, entry.bits);
-                    *out++ = uint8_t(entry.value);
-                }
-            }
+        uint32_t word = entryWord(litLenTable, in.bits & litLenMask);
+        if (wordOp(word) == kOpLiteral) {
+            // Runs of literals: a first-level literal takes at most 11 bits, so three fit in
+            // one refill. A code that follows them is decoded after a second refill, which
+            // keeps the bits it was looked up with.
+            dropBits(in, wordBits(word));
+            *out++ = uint8_t(wordValue(word));
+            word = entryWord(litLenTable, in.bits & litLenMask);
+            if (wordOp(word) != kOpLiteral) goto code;
+            dropBits(in, wordBits(word));
+            *out++ = uint8_t(wordValue(word));
+            word = entryWord(litLenTable, in.bits & litLenMask);
+            if (wordOp(word) != kOpLiteral) goto code;
+            dropBits(in, wordBits(word));
+            *out++ = uint8_t(wordValue(word));
+            continue;
+        code:
+            refillWord(in);
+        }
+        if (wordOp(word) > kOpLinkBase) {
+            if (wordOp(word) == kOpInvalid) goto done;
+            dropBits(in, wordBits(word));
+            word = entryWord(litLenTable,
+                             wordValue(word) + peekBits(in, wordOp(word) - kOpLinkBase));
+            if (wordOp(word) == kOpInvalid) goto done;
+        }
+        dropBits(in, wordBits(word));
+        if (wordOp(word) == kOpLiteral) {
+            *out++ = uint8_t(wordValue(word));
             continue;
         }
-        if (!resolveEntry(in, litLenTable, entry)) goto done;
-        if (entry.op == kOpLiteral) {
-            *out++ = uint8_t(entry.value);
-            continue;
-        }
-        if (entry.op == kOpEndOfBlock) {
+        if (wordOp(word) == kOpEndOfBlock) {
             valid = true;
             goto done;
         }
-        const uint32_t length = entry.value + takeBits(in, entry.op);
-        entry = distanceTable[in.bits & distanceMask];
-        if (!resolveEntry(in, distanceTable, entry)) goto done;
-        const uint32_t matchDistance = entry.value + takeBits(in, entry.op);
+        const uint32_t length = wordValue(word) + takeBits(in, wordOp(word));
+        word = entryWord(distanceTable, in.bits & distanceMask);
+        if (wordOp(word) > kOpLinkBase) {
+            if (wordOp(word) == kOpInvalid) goto done;
+            dropBits(in, wordBits(word));
+            word = entryWord(distanceTable,
+                             wordValue(word) + peekBits(in, wordOp(word) - kOpLinkBase));
+            if (wordOp(word) == kOpInvalid) goto done;
+        }
+        dropBits(in, wordBits(word));
+        const uint32_t matchDistance = wordValue(word) + takeBits(in, wordOp(word));
         out = copyMatch(window, out, matchDistance, length);
     }
 

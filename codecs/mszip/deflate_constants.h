@@ -7,6 +7,9 @@
 namespace tamrix::mszip {
 
 constexpr uint32_t kWindowSize = 32768;
+// A block may exceed its output by this much: the signature, and deflate data that does not
+// compress (stored blocks' headers).
+constexpr uint32_t kInputAllowance = 12;
 constexpr uint32_t kMaxCodeLength = 15;
 constexpr uint32_t kLiteralCount = 256;  // symbols 0..255 are literal bytes
 constexpr uint32_t kEndOfBlockSymbol = 256;

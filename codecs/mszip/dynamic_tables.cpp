@@ -5,10 +5,6 @@
 namespace tamrix::mszip {
 namespace {
 
-constexpr uint32_t kCodeLengthWidth = 7;
-constexpr uint32_t kLitLenWidth = 9;
-constexpr uint32_t kDistanceWidth = 6;
-
 constexpr HuffmanEntry kNoCodes[1] = {{kOpInvalid, 0, 0}};
 
 constexpr uint32_t kRepeatPrevious = 16;   // 3..6 copies of the previous length
@@ -37,7 +33,7 @@ bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* di
         if (in.count < 3) refill(in);
         codeLengthLengths[kCodeLengthOrder[i]] = uint8_t(takeBits(in, 3));
     }
-    uint32_t width = kCodeLengthWidth;
+    uint32_t width = kCodeLengthRootBits;
     if (buildHuffmanTable(codeLengthLengths, kCodeLengthCodes,
                           SymbolCoding{kCodeLengthCodes, nullptr, nullptr}, state.lengthArea,
                           kLengthAreaSize, &width) != TableBuilt) {
@@ -79,14 +75,14 @@ bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* di
         while (repeat-- != 0) lengths[filled++] = value;
     }
 
-    width = kLitLenWidth;
+    width = kLitLenRootBits;
     if (buildHuffmanTable(lengths, litLenCount,
                           SymbolCoding{kLengthSymbolBase, kLengthBase, kLengthExtraBits},
                           state.lengthArea, kLengthAreaSize, &width) != TableBuilt) {
         return false;
     }
     *litLen = tableOrEmpty(state.lengthArea, width);
-    width = kDistanceWidth;
+    width = kDistanceRootBits;
     if (buildHuffmanTable(lengths + litLenCount, distanceCount,
                           SymbolCoding{0, kDistanceBase, kDistanceExtraBits}, state.distanceArea,
                           kDistanceAreaSize, &width) != TableBuilt) {

@@ -1,6 +1,7 @@
-// The table builder: canonical codes generated in order, bit-reversed, with sub-tables opened
-// for codes longer than the bits resolved so far, sized to the fewest bits that hold the codes
-// sharing their prefix. Tables are taken from the area in order; nothing is allocated.
+// The table builder: canonical codes generated in order, bit-reversed, into a first-level table
+// and, for codes longer than its width, sub-tables sized to the fewest bits that hold the codes
+// sharing their first-level prefix. Tables are taken from the area in order; nothing is
+// allocated.
 #include "codecs/mszip/huffman_table.h"
 
 #include "codecs/mszip/deflate_constants.h"
@@ -9,7 +10,6 @@ namespace tamrix::mszip {
 namespace {
 
 constexpr uint32_t kMaxSymbols = kFixedLitLenCodes;
-constexpr uint32_t kMaxLevels = kMaxCodeLength + 1;
 
 uint32_t lowMask(uint32_t bitCount) {
     return (uint32_t{1} << bitCount) - 1;
@@ -61,56 +61,22 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
     const uint32_t realCodes = slot;
     codesOfLength[maxLength] += fillerCodes;
 
-    HuffmanEntry* tableAtLevel[kMaxLevels] = {};
-    uint32_t prefixAtLevel[kMaxLevels] = {};
-    int32_t level = -1;
-    int32_t resolvedBits = -int32_t(tableBits);  // code bits handled by the tables above this one
-    HuffmanEntry* table = nullptr;
-    uint32_t tableSize = 0;
-    uint32_t used = 0;
-    uint32_t code = 0;  // the current code, bit-reversed
+    // The first-level table, then one sub-table per first-level slot that codes longer than
+    // the width share, sized to the fewest bits that hold all of them: two levels at most.
+    const uint32_t rootSize = uint32_t{1} << tableBits;
+    if (rootSize > capacity) return TableAreaFull;
+    uint32_t used = rootSize;
+    HuffmanEntry* subTable = nullptr;
+    uint32_t subSize = 0;
+    uint32_t subPrefix = rootSize;  // first-level index of the open sub-table; none yet
+    uint32_t code = 0;              // the current code, bit-reversed
     const uint16_t* symbol = sorted;
     const uint16_t* const symbolsEnd = sorted + realCodes;
 
     for (uint32_t length = minLength; length <= maxLength; ++length) {
         uint32_t codesAfterThis = codesOfLength[length];
         while (codesAfterThis-- != 0) {
-            // Open tables down to the level that holds a code of this length.
-            while (int32_t(length) > resolvedBits + int32_t(tableBits)) {
-                ++level;
-                resolvedBits += int32_t(tableBits);
-                const uint32_t resolved = uint32_t(resolvedBits);
-                const uint32_t sizeLimit =
-                    maxLength - resolved < tableBits ? maxLength - resolved : tableBits;
-                uint32_t sizeBits = length - resolved;
-                uint32_t freePatterns = uint32_t{1} << sizeBits;
-                if (freePatterns > codesAfterThis + 1) {
-                    // Too few codes of this length to fill the table: grow it while longer
-                    // codes sharing the prefix are needed to use up the patterns.
-                    freePatterns -= codesAfterThis + 1;
-                    uint32_t nextLength = length;
-                    while (++sizeBits < sizeLimit) {
-                        freePatterns <<= 1;
-                        if (freePatterns <= codesOfLength[++nextLength]) break;
-                        freePatterns -= codesOfLength[nextLength];
-                    }
-                }
-                tableSize = uint32_t{1} << sizeBits;
-                if (tableSize > capacity - used) return TableAreaFull;
-                table = area + used;
-                tableAtLevel[level] = table;
-                if (level > 0) {
-                    prefixAtLevel[level] = code;
-                    const uint32_t parentIndex =
-                        (code >> (resolved - tableBits)) & lowMask(tableBits);
-                    tableAtLevel[level - 1][parentIndex] = HuffmanEntry{
-                        uint8_t(kOpLinkBase + sizeBits), uint8_t(tableBits), uint16_t(used)};
-                }
-                used += tableSize;
-            }
-
-            const uint32_t resolved = uint32_t(resolvedBits);
-            HuffmanEntry entry{kOpInvalid, uint8_t(length - resolved), 0};
+            HuffmanEntry entry{kOpInvalid, 0, 0};
             if (symbol < symbolsEnd) {
                 const uint32_t s = *symbol++;
                 if (s < coding.plainSymbols) {
@@ -121,10 +87,41 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                     entry.value = coding.bases[s - coding.plainSymbols];
                 }
             }
-            const uint32_t step = uint32_t{1} << (length - resolved);
-            for (uint32_t index = code >> resolved; index < tableSize; index += step) {
-                table[index] = entry;
+            HuffmanEntry* table = area;
+            uint32_t tableSize = rootSize;
+            uint32_t index = code;
+            uint32_t codeBits = length;
+            if (length > tableBits) {
+                const uint32_t prefix = code & lowMask(tableBits);
+                if (prefix != subPrefix) {
+                    // Too few codes of this length to fill the sub-table: grow it while longer
+                    // codes sharing the prefix are needed to use up the patterns.
+                    uint32_t sizeBits = length - tableBits;
+                    uint32_t freePatterns = uint32_t{1} << sizeBits;
+                    if (freePatterns > codesAfterThis + 1) {
+                        freePatterns -= codesAfterThis + 1;
+                        uint32_t nextLength = length;
+                        while (++sizeBits < maxLength - tableBits) {
+                            freePatterns <<= 1;
+                            if (freePatterns <= codesOfLength[++nextLength]) break;
+                            freePatterns -= codesOfLength[nextLength];
+                        }
+                    }
+                    subSize = uint32_t{1} << sizeBits;
+                    if (subSize > capacity - used) return TableAreaFull;
+                    subTable = area + used;
+                    area[prefix] = HuffmanEntry{uint8_t(kOpLinkBase + sizeBits),
+                                                uint8_t(tableBits), uint16_t(used)};
+                    used += subSize;
+                    subPrefix = prefix;
+                }
+                table = subTable;
+                tableSize = subSize;
+                index = code >> tableBits;
+                codeBits = length - tableBits;
             }
+            entry.bits = uint8_t(codeBits);
+            for (; index < tableSize; index += uint32_t{1} << codeBits) table[index] = entry;
 
             // Next code in canonical order: a bit-reversed increment.
             uint32_t bit = uint32_t{1} << (length - 1);
@@ -133,12 +130,6 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                 bit >>= 1;
             }
             code ^= bit;
-
-            // Close the tables whose prefix the next code no longer shares.
-            while ((code & lowMask(uint32_t(resolvedBits))) != prefixAtLevel[level]) {
-                --level;
-                resolvedBits -= int32_t(tableBits);
-            }
         }
     }
     return fillerCodes != 0 && maxLength != 1 ? TableIncomplete : TableBuilt;

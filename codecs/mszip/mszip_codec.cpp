@@ -13,8 +13,6 @@ namespace {
 
 using mszip::InflateState;
 
-// Room for the signature and for deflate data that does not compress.
-constexpr uint32_t kInputOverhead = 12;
 constexpr uint8_t kSignature[2] = {0x43, 0x4B};  // "CK"
 
 struct MszipHandle {
@@ -22,6 +20,10 @@ struct MszipHandle {
     FreeFn free;
     uint32_t maximumOutput;
     InflateState* state;
+    // The output buffer is the engine's and is first seen by decompress: until then nothing
+    // says what it holds, so the first call clears it and history before the first byte reads
+    // as zeros, never as whatever the heap held.
+    bool historyCleared;
 };
 
 MszipHandle* liveHandle(void* handle) {
@@ -32,7 +34,7 @@ MszipHandle* liveHandle(void* handle) {
 CodecResult createMszip(uint32_t* maxOutput, const void*, AllocFn alloc, FreeFn free,
                         uint32_t* inputSize, void** handle, const FileCallbacks*) {
     if (*maxOutput == 0 || *maxOutput > mszip::kWindowSize) *maxOutput = mszip::kWindowSize;
-    *inputSize = *maxOutput + kInputOverhead;
+    *inputSize = *maxOutput + mszip::kInputAllowance;
     if (handle == nullptr) return CodecSuccess;
 
     *handle = nullptr;
@@ -48,6 +50,7 @@ CodecResult createMszip(uint32_t* maxOutput, const void*, AllocFn alloc, FreeFn 
     mszip->free = free;
     mszip->maximumOutput = *maxOutput;
     mszip->state = state;
+    mszip->historyCleared = false;
     state->maximumOutput = *maxOutput;
     mszip->tag = kMszipTag;
     *handle = mszip;
@@ -60,9 +63,14 @@ CodecResult decompressMszip(void* handle, const uint8_t* input, uint32_t inputCo
                             uint8_t* output, uint32_t* outputSize) {
     MszipHandle* mszip = liveHandle(handle);
     if (mszip == nullptr) return CodecBadHandle;
-    if (inputCount > mszip->maximumOutput + kInputOverhead) return CodecOutputTooLarge;
+    if (inputCount > mszip->maximumOutput + mszip::kInputAllowance) return CodecOutputTooLarge;
     if (inputCount < sizeof kSignature || input[0] != kSignature[0] || input[1] != kSignature[1]) {
         return CodecDataError;
+    }
+
+    if (!mszip->historyCleared) {
+        std::memset(output, 0, mszip::kWindowSize);
+        mszip->historyCleared = true;
     }
 
     InflateState& state = *mszip->state;

@@ -12,8 +12,6 @@ using quantum::gQuantumDecoder;
 using quantum::QuantumDecoder;
 using quantum::QuantumHandle;
 
-constexpr uint32_t kInputAllowance = 10240;
-
 // Allocates the window in one block, or pages it when that fails.
 bool initDecoder(QuantumDecoder& d, unsigned windowBits) {
     const QuantumHandle& h = *d.current;
@@ -47,7 +45,7 @@ CodecResult createQuantum(uint32_t* maxOutput, const void* params, AllocFn alloc
     if (p->windowBits < quantum::kMinWindowBits || p->windowBits > quantum::kMaxWindowBits)
         return CodecBadParameter;
     if (*maxOutput == 0 || *maxOutput > kCodecOutputSize) *maxOutput = kCodecOutputSize;
-    *inputSize = *maxOutput + kInputAllowance;
+    *inputSize = *maxOutput + quantum::kInputAllowance;
     if (!handle) return CodecSuccess;
     *handle = nullptr;
     // The decoder state is process-wide: a second live codec would take it from the first.

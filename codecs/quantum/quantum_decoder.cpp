@@ -76,17 +76,17 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameC
     QuantumModel* models = d.models;
     while (c.remaining > 0 && !bits.exhausted()) {
         const uint32_t selector = ac.decode(models[kSelectorModel]);
-        if (selector < 4) {
-            const uint32_t symbol = ac.decode(models[kLiteralModel0 + selector]);
-            window.literal(c, uint8_t(selector * 64 + symbol));
+        if (selector < kLiteralSelectors) {
+            const uint32_t symbol = ac.decode(models[kLiteralModel0 + int(selector)]);
+            window.literal(c, uint8_t(selector * kLiteralModelSymbols + symbol));
             continue;
         }
         uint32_t length;
         int positionModel;
-        if (selector == 4) {
+        if (selector == kSelectorMatch3) {
             length = 3;
             positionModel = kPosition4Model;
-        } else if (selector == 5) {
+        } else if (selector == kSelectorMatch4) {
             length = 4;
             positionModel = kPosition5Model;
         } else {

@@ -7,6 +7,8 @@ namespace tamrix::quantum {
 
 constexpr unsigned kMinWindowBits = 10;
 constexpr unsigned kMaxWindowBits = 21;
+// A compressed block may exceed its frame by this much (the input buffer the codec asks for).
+constexpr uint32_t kInputAllowance = 10240;
 
 constexpr int kPositionSlots = 42;
 constexpr int kLengthSlots = 27;
@@ -34,6 +36,15 @@ constexpr SlotBases makeSlotBases() {
 constexpr SlotBases kSlotBases = makeSlotBases();
 static_assert(kSlotBases.position[41] == 1572864 && kSlotBases.length[26] == 254);
 
+// Selector symbols: 0..3 pick a literal model (the byte is 64 * selector + its symbol), 4 and 5
+// a match of length 3 or 4, 6 a longer match whose length slot follows.
+constexpr unsigned kSelectorSymbols = 7;
+constexpr unsigned kLiteralSelectors = 4;
+constexpr unsigned kLiteralModelSymbols = 64;
+constexpr unsigned kSelectorMatch3 = 4;
+constexpr unsigned kSelectorMatch4 = 5;
+constexpr unsigned kSelectorLongMatch = 6;
+
 // Shortest match of each selector: 4 gives length 3, 5 gives length 4, 6 gives 5 to 259.
 constexpr unsigned kMinLongMatch = 5;
 constexpr unsigned kMaxMatch = 259;
@@ -56,7 +67,7 @@ inline int modelSymbolCount(int model, unsigned windowBits) {
     int positions = int(2 * windowBits);
     switch (model) {
         case kSelectorModel:
-            return 7;
+            return int(kSelectorSymbols);
         case kLengthModel:
             return kLengthSlots;
         case kPosition6Model:
@@ -66,7 +77,7 @@ inline int modelSymbolCount(int model, unsigned windowBits) {
         case kPosition5Model:
             return positions < 36 ? positions : 36;
         default:
-            return 64;
+            return int(kLiteralModelSymbols);
     }
 }
 

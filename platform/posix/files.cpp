@@ -5,6 +5,7 @@
 
 #include "platform/files.h"
 #include "platform/posix/host_paths.h"
+#include "platform/posix/write_guard.h"
 
 namespace tamrix::platform {
 
@@ -32,6 +33,8 @@ mode_t hostMode(int32_t mode) { return (mode & kModeWrite) ? 0666 : 0444; }
 int32_t fileOpen(const char* path, int32_t flags, int32_t mode) {
     std::string hostPath = posix::toHostPath(path);
     if (hostPath.empty()) return -1;
+    const bool writes = (flags & 3) != kOpenReadOnly || (flags & (kOpenCreate | kOpenTruncate));
+    if (writes && !posix::writeAllowed(hostPath)) return -1;
     int fd = ::open(hostPath.c_str(), hostFlags(flags), hostMode(mode));
     if (fd < 0) return -1;
     struct stat info;

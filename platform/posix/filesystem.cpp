@@ -10,6 +10,7 @@
 #include "platform/filesystem.h"
 #include "platform/module.h"
 #include "platform/posix/host_paths.h"
+#include "platform/posix/write_guard.h"
 
 namespace tamrix::platform {
 
@@ -49,7 +50,8 @@ bool deleteFile(const char* path) {
 
 bool createDirectory(const char* path) {
     std::string hostPath = posix::toHostPath(path);
-    return !hostPath.empty() && ::mkdir(hostPath.c_str(), 0777) == 0;
+    return !hostPath.empty() && posix::writeAllowed(hostPath) &&
+           ::mkdir(hostPath.c_str(), 0777) == 0;
 }
 
 bool removeDirectory(const char* path) {
@@ -59,9 +61,10 @@ bool removeDirectory(const char* path) {
 
 namespace {
 
-bool isRegularFile(const std::string& hostPath) {
+// The system's search finds folders as well as files.
+bool exists(const std::string& hostPath) {
     struct stat info;
-    return ::stat(hostPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    return ::stat(hostPath.c_str(), &info) == 0;
 }
 
 uint32_t deliver(const std::string& hostPath, char* out, uint32_t size) {
@@ -81,7 +84,7 @@ uint32_t searchPath(const char* name, char* out, uint32_t size) {
     // folder, the current folder and PATH, the order of the default search path.
     if (std::strpbrk(name, "\\/:")) {
         std::string hostPath = posix::toHostPath(name);
-        return !hostPath.empty() && isRegularFile(hostPath) ? deliver(hostPath, out, size) : 0;
+        return !hostPath.empty() && exists(hostPath) ? deliver(hostPath, out, size) : 0;
     }
     std::string folders;
     char moduleName[4096];
@@ -98,11 +101,39 @@ uint32_t searchPath(const char* name, char* out, uint32_t size) {
         std::string folder = folders.substr(start, end - start);
         if (!folder.empty()) {
             std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
-            if (isRegularFile(candidate)) return deliver(candidate, out, size);
+            if (exists(candidate)) return deliver(candidate, out, size);
         }
         start = end + 1;
     }
     return 0;
+}
+
+uint32_t fullPathName(const char* path, char* out, uint32_t size) {
+    std::string hostPath = posix::toHostPath(path);
+    if (hostPath.empty()) return 0;
+    if (hostPath[0] != '/') {
+        char current[PATH_MAX];
+        if (!::getcwd(current, sizeof current)) return 0;
+        hostPath = std::string(current) + "/" + hostPath;
+    }
+    // "." and ".." steps are folded in the text, as the system does, without following links.
+    std::string folded;
+    size_t start = 1;
+    while (start <= hostPath.size()) {
+        size_t end = hostPath.find('/', start);
+        if (end == std::string::npos) end = hostPath.size();
+        std::string step = hostPath.substr(start, end - start);
+        if (step == "..") {
+            folded.erase(folded.empty() ? 0 : folded.rfind('/'));
+        } else if (!step.empty() && step != ".") {
+            folded += "/" + step;
+        }
+        start = end + 1;
+    }
+    std::string windowsPath = posix::toWindowsPath(folded.empty() ? "/" : folded);
+    if (windowsPath.size() + 1 > size) return 0;
+    std::memcpy(out, windowsPath.c_str(), windowsPath.size() + 1);
+    return uint32_t(windowsPath.size());
 }
 
 }  // namespace tamrix::platform

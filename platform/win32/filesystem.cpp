@@ -18,4 +18,9 @@ uint32_t searchPath(const char* name, char* out, uint32_t size) {
     return length < size ? length : 0;
 }
 
+uint32_t fullPathName(const char* path, char* out, uint32_t size) {
+    DWORD length = GetFullPathNameA(path, size, out, nullptr);
+    return length < size ? length : 0;
+}
+
 }  // namespace tamrix::platform

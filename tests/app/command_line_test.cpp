@@ -15,8 +15,16 @@ TEST(IsolateCommandTail, SkipsProgramNameAndBlanks) {
     EXPECT_STREQ("/h", isolateCommandTail("stub.exe \t/h"));
     EXPECT_STREQ("", isolateCommandTail("\"unterminated"));
     EXPECT_STREQ("", isolateCommandTail("stub.exe"));
-    // A byte from 128 up ends an unquoted program name and is skipped like a blank.
-    EXPECT_STREQ("tail", isolateCommandTail("stub\xE9\xA0tail"));
+}
+
+// Bytes from 128 up belong to the program name: é in code page 1252, and both bytes of a
+// double-byte character in code page 932 (表 is 0x95 0x5C, ダ is 0x83 0x5F).
+TEST(IsolateCommandTail, NonAsciiProgramPaths) {
+    EXPECT_STREQ("/h", isolateCommandTail("C:\\T\xE9l\xE9" "chargements\\pkg.exe /h"));
+    EXPECT_STREQ("/h", isolateCommandTail("\"C:\\T\xE9l\xE9 x\\pkg.exe\" /h"));
+    EXPECT_STREQ("/o x", isolateCommandTail("C:\\\x95\x5C\x83\x5F\\pkg.exe  /o x"));
+    EXPECT_STREQ("/o", isolateCommandTail("\"C:\\\x95\x5C \x83\x5F\\pkg.exe\" /o"));
+    EXPECT_STREQ("", isolateCommandTail("stub\xE9\xA0tail"));
 }
 
 class CommandLine : public ::testing::Test {
@@ -58,14 +66,22 @@ TEST_F(CommandLine, EWithoutColonSkipsTheNextCharacter) {
 TEST_F(CommandLine, QuotedSetupValueThenUnquotedPackage) {
     EXPECT_EQ(1, parse("/E:\"setup.exe -x /n\" " + package));
     EXPECT_STREQ("setup.exe -x /n", settings.setupCommand);
-    EXPECT_EQ(0u, settings.openFolderAfter);  // the /n inside the value counts too
+    EXPECT_EQ(1u, settings.openFolderAfter);  // the /n is the setup program's
     EXPECT_EQ(package, path);
 }
 
-TEST_F(CommandLine, AnOptionInsideTheValueMovesTheMark) {
-    // The /n inside the value ends the last option, so the path starts with the rest of the value.
-    EXPECT_EQ(0, parse("/E:\"setup.exe /n -x\" " + package));
-    EXPECT_STREQ("setup.exe /n -x", settings.setupCommand);
+// Slashes inside a quoted value belong to the setup command: they neither switch options on nor
+// move the end of the options away from the package path.
+TEST_F(CommandLine, OptionsInsideAQuotedValueAreTheSetupCommands) {
+    EXPECT_EQ(1, parse("/E:\"setup.exe /debug\" " + package));
+    EXPECT_STREQ("setup.exe /debug", settings.setupCommand);
+    EXPECT_EQ(0u, settings.deleteAfterSetup);
+    EXPECT_EQ(package, path);
+    EXPECT_EQ(1, parse("/o /E:\"setup.exe /n /h\" /d " + package));
+    EXPECT_EQ(1u, settings.deleteAfterSetup);
+    EXPECT_EQ(1u, settings.openFolderAfter);
+    EXPECT_EQ(0u, settings.skipDestinationDialog);
+    EXPECT_EQ(package, path);
 }
 
 TEST_F(CommandLine, PackageNamedBeforeOrAfterOptions) {

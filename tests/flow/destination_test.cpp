@@ -31,8 +31,9 @@ TEST(ResolveDestination, RelativeFormsJoinThePackageFolder) {
     EXPECT_EQ("C:\\Pkg\\Sub\\out\\x\\", resolve(".\\out/x").destination);
     EXPECT_EQ("C:\\Pkg\\Sub\\", resolve("").destination);
     EXPECT_EQ("C:\\Pkg\\Sub\\out\\", resolve("out   ").destination);
-    // The join stays in the base folder for the next pass.
-    EXPECT_EQ("C:\\Pkg\\Sub\\out", resolve("out").base);
+    // The base is never changed by a pass.
+    EXPECT_EQ("C:\\Pkg\\Sub\\", resolve("out").base);
+    EXPECT_EQ("C:\\Pkg\\Sub\\", resolve("..\\x").base);
 }
 
 TEST(ResolveDestination, ParentSteps) {
@@ -41,6 +42,8 @@ TEST(ResolveDestination, ParentSteps) {
     Resolved tooMany = resolve("..\\..\\..\\x");
     EXPECT_EQ(DestinationStep::Retry, tooMany.step);
     EXPECT_EQ("C:\\Pkg\\Sub", tooMany.destination);
+    // A failed climb leaves the base whole: a plain name typed next joins it as usual.
+    EXPECT_EQ("C:\\Pkg\\Sub\\", tooMany.base);
 }
 
 TEST(ResolveDestination, AbsoluteFormsAreKept) {

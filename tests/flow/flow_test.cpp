@@ -104,9 +104,21 @@ TEST_F(FlowTest, TooManyParentStepsComeBackToThePackageFolder) {
     std::string package = writePackage(cabinetOf({{"a.txt", readme}}), {});
     std::string climb;
     for (int i = 0; i < 40; ++i) climb += "..\\";
-    FlowResult result = run(package, {"ok " + climb + "x", "cancel"});
+    FlowResult result = run(package, {"ok " + climb + "x", "ok plain", "ok"});
     std::string packageFolder = escaped(folder.windows("pkg"));
     EXPECT_TRUE(result.saw("edit=\"" + packageFolder + "\" box=clear")) << packageFolder;
+    // The failed climb left the package's folder whole: a plain name typed next lies inside it.
+    EXPECT_EQ(readme, readFile(folder.host("pkg/plain/a.txt")));
+}
+
+// A join with the archive's name too long for the destination is refused, and the box is clear
+// again, as the text is.
+TEST_F(FlowTest, RefusedArchiveFolderJoinClearsTheBox) {
+    std::string package = writePackage(cabinetOf({{"a.txt", readme}}), {});
+    std::string longFolder = "Z:\\" + std::string(250, 'd');
+    FlowResult result = run(package, {"type " + longFolder, "toggle", "toggle", "cancel"});
+    EXPECT_EQ(3, result.count("edit=\"" + escaped(longFolder) + "\" box=clear"));
+    EXPECT_FALSE(result.saw("box=ticked"));
 }
 
 TEST_F(FlowTest, ForbiddenCharacterBringsTheDialogBack) {
@@ -228,6 +240,21 @@ TEST_F(FlowTest, MissingNextCabinetEndsWhenTheScriptStops) {
     EXPECT_EQ(2, result.count("cabinet missing \"setup2.cab\""));
     EXPECT_FALSE(result.saw("shell open"));
     EXPECT_FALSE(fileExists(out("big.bin")));
+}
+
+// Leading separators would name the root: every one of them goes, and the file lands inside the
+// destination.
+TEST_F(FlowTest, NamesWithLeadingSeparatorsLandInsideTheDestination) {
+    FlowResult result = run(writePackage(cabinetOf({{"\\\\x.txt", readme},
+                                                     {"/y.txt", readme},
+                                                     {"\\/..\\sub\\z.txt", readme}}),
+                                         quietHeader(folder)),
+                            {});
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_FALSE(result.saw("invalid filename"));
+    EXPECT_EQ(readme, readFile(out("x.txt")));
+    EXPECT_EQ(readme, readFile(out("y.txt")));
+    EXPECT_EQ(readme, readFile(out("sub/z.txt")));
 }
 
 TEST_F(FlowTest, NamedPackageIsExtractedWithoutItsHeader) {

@@ -111,12 +111,14 @@ TEST(HuffmanTable, EveryCodeOfRandomCompleteCodesResolves) {
 }
 
 TEST(HuffmanTable, TablesThatDoNotFitTheAreaAreRefused) {
-    // A complete 30-symbol code whose tables need 154 entries (the distance area has 150).
+    // A complete 30-symbol code whose tables need 588 entries at width 6: 64 first-level
+    // entries and sub-tables of 2, 4, 256 and 512 entries below the slots its 7- to 15-bit
+    // codes share.
     const std::vector<uint8_t> lengths = {1, 2, 3, 5, 7,  7,  7,  7,  7,  7,  7,  7,  7,  8,  8,
                                           8, 8, 8, 9, 10, 13, 13, 13, 13, 13, 13, 13, 14, 15, 15};
-    EXPECT_EQ(build(lengths, 6, 154).result, TableBuilt);
-    EXPECT_EQ(build(lengths, 6, 153).result, TableAreaFull);
-    expectEveryCodeResolves(lengths, build(lengths, 6, 154));
+    EXPECT_EQ(build(lengths, 6, 588).result, TableBuilt);
+    EXPECT_EQ(build(lengths, 6, 587).result, TableAreaFull);
+    expectEveryCodeResolves(lengths, build(lengths, 6, 588));
 }
 
 }  // namespace

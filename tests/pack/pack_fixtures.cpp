@@ -83,7 +83,12 @@ std::vector<uint8_t> testStub() {
 
 int runTool(const std::vector<std::string>& args, std::string* out,
             const std::string& environment) {
-    std::string command = environment + " " + quoted(TAMRIX_TOOL);
+    return runProgram(TAMRIX_TOOL, args, out, environment);
+}
+
+int runProgram(const std::string& program, const std::vector<std::string>& args, std::string* out,
+               const std::string& environment) {
+    std::string command = environment + " " + quoted(program);
     for (const std::string& arg : args) command += " " + quoted(arg);
     command += " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");

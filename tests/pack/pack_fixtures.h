@@ -31,6 +31,10 @@ std::vector<uint8_t> testStub();
 int runTool(const std::vector<std::string>& args, std::string* out = nullptr,
             const std::string& environment = "");
 
+// The same for any program (looked up on PATH when it has no slash).
+int runProgram(const std::string& program, const std::vector<std::string>& args,
+               std::string* out = nullptr, const std::string& environment = "");
+
 // Names of the entries of a folder, sorted ("." and ".." left out).
 std::vector<std::string> folderListing(const std::string& hostPath);
 

@@ -142,7 +142,7 @@ TEST(Stub, OnlyAnUntouchedPeImageIsTakenAsTheStub) {
 TEST(Package, StubHeaderAndCabinetFollowEachOtherAndTheCrcCoversTheCabinet) {
     test::TempFolder folder;
     std::vector<uint8_t> stub = test::testStub();
-    std::vector<uint8_t> cabinet = test::textBytes(5000);
+    std::vector<uint8_t> cabinet = test::textBytes(5000 + (8 - stub.size() % 8) + 3);
     std::memcpy(cabinet.data(), "MSCF\0\0\0\0", 8);
     PackageHeader header;
     std::string error;
@@ -155,11 +155,18 @@ TEST(Package, StubHeaderAndCabinetFollowEachOtherAndTheCrcCoversTheCabinet) {
         pack::writePackage(folder.host("p.exe"), stub, header, true, writer, &result, &error))
         << error;
     std::vector<uint8_t> package = test::readFile(folder.host("p.exe"));
-    ASSERT_EQ(stub.size() + 512 + cabinet.size(), package.size());
+    // Five zero bytes pad the package to a multiple of 8, and the CRC covers them.
+    ASSERT_EQ(stub.size() + 512 + cabinet.size() + 5, package.size());
+    EXPECT_EQ(package.size(), result.size);
     EXPECT_EQ(stub.size() + 512, result.cabinetOffset);
+    EXPECT_EQ(cabinet.size(), result.cabinetSize);
     EXPECT_TRUE(std::equal(stub.begin(), stub.end(), package.begin()));
     EXPECT_EQ(0, std::memcmp(&package[stub.size()], "TAMRIX3", 7));
-    uint32_t crc = referenceCrc(cabinet.data(), cabinet.size());
+    EXPECT_TRUE(
+        std::equal(cabinet.begin(), cabinet.end(), package.begin() + long(stub.size() + 512)));
+    std::vector<uint8_t> padded = cabinet;
+    padded.resize(cabinet.size() + 5);
+    uint32_t crc = referenceCrc(padded.data(), padded.size());
     EXPECT_EQ(crc, word(package, stub.size() + 412));
     EXPECT_EQ(crc, result.cabinetCrc);
     EXPECT_EQ(findImageEnd(package.data(), uint32_t(package.size())), stub.size());
@@ -237,6 +244,52 @@ TEST(SettingsFile, KeyValueLinesWithCommentsAndQuotes) {
     lines.clear();
     EXPECT_FALSE(pack::readSettingsFile(folder.host("bad.ini"), &lines, &error));
     EXPECT_NE(std::string::npos, error.find(":2:")) << error;
+}
+
+}  // namespace
+}  // namespace tamrix
+
+namespace tamrix {
+namespace {
+
+TEST(SettingsFile, EveryValueComesBackFromTheLineWrittenForIt) {
+    test::TempFolder folder;
+    const std::vector<std::string> values = {"",
+                                             "plain words",
+                                             " leading",
+                                             "trailing\t",
+                                             "\"quoted\"",
+                                             "'single'",
+                                             "Install?\nNow",
+                                             "C:\\Program Files\\x\\",
+                                             "back\\slash \"and\" quote\n",
+                                             std::string("\x01\x7F\r", 3),
+                                             "#not a comment",
+                                             "caf\xC3\xA9"};
+    std::string text;
+    for (const std::string& value : values) text += pack::settingLine("question", value);
+    test::writeFile(folder.host("s.ini"), std::vector<uint8_t>(text.begin(), text.end()));
+    std::vector<pack::SettingLine> lines;
+    std::string error;
+    ASSERT_TRUE(pack::readSettingsFile(folder.host("s.ini"), &lines, &error)) << error << text;
+    ASSERT_EQ(values.size(), lines.size()) << text;
+    for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i], lines[i].value) << text;
+
+    // Single quotes keep backslashes; double quotes know only their escapes.
+    std::string quoted =
+        "destination = 'C:\\temp\\new '\n"
+        "question = \"tab\\there \\x41\\\\\"\n";
+    test::writeFile(folder.host("q.ini"), std::vector<uint8_t>(quoted.begin(), quoted.end()));
+    lines.clear();
+    ASSERT_TRUE(pack::readSettingsFile(folder.host("q.ini"), &lines, &error)) << error;
+    EXPECT_EQ("C:\\temp\\new ", lines[0].value);
+    EXPECT_EQ("tab\there A\\", lines[1].value);
+    for (const char* bad :
+         {"a = \"C:\\Program Files\"\n", "a = \"\\x4\"\n", "a = \"end\\\"\n", "a = 'open\n"}) {
+        test::writeFile(folder.host("bad.ini"), std::vector<uint8_t>(bad, bad + std::strlen(bad)));
+        EXPECT_FALSE(pack::readSettingsFile(folder.host("bad.ini"), &lines, &error)) << bad;
+        EXPECT_NE(std::string::npos, error.find(":1:")) << error;
+    }
 }
 
 }  // namespace

@@ -109,19 +109,52 @@ TEST_F(SetupLaunchTest, TrailByteBackslashDoesNotSplitTheFolder) {
               (std::vector<std::string>{physical(dest("\u30BD\u30D5\u30C8")), "a"}));
 }
 
-TEST_F(SetupLaunchTest, ExeAloneAndDotInParameters) {
-    std::string whole = temp.host("whole.txt");
+TEST_F(SetupLaunchTest, ExeAloneAndParametersWithDotsAndBackslashes) {
     writeScript(dest("setup.exe"), reportingBody(report()));
-    writeScript(dest("setup.exe notes.txt"), reportingBody(whole));
-
     run("setup.exe");
     EXPECT_EQ(readLines(report()), (std::vector<std::string>{physical(dest())}));
     std::filesystem::remove(report());
 
-    // The last dot is in the parameters: the whole text is the program, without parameters.
-    run("setup.exe notes.txt");
-    EXPECT_EQ(readLines(whole), (std::vector<std::string>{physical(dest())}));
-    EXPECT_FALSE(test::fileExists(report()));
+    // Neither the dot nor the backslash of the parameters moves the program or its folder.
+    run("setup.exe /log=inst.log /f1c:\\x\\setup.iss");
+    EXPECT_EQ(readLines(report()), (std::vector<std::string>{physical(dest()), "/log=inst.log",
+                                                             "/f1c:\\x\\setup.iss"}));
+}
+
+TEST_F(SetupLaunchTest, QuotedProgramWithBlanksRunsInItsFolder) {
+    std::filesystem::create_directory(dest("My Setup"));
+    writeScript(dest("My Setup/setup.exe"), reportingBody(report()));
+    run("\"My Setup\\setup.exe\"  /q");
+    EXPECT_EQ(readLines(report()), (std::vector<std::string>{physical(dest("My Setup")), "/q"}));
+}
+
+struct Split {
+    std::string program;
+    const char* parameters;
+};
+
+Split split(const char* command) {
+    SetupCommandParts parts = splitSetupCommand(command);
+    return {std::string(parts.program, parts.programLength), parts.parameters};
+}
+
+TEST(SplitSetupCommand, ProgramEndsAfterAKnownExtensionOrAtTheFirstBlank) {
+    EXPECT_EQ("setup.exe", split("setup.exe /log=inst.log").program);
+    EXPECT_STREQ("/log=inst.log", split("setup.exe /log=inst.log").parameters);
+    EXPECT_EQ("Program Files\\App\\Setup.MSI", split("Program Files\\App\\Setup.MSI /qn").program);
+    EXPECT_EQ("run.cmd", split("run.cmd").program);
+    EXPECT_EQ(nullptr, split("run.cmd").parameters);
+    EXPECT_EQ(nullptr, split("run.cmd   ").parameters);
+    EXPECT_EQ("drivers\\x.inf", split("drivers\\x.inf").program);
+    // Without a known extension the first blank ends the program.
+    EXPECT_EQ("readme.txt", split("readme.txt").program);
+    EXPECT_EQ("start", split("start here.txt").program);
+    EXPECT_STREQ("here.txt", split("start here.txt").parameters);
+    // Quoted: the quotes decide, whatever the name ends in.
+    EXPECT_EQ("My Files\\read me.txt", split("\"My Files\\read me.txt\"").program);
+    EXPECT_STREQ("a.exe b", split("\"x y\" a.exe b").parameters);
+    EXPECT_EQ("no end", split("\"no end").program);
+    EXPECT_EQ("", split("").program);
 }
 
 TEST_F(SetupLaunchTest, InfInCapitalsGoesToTheInstallerWithItsShortPath) {

@@ -10,8 +10,10 @@ constexpr uint32_t kEnglish = 1033;
 constexpr uint32_t kJapanese = 1041;
 constexpr uint32_t kNeutral = 0;
 
-// Ids 1 to 10, exactly as the program shows them (typos included).
-const char* const kEnglishStrings[10] = {
+constexpr int kStringCount = 11;
+
+// Ids 1 to 11, exactly as the program shows them (typos included).
+const char* const kEnglishStrings[kStringCount] = {
     "Cannot create a file.",
     "Cannot open arhive.",
     "not supported archive format.",
@@ -22,8 +24,9 @@ const char* const kEnglishStrings[10] = {
     "CRC check error!",
     "%%s Bytes\nModified: %02d, %02d, %04d,  %02d:%02d:%02d",
     "Invalid path!",
+    "Extraction failed. Some files could not be extracted.",
 };
-const char* const kJapaneseStrings[10] = {
+const char* const kJapaneseStrings[kStringCount] = {
     "展開先にファイルを作成できません。",
     "書庫を開けません。",
     "対応していない書庫形式です。",
@@ -35,6 +38,7 @@ const char* const kJapaneseStrings[10] = {
     "配布ファイルの場合にはファイルの入手元から再入手してください。",
     "%%s バイト\n%04d年%02d月%02d日 ??曜日、%02d:%02d:%02d",
     "格納パス情報がおかしいです。",
+    "展開に失敗しました。一部のファイルを展開できませんでした。",
 };
 
 TEST_F(BuiltStubTest, StringTableHoldsTheTextsInBothLanguages) {
@@ -46,14 +50,16 @@ TEST_F(BuiltStubTest, StringTableHoldsTheTextsInBothLanguages) {
         auto strings = decodeStringBlock(block->data);
         ASSERT_TRUE(strings);
         EXPECT_EQ("", (*strings)[0]);
-        for (int id = 1; id <= 10; ++id) EXPECT_EQ(texts[id - 1], (*strings)[id]) << "id " << id;
-        for (int id = 11; id < 16; ++id) EXPECT_EQ("", (*strings)[id]) << "id " << id;
+        for (int id = 1; id <= kStringCount; ++id) {
+            EXPECT_EQ(texts[id - 1], (*strings)[id]) << "id " << id;
+        }
+        for (int id = kStringCount + 1; id < 16; ++id) EXPECT_EQ("", (*strings)[id]) << "id " << id;
     }
     // The Linux string table serves the same texts.
     for (auto [language, code] :
          {std::pair{Language::English, kEnglish}, std::pair{Language::Japanese, kJapanese}}) {
         auto strings = decodeStringBlock(resource(kResourceString, 1, code)->data);
-        for (uint32_t id = 1; id <= 10; ++id) {
+        for (uint32_t id = 1; id <= kStringCount; ++id) {
             EXPECT_STREQ(stringTableText(language, id), (*strings)[id].c_str()) << "id " << id;
         }
     }

@@ -4,6 +4,7 @@
 #include <deque>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/crc_check.h"
 #include "app/run_state.h"
 #include "app/startup.h"
@@ -38,8 +39,12 @@ int FlowResult::count(const std::string& fragment) const {
     return n;
 }
 
-FlowResult runFlow(const std::string& packageHostPath, const std::vector<std::string>& answers,
-                   const std::string& tail) {
+namespace {
+
+// tail: the command-line tail, or null to take it from commandLine as the stub's entry does.
+FlowResult runWith(const std::string& packageHostPath, const std::vector<std::string>& answers,
+                   const char* tail, const std::string& commandLine) {
+    FlowResult result;
     char* buffer = nullptr;
     size_t size = 0;
     FILE* transcript = open_memstream(&buffer, &size);
@@ -49,16 +54,29 @@ FlowResult runFlow(const std::string& packageHostPath, const std::vector<std::st
         platform::posix::setInteraction(&script);
         platform::posix::setModuleFile(packageHostPath.c_str());
         resetRunState();
-        runStartup(platform::moduleHandle(), tail.c_str());
+        if (!tail) tail = isolateCommandTail(commandLine.c_str());
+        result.exitCode = runStartup(platform::moduleHandle(), tail);
         platform::posix::setInteraction(nullptr);
     }
     std::fclose(transcript);
-    FlowResult result;
     result.transcript.assign(buffer, size);
     std::free(buffer);
     std::istringstream in(result.transcript);
     for (std::string line; std::getline(in, line);) result.lines.push_back(line);
     return result;
+}
+
+}  // namespace
+
+FlowResult runFlow(const std::string& packageHostPath, const std::vector<std::string>& answers,
+                   const std::string& tail) {
+    return runWith(packageHostPath, answers, tail.c_str(), "");
+}
+
+FlowResult runFlowWithCommandLine(const std::string& packageHostPath,
+                                  const std::vector<std::string>& answers,
+                                  const std::string& commandLine) {
+    return runWith(packageHostPath, answers, nullptr, commandLine);
 }
 
 }  // namespace tamrix::test

@@ -19,6 +19,7 @@ std::vector<uint8_t> makePackage(const std::vector<uint8_t>& cabinet, HeaderFiel
                                  bool crc = true);
 
 struct FlowResult {
+    int exitCode = -1;  // the stub's
     std::string transcript;
     std::vector<std::string> lines;
     // True when some transcript line contains `fragment`.
@@ -30,5 +31,10 @@ struct FlowResult {
 // answers: the script, one answer per element. tail: the stub's command-line tail.
 FlowResult runFlow(const std::string& packageHostPath, const std::vector<std::string>& answers,
                    const std::string& tail = "");
+
+// The same, with the whole command line (ANSI, program name first) read as the stub's entry does.
+FlowResult runFlowWithCommandLine(const std::string& packageHostPath,
+                                  const std::vector<std::string>& answers,
+                                  const std::string& commandLine);
 
 }  // namespace tamrix::test

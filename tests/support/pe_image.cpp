@@ -43,6 +43,14 @@ std::vector<uint8_t> makePeImage(const std::vector<TestSection>& sections, uint1
     return image;
 }
 
+void setCertificateDirectory(std::vector<uint8_t>& image, uint32_t offset, uint32_t size) {
+    size_t pe = size_t(image[0x3C] | image[0x3D] << 8);
+    put16(image, pe + 24, 0x10B);
+    put32(image, pe + 24 + 92, 16);
+    put32(image, pe + 24 + 96 + 4 * 8, offset);
+    put32(image, pe + 24 + 96 + 4 * 8 + 4, size);
+}
+
 std::vector<uint8_t> makePackageHeader(const HeaderFields& fields) {
     std::vector<uint8_t> header(512);
     putText(header, 0, 8, std::string("TAMRIX3\0", 8));

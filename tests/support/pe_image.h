@@ -17,6 +17,10 @@ struct TestSection {
 // unless the sections' raw data reaches further (then it is zero-padded to their end).
 std::vector<uint8_t> makePeImage(const std::vector<TestSection>& sections, uint16_t peOffset = 0x80);
 
+// Marks the image as PE32 with 16 data directories and points data directory 4 (the certificate
+// table that signing appends) at offset and size.
+void setCertificateDirectory(std::vector<uint8_t>& image, uint32_t offset, uint32_t size);
+
 // A 512-byte package header with the magic and the given fields.
 struct HeaderFields {
     std::string destination;

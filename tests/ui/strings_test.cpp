@@ -24,7 +24,7 @@ TEST(Strings, EnglishIsTheDefaultAndTextsAreExact) {
     EXPECT_EQ(load(kStringInvalidFileName), "%s\n\ninvalid filename.(skipped)");
     EXPECT_EQ(load(kStringFileDetails), "%%s Bytes\nModified: %02d, %02d, %04d,  %02d:%02d:%02d");
     EXPECT_EQ(load(0), "");
-    EXPECT_EQ(load(11), "");
+    EXPECT_EQ(load(kLastStringId + 1), "");
 }
 
 TEST(Strings, JapaneseInCodePage932) {
@@ -34,7 +34,7 @@ TEST(Strings, JapaneseInCodePage932) {
               "\x8F\x91\x8C\xC9\x82\xF0\x8A\x4A\x82\xAF\x82\xDC"
               "\x82\xB9\x82\xF1\x81\x42");  // 書庫を開けません。
     // Every Japanese text has a code page 932 form; none of its characters is lost.
-    for (uint32_t id = 1; id <= 10; ++id) {
+    for (uint32_t id = 1; id <= kLastStringId; ++id) {
         std::string text = load(id);
         char16_t wide[512];
         int units = platform::multiByteToWide(text.c_str(), -1, wide, 512);
@@ -63,7 +63,7 @@ TEST(Strings, JapaneseOnASingleBytePageLooksAsOnTheSystem) {
 }
 
 TEST(Strings, TheTableHoldsBothLanguagesForEveryId) {
-    for (uint32_t id = 1; id <= 10; ++id) {
+    for (uint32_t id = 1; id <= kLastStringId; ++id) {
         ASSERT_NE(stringTableText(Language::English, id), nullptr);
         ASSERT_NE(stringTableText(Language::Japanese, id), nullptr);
     }

@@ -30,7 +30,10 @@ int showDestinationDialog(const char* archiveName) {
             case platform::posix::DestinationAction::Toggle:
                 ticked = !ticked;
                 std::strcpy(settings.destination, edit);
-                applyArchiveFolderBox(settings.destination, archiveName, ticked);
+                // A join too long for the destination is refused: the box goes back to clear.
+                if (!applyArchiveFolderBox(settings.destination, archiveName, ticked)) {
+                    ticked = false;
+                }
                 std::strcpy(edit, settings.destination);
                 break;
             case platform::posix::DestinationAction::Browse:

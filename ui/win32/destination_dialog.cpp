@@ -63,12 +63,16 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
                         SetDlgItemTextA(dialog, kEditControl, settings.destination);
                     }
                     return TRUE;
-                case kArchiveFolderBox:
+                case kArchiveFolderBox: {
                     readEdit(dialog);
-                    applyArchiveFolderBox(settings.destination, dialogArchiveName,
-                                          IsDlgButtonChecked(dialog, kArchiveFolderBox) != 0);
+                    bool ticked = IsDlgButtonChecked(dialog, kArchiveFolderBox) != 0;
+                    // A join too long for the destination is refused: the box goes back to clear.
+                    if (!applyArchiveFolderBox(settings.destination, dialogArchiveName, ticked)) {
+                        CheckDlgButton(dialog, kArchiveFolderBox, BST_UNCHECKED);
+                    }
                     SetDlgItemTextA(dialog, kEditControl, settings.destination);
                     return TRUE;
+                }
                 default:
                     return FALSE;
             }

@@ -51,7 +51,7 @@ int hexDigit(char c) {
     return -1;
 }
 
-// The escapes of a double-quoted value; false on any other backslash.
+// The escapes of an e"..." value; false on any other backslash.
 bool unescape(std::string* value) {
     std::string out;
     for (size_t i = 0; i < value->size(); ++i) {
@@ -84,10 +84,15 @@ bool unescape(std::string* value) {
 std::string settingLine(const std::string& key, const std::string& value) {
     bool plain =
         value.empty() || (value.front() != ' ' && value.front() != '\t' && value.front() != '"' &&
-                          value.front() != '\'' && value.back() != ' ' && value.back() != '\t');
-    for (unsigned char c : value) plain = plain && c >= 0x20 && c != 0x7F;
-    if (plain) return key + " = " + value + "\n";
-    std::string quoted = "\"";
+                          value.front() != '\'' && value.back() != ' ' && value.back() != '\t' &&
+                          value.compare(0, 2, "e\"") != 0);
+    bool printable = true;
+    for (unsigned char c : value) printable = printable && c >= 0x20 && c != 0x7F;
+    if (plain && printable) return key + " = " + value + "\n";
+    // A double-quoted value is taken as written (settings files hold Windows paths with
+    // backslashes), so only a text with control characters needs the escaped form e"...".
+    if (printable) return key + " = \"" + value + "\"\n";
+    std::string quoted = "e\"";
     for (unsigned char c : value) {
         char escape[5];
         if (c == '\\' || c == '"') {
@@ -177,6 +182,8 @@ bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines,
         }
         std::string key = trim(line.substr(0, equals));
         std::string value = trim(line.substr(equals + 1));
+        bool escaped = value.compare(0, 2, "e\"") == 0;
+        if (escaped) value.erase(0, 1);
         char quote = value.empty() ? 0 : value.front();
         if (quote == '"' || quote == '\'') {
             if (value.size() < 2 || value.back() != quote) {
@@ -184,10 +191,10 @@ bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines,
                 return false;
             }
             value = value.substr(1, value.size() - 2);
-            if (quote == '"' && !unescape(&value)) {
+            if (escaped && !unescape(&value)) {
                 *error = where +
-                         "a double-quoted value knows only the escapes \\\\ \\\" "
-                         "\\n \\r \\t \\xHH (put a path in single quotes)";
+                         "an e\"...\" value knows only the escapes \\\\ \\\" "
+                         "\\n \\r \\t \\xHH";
                 return false;
             }
         }

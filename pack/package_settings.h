@@ -33,8 +33,9 @@ bool makePackageHeader(const PackageSettings& settings, AnsiText* ansi, uint32_t
 std::vector<uint8_t> headerBytes(const PackageHeader& header);
 
 // Reads a "key = value" file: one setting a line, '#' starts a comment line, blank lines are
-// skipped. A value is taken as it stands, or in single quotes as it stands with the spaces at its
-// ends, or in double quotes with the escapes \\ \" \n \r \t \xHH (for texts with line breaks).
+// skipped. A value is taken as it stands, or in single or double quotes as it stands with the
+// spaces at its ends, or as e"..." with the escapes \\ \" \n \r \t \xHH (for texts with line
+// breaks).
 // Keys are returned in file order with their line numbers; the caller knows which keys exist.
 struct SettingLine {
     int line;
@@ -44,7 +45,7 @@ struct SettingLine {
 bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines, std::string* error);
 
 // One "key = value" line that readSettingsFile reads back as exactly value: unquoted where that
-// is unambiguous, else double-quoted with escapes.
+// is unambiguous, else quoted; e"..." with escapes only for texts with control characters.
 std::string settingLine(const std::string& key, const std::string& value);
 
 // "yes", "no", "true", "false", "on", "off", "1", "0".

@@ -275,17 +275,20 @@ TEST(SettingsFile, EveryValueComesBackFromTheLineWrittenForIt) {
     ASSERT_EQ(values.size(), lines.size()) << text;
     for (size_t i = 0; i < values.size(); ++i) EXPECT_EQ(values[i], lines[i].value) << text;
 
-    // Single quotes keep backslashes; double quotes know only their escapes.
+    // Single and double quotes keep backslashes as written (settings files made before the
+    // escaped form hold Windows paths in double quotes); e"..." knows only its escapes.
     std::string quoted =
         "destination = 'C:\\temp\\new '\n"
-        "question = \"tab\\there \\x41\\\\\"\n";
+        "setup = \"C:\\temp\\setup.exe\"\n"
+        "question = e\"tab\\there \\x41\\\\\"\n";
     test::writeFile(folder.host("q.ini"), std::vector<uint8_t>(quoted.begin(), quoted.end()));
     lines.clear();
     ASSERT_TRUE(pack::readSettingsFile(folder.host("q.ini"), &lines, &error)) << error;
     EXPECT_EQ("C:\\temp\\new ", lines[0].value);
-    EXPECT_EQ("tab\there A\\", lines[1].value);
-    for (const char* bad :
-         {"a = \"C:\\Program Files\"\n", "a = \"\\x4\"\n", "a = \"end\\\"\n", "a = 'open\n"}) {
+    EXPECT_EQ("C:\\temp\\setup.exe", lines[1].value);
+    EXPECT_EQ("tab\there A\\", lines[2].value);
+    for (const char* bad : {"a = e\"C:\\Program Files\"\n", "a = e\"\\x4\"\n", "a = e\"end\\\"\n",
+                            "a = 'open\n"}) {
         test::writeFile(folder.host("bad.ini"), std::vector<uint8_t>(bad, bad + std::strlen(bad)));
         EXPECT_FALSE(pack::readSettingsFile(folder.host("bad.ini"), &lines, &error)) << bad;
         EXPECT_NE(std::string::npos, error.find(":1:")) << error;

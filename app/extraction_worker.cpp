@@ -9,14 +9,15 @@
 
 namespace tamrix {
 
-DecoderErrorRecord extractionError = {0, 0, 0};
+bool extractionFailed = false;
 
 uint32_t TAMRIX_CALLBACK extractionWorker(void* parameter) {
     const char* packagePath = static_cast<const char*>(parameter);
-    extractionError = {0, 0, 0};
-    CabinetDecoder* decoder =
-        createDecoder(decoderAlloc, decoderFree, decoderOpen, decoderRead, decoderWrite,
-                      decoderClose, decoderSeek, -1, &extractionError);
+    // The record keeps an error the copy recovered from (a next cabinet found on Retry), so the
+    // copy's own result decides.
+    DecoderErrorRecord error = {0, 0, 0};
+    CabinetDecoder* decoder = createDecoder(decoderAlloc, decoderFree, decoderOpen, decoderRead,
+                                            decoderWrite, decoderClose, decoderSeek, -1, &error);
     bool copied = false;
     if (decoder) {
         char cabinetFolder[kPathSize];
@@ -28,7 +29,7 @@ uint32_t TAMRIX_CALLBACK extractionWorker(void* parameter) {
         destroyDecoder(decoder);
     }
     // Without a decoder nothing was extracted: that is a failure too.
-    if (!copied) extractionError.failed = 1;
+    extractionFailed = !copied;
     platform::sendMessage(progressWindow, platform::kWmClose, 0, 0);
     return 0;
 }

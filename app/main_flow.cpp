@@ -144,7 +144,7 @@ Extracted extract(char* packagePath, uint32_t cabinetSize) {
     platform::closeThread(worker);
     // The user's stop makes the copy fail too; it is told apart by its reason.
     if (cancelRequested.load() == kStoppedByUser) return Extracted::StoppedByUser;
-    if (cancelRequested.load() != kNotStopped || extractionError.failed) return Extracted::Failed;
+    if (cancelRequested.load() != kNotStopped || extractionFailed) return Extracted::Failed;
     return Extracted::Completely;
 }
 

@@ -19,7 +19,7 @@ void resetRunState() {
     resetNotificationHandler();
     releaseExtractedFiles();
     forgetCreatedFolders();
-    extractionError = {0, 0, 0};
+    extractionFailed = false;
 }
 
 }  // namespace tamrix

@@ -1,16 +1,18 @@
 #include "extract/notification_handler.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "extract/decoder_callbacks.h"
 #include "extract/extracted_file_list.h"
+#include "extract/utf8_name.h"
 #include "paths/path_text.h"
 #include "paths/target_path.h"
 #include "platform/file_times.h"
 #include "platform/files.h"
 #include "platform/filesystem.h"
-#include "platform/sleep.h"
 #include "platform/ui.h"
+#include "resources/strings.h"
 #include "state/settings.h"
 #include "ui/progress_window.h"
 #include "ui/replace_dialog.h"
@@ -28,7 +30,6 @@ constexpr int kFileNameControl = 1006;
 constexpr int32_t kOutputFlags = 0x8321;  // untranslated, write-only, create, truncate, sequential
 constexpr int32_t kOutputMode = 0x180;
 constexpr uint32_t kKeptAttributes = 0x27;  // read-only, hidden, system, archive
-constexpr uint32_t kCabinetRetryPauseMs = 1000;
 
 bool targetExists() {
     char found[kPathSize];
@@ -74,6 +75,10 @@ int32_t fileBegin(NotificationRecord* record) {
     char shown[kNameBufferSize];
     std::strncpy(shown, record->name ? record->name : "", sizeof shown - 1);
     shown[sizeof shown - 1] = 0;
+    if ((record->attributes & kAttrUtf8Name) && !utf8NameToAnsi(shown, sizeof shown)) {
+        fileAccepted = 0;
+        return refuseName(shown);
+    }
     // Leading separators would name the root: the file lands inside the destination instead.
     char* name = skipLeadingSeparators(shown);
     removeParentSteps(name);
@@ -112,16 +117,40 @@ int32_t fileEnd(NotificationRecord* record) {
     return 1;
 }
 
+// What was wrong with a next cabinet that was there but could not be used; null for one that
+// could not be opened, which the question itself says.
+const char* nextCabinetProblem(int32_t error) {
+    switch (error) {
+        case CabinetOpenFailed: return nullptr;
+        case CabinetMismatch: return "It belongs to another package or is another part of it.";
+        case CabinetVersionUnsupported: return "Its cabinet version is not supported.";
+        case OutOfMemory: return "There is not enough memory.";
+        default: return "It is damaged.";
+    }
+}
+
+// Names the next cabinet and the folder it is looked for in; true when the user chooses Retry.
+bool askForNextCabinet(const NotificationRecord* record) {
+    const char* name = record->name ? record->name : "";
+    char format[256];
+    char text[256 + 2 * kNameBufferSize + 64];
+    loadString(kStringNextCabinetMissing, format, sizeof format);
+    int length = std::snprintf(text, sizeof text, format, name, record->name3 ? record->name3 : "");
+    const char* problem = nextCabinetProblem(record->error);
+    if (problem && length > 0 && size_t(length) < sizeof text) {
+        std::snprintf(text + length, sizeof text - size_t(length), "\n\n%s", problem);
+    }
+    return platform::keepWaitingForCabinet(name, text);
+}
+
 int32_t cabinetNeeded(NotificationRecord* record) {
     if (cancelRequested.load()) return -1;
     if (platform::getFileAttributes(targetPath) & platform::kAttrDirectory) return -1;
-    if (record->error != 0) {
-        // The cabinet was not there: pause before the engine tries again, and let the user stop.
-        platform::sleepMilliseconds(kCabinetRetryPauseMs);
-        if (!platform::keepWaitingForCabinet(record->name ? record->name : "")) {
-            cancelRequested = kStoppedByUser;
-            return -1;
-        }
+    // The engine asks again after each attempt that failed: each time the user is asked, and
+    // nothing is retried without being asked.
+    if (record->error != 0 && !askForNextCabinet(record)) {
+        cancelRequested = kStoppedByUser;
+        return -1;
     }
     cabinetOffset = 0;
     return 0;

@@ -6,6 +6,13 @@
 
 namespace tamrix::pack {
 
+// The number that stands for UTF-8 ("--codepage utf-8"): names are then written as UTF-8 with
+// the cabinet's UTF-8 name attribute, header texts as they are.
+constexpr int kUtf8CodePage = 65001;
+
+// True when the bytes are well-formed UTF-8.
+bool isUtf8(const std::string& text);
+
 class AnsiText {
   public:
     // codePage: 1252, 932, ... (any "CPnnnn" the C library's iconv knows).

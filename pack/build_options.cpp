@@ -1,8 +1,11 @@
 #include "pack/build_options.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "pack/ansi_text.h"
+#include "pack/output_guard.h"
 #include "pack/package_settings.h"
 
 namespace tamrix::pack {
@@ -48,11 +51,24 @@ OptionResult applyBuildOption(const std::string& name, const std::string& value,
     } else if (name == "codepage") {
         char* end = nullptr;
         long page = std::strtol(value.c_str(), &end, 10);
-        if (value.empty() || *end || page <= 0 || page > 65535) {
-            *error = "--codepage wants a code page number such as 1252 or 932: '" + value + "'";
+        if (value == "utf-8" || value == "UTF-8" || value == "utf8") {
+            page = kUtf8CodePage;
+        } else if (value.empty() || *end || page <= 0 || page > 65535) {
+            *error = "--codepage wants a code page number such as 1252 or 932, or utf-8: '" +
+                     value + "'";
             return OptionResult::Failed;
         }
         options->input.codePage = int(page);
+    } else if (name == "max-cabinet-size") {
+        uint64_t size = 0;
+        if (!parseByteCount(value, &size) || size < 1024 || size > 0xFFFFFFFFu) {
+            *error = "--max-cabinet-size wants a number of bytes from 1K to 4G-1 (e.g. 1440K, "
+                     "100M): '" + value + "'";
+            return OptionResult::Failed;
+        }
+        options->layout.maxCabinetSize = size;
+    } else if (name == "reserve") {
+        if (!parseReserve(value, &options->layout, error)) return OptionResult::Failed;
     } else if (name == "no-checksums" || name == "quiet") {
         if (!parseFlag(value, &flag)) {
             *error = name + " wants yes or no: '" + value + "'";
@@ -69,11 +85,28 @@ OptionResult applyBuildOption(const std::string& name, const std::string& value,
     return OptionResult::Applied;
 }
 
+bool isBuildValueOption(const std::string& name) {
+    return name == "compress" || name == "folder-size" || name == "codepage" ||
+           name == "max-cabinet-size" || name == "reserve";
+}
+
+bool checkBuildOptions(const BuildOptions& options, std::string* error) {
+    if (options.layout.maxCabinetSize && options.cabinet.folderSize) {
+        *error = "--folder-size and --max-cabinet-size exclude each other: a set keeps its files "
+                 "in one folder that runs from cabinet to cabinet";
+        return false;
+    }
+    return true;
+}
+
 bool prepareCabinet(const std::vector<std::string>& inputs, const BuildOptions& options,
                     uint64_t sizeLimit, std::vector<CabinetEntry>* entries, CabinetPlan* plan,
                     std::string* error) {
     std::vector<std::string> notes;
     bool ok = collectEntries(inputs, options.input, entries, &notes, error);
+    if (ok && !options.outputPath.empty()) dropOutputFiles(options.outputPath, entries, &notes);
+    // Each cabinet of a set is checked against the limit as it is cut.
+    if (options.layout.maxCabinetSize) sizeLimit = UINT64_MAX;
     if (!options.quiet) {
         for (const std::string& note : notes) std::fprintf(stderr, "note: %s\n", note.c_str());
     }

@@ -8,6 +8,8 @@ namespace tamrix::pack {
 
 constexpr uint16_t kAttrReadOnly = 0x01;
 constexpr uint16_t kAttrArchive = 0x20;
+// The stored name is UTF-8, not the code page's.
+constexpr uint16_t kAttrUtf8Name = 0x80;
 
 struct CabinetEntry {
     std::string sourcePath;  // host path the bytes are read from

@@ -59,10 +59,15 @@ bool Walk::addFile(const std::string& hostPath, const std::string& relative,
     }
     CabinetEntry entry;
     entry.sourcePath = hostPath;
-    if (!ansi.fromUtf8(relative, &entry.name)) {
-        *error = "'" + hostPath + "': the name cannot be written in code page " +
-                 std::to_string(ansi.codePage()) + " (choose another with --codepage)";
-        return false;
+    // A name the code page cannot hold is stored as UTF-8 and marked so.
+    bool utf8Name = ansi.codePage() == kUtf8CodePage || !ansi.fromUtf8(relative, &entry.name);
+    if (utf8Name) {
+        if (!isUtf8(relative)) {
+            *error = "'" + hostPath + "': the name is not UTF-8 and cannot be written in code page " +
+                     std::to_string(ansi.codePage()) + " (choose another with --codepage)";
+            return false;
+        }
+        entry.name = relative;
     }
     std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
     auto [place, added] = seen.emplace(foldCase(entry.name), hostPath);
@@ -75,7 +80,8 @@ bool Walk::addFile(const std::string& hostPath, const std::string& relative,
     DosDateTime stamp = fixedDate ? epochDate : toDosDateTime(info.st_mtime, false);
     entry.date = stamp.date;
     entry.time = stamp.time;
-    entry.attributes = kAttrArchive | ((info.st_mode & S_IWUSR) ? 0 : kAttrReadOnly);
+    entry.attributes = kAttrArchive | ((info.st_mode & S_IWUSR) ? 0 : kAttrReadOnly) |
+                       (utf8Name ? kAttrUtf8Name : 0);
     entries->push_back(std::move(entry));
     return true;
 }

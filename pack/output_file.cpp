@@ -1,5 +1,7 @@
 #include "pack/output_file.h"
 
+#include "pack/interrupt_cleanup.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,6 +38,7 @@ bool OutputFile::open(const std::string& target, std::string* error) {
     }
     fd_ = createTemporary(&temporary_, error);
     if (fd_ < 0) return false;
+    cleanupSlot_ = registerTemporary(AT_FDCWD, temporary_.c_str());
     buffer_.clear();
     buffer_.reserve(kBufferSize);
     position_ = 0;
@@ -66,9 +69,11 @@ bool OutputFile::transform(const Transform& make, std::string* error) {
     std::string made;
     int madeFd = createTemporary(&made, error);
     if (madeFd < 0) return false;
+    const int madeSlot = registerTemporary(AT_FDCWD, made.c_str());
     if (!make(temporary_, made, error)) {
         ::close(madeFd);
         ::unlink(made.c_str());
+        unregisterTemporary(madeSlot);
         return false;
     }
     // The maker may have replaced the file rather than written into it: reopen it by name.
@@ -79,10 +84,13 @@ bool OutputFile::transform(const Transform& make, std::string* error) {
         *error = "cannot read '" + made + "': " + std::strerror(errno);
         if (reopened >= 0) ::close(reopened);
         ::unlink(made.c_str());
+        unregisterTemporary(madeSlot);
         return false;
     }
     ::close(fd_);
     ::unlink(temporary_.c_str());
+    unregisterTemporary(cleanupSlot_);
+    cleanupSlot_ = madeSlot;
     fd_ = reopened;
     temporary_ = made;
     position_ = uint64_t(facts.st_size);
@@ -164,6 +172,8 @@ bool OutputFile::commit(unsigned mode, std::string* error) {
         discard();
         return false;
     }
+    unregisterTemporary(cleanupSlot_);
+    cleanupSlot_ = -1;
     temporary_.clear();
     return true;
 }
@@ -172,6 +182,8 @@ void OutputFile::discard() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    unregisterTemporary(cleanupSlot_);
+    cleanupSlot_ = -1;
     temporary_.clear();
     buffer_.clear();
 }

@@ -48,6 +48,7 @@ class OutputFile {
     std::vector<uint8_t> buffer_;
     uint64_t position_ = 0;
     int errno_ = 0;
+    int cleanupSlot_ = -1;  // removal of the temporary file on Ctrl-C or SIGTERM
 };
 
 }  // namespace tamrix::pack

@@ -55,6 +55,9 @@ bool couldLeaveDestination(const char* name) {
     }
 }
 
+
+}  // namespace
+
 int refuseName(const char* name) {
     char format[128];
     loadString(kStringInvalidFileName, format, sizeof format);
@@ -62,8 +65,6 @@ int refuseName(const char* name) {
     platform::messageBox(textBuffer, kCaption, platform::kMbOk | platform::kMbIconWarning);
     return 0;
 }
-
-}  // namespace
 
 void removeParentSteps(char* name) {
     size_t kept = 0;

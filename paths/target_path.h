@@ -20,4 +20,7 @@ void removeParentSteps(char* name);
 // destination.
 int composeTargetPath(const char* destination, char* name, char* out);
 
+// Shows the invalid-name warning (string 6) for the name; returns 0, the skip result.
+int refuseName(const char* name);
+
 }  // namespace tamrix

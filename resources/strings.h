@@ -1,4 +1,4 @@
-// The string table (ids 1 to 11) in English and Japanese.
+// The string table (ids 1 to 12) in English and Japanese.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,8 @@ enum StringId : uint32_t {
     kStringFileDetails = 9,
     kStringInvalidPath = 10,
     kStringExtractionFailed = 11,
-    kLastStringId = kStringExtractionFailed,
+    kStringNextCabinetMissing = 12,
+    kLastStringId = kStringNextCabinetMissing,
 };
 
 enum class Language { English, Japanese };

@@ -5,9 +5,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install_deps.sh
+# The build takes minutes on a slow machine: a line for each step of its percentage is shown
+# ("[ 42%] Building ..."), the whole output kept in a log that is printed when the build fails.
 for preset in win32 host; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
+  log="build/$preset-build.log"
+  echo "== building $preset (log: $log)"
+  mkdir -p build
+  cmake --preset "$preset" >"$log" 2>&1 || { cat "$log"; exit 1; }
+  set +e
+  cmake --build --preset "$preset" -j"$(nproc)" 2>&1 | tee -a "$log" |
+    awk 'match($0, /^\[ *[0-9]+%\]/) { p = substr($0, RSTART, RLENGTH)
+         if (p != last) { print "   " $0; fflush(); last = p } }'
+  status=${PIPESTATUS[0]}
+  set -e
+  [ "$status" -eq 0 ] || { echo "== the $preset build failed:"; tail -n 40 "$log"; exit 1; }
 done
 tool=build/host/tools/tamrix
 stub=build/win32/app/tamrix-stub.exe

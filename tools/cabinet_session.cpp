@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tools/cabinet_locator.h"
+#include "tools/display_text.h"
 #include "tools/folder_plan.h"
 
 namespace tamrix::tool {
@@ -21,6 +22,8 @@ namespace {
 
 // The callbacks carry no user pointer, so their state lives here (one session at a time).
 struct CallbackState {
+    // The first cabinet opened under another name than its path (standard input).
+    std::string redirectName, redirectPath;
     int directoryFd = -1;          // folder of the cabinets: names are opened relative to it
     int64_t cabinetOffset = 0;     // added to absolute seeks of cabinet handles opened while set
     std::map<int, int64_t> bases;  // cabinet handle -> offset of its cabinet in the file
@@ -140,6 +143,7 @@ int32_t openSpillFile() {
 
 int32_t openFile(const char* path, int32_t flags, int32_t mode) {
     if (path[0] == '*') return openSpillFile();
+    if (!state.redirectName.empty() && state.redirectName == path) path = state.redirectPath.c_str();
     int native = (flags & kOpenCreate) ? O_CREAT : 0;
     native |= (flags & 3) == 1 ? O_WRONLY : (flags & 3) == 2 ? O_RDWR : O_RDONLY;
     int fd = openat(state.directoryFd, path, native | O_CLOEXEC, mode & 0777);
@@ -503,8 +507,9 @@ void reportError(int32_t code, const std::string& cabinet, const std::string& fi
                  int32_t detail) {
     std::fprintf(stderr, "error: %s: %s", decoderErrorName(code), explain(code));
     if (code == CabinetVersionUnsupported) std::fprintf(stderr, " (0x%04X)", unsigned(detail));
-    std::fprintf(stderr, " (cabinet '%s'", cabinet.c_str());
-    if (!file.empty()) std::fprintf(stderr, ", file '%s'", file.c_str());
+    // Both names come from cabinets: never printed raw.
+    std::fprintf(stderr, " (cabinet '%s'", escapeControls(cabinet).c_str());
+    if (!file.empty()) std::fprintf(stderr, ", file '%s'", escapeControls(file).c_str());
     std::fputs(")\n", stderr);
 }
 
@@ -544,12 +549,18 @@ CabinetDecoder* beginSession(const char* path, const SessionOptions& options, st
     size_t slash = fullPath.rfind('/');
     std::string folder = slash == std::string::npos ? "." : fullPath.substr(0, slash + 1);
     *name = slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
+    const bool redirected = !options.cabinetFolder.empty();
+    if (redirected) {
+        folder = options.cabinetFolder;
+        *name = options.shownName;
+    }
+    const std::string shown = redirected ? options.shownName : fullPath;
 
     int file = open(path, O_RDONLY | O_CLOEXEC);
     if (file < 0) {
         if (report)
-            std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n", path,
-                         std::strerror(errno));
+            std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n",
+                         shown.c_str(), std::strerror(errno));
         return nullptr;
     }
     int64_t offset = findCabinetOffset(file);
@@ -562,7 +573,8 @@ CabinetDecoder* beginSession(const char* path, const SessionOptions& options, st
     close(file);
     if (offset < 0) {
         if (report)
-            std::fprintf(stderr, "error: CabinetHeaderInvalid: no cabinet found in '%s'\n", path);
+            std::fprintf(stderr, "error: CabinetHeaderInvalid: no cabinet found in '%s'\n",
+                         shown.c_str());
         return nullptr;
     }
 
@@ -571,6 +583,10 @@ CabinetDecoder* beginSession(const char* path, const SessionOptions& options, st
     state = CallbackState{};
     state.discardTarget = discard;
     state.targetPath = targetPath;
+    if (redirected) {
+        state.redirectName = std::string(kCabinetFolder) + *name;
+        state.redirectPath = fullPath;
+    }
     state.directoryFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (state.directoryFd < 0) {
         if (report)
@@ -665,7 +681,8 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
         if (!ok) {
             status = 1;
             if (!copy.abortReason.empty()) {
-                std::fprintf(stderr, "error: %s\n", copy.abortReason.c_str());
+                // Reasons quote names from cabinets: never printed raw.
+                std::fprintf(stderr, "error: %s\n", escapeControls(copy.abortReason).c_str());
             } else {
                 const bool gaveUp = error.code == Aborted && copy.neededError != Ok;
                 const int32_t code = gaveUp ? copy.neededError : error.code;
@@ -680,7 +697,8 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
             std::fprintf(stderr,
                          "error: CabinetOpenFailed: the next cabinet's name '%s' is not a file "
                          "name in the cabinet's folder; not opened (cabinet '%s')\n",
-                         copy.nextCabinet.c_str(), name.c_str());
+                         escapeControls(copy.nextCabinet).c_str(),
+                         escapeControls(name).c_str());
             status = 1;
             break;
         }

@@ -30,6 +30,10 @@ struct SessionOptions {
     // Decode each folder once, front to back, whatever the order and overlap of the entries
     // (for commands that decode: a listing pass first plans the work).
     bool ordered = false;
+    // A cabinet read from standard input: the path is a descriptor path, the rest of the set is
+    // looked for in cabinetFolder, and shownName stands for the cabinet in messages.
+    std::string cabinetFolder;
+    std::string shownName;
 };
 
 // Called by an event handler that gives up: the reason is printed instead of the engine's error.

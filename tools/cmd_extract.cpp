@@ -1,14 +1,22 @@
-// tamrix extract: writes every file of a cabinet set below an output folder.
+// tamrix extract: writes the files of a cabinet set (all, or those matching patterns) below an
+// output folder or to standard output.
+#include <unistd.h>
+
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "pack/interrupt_cleanup.h"
+#include "tools/arguments.h"
 #include "tools/cabinet_session.h"
 #include "tools/commands.h"
+#include "tools/display_text.h"
+#include "tools/name_pattern.h"
 #include "tools/name_text.h"
 #include "tools/space_check.h"
+#include "tools/standard_input.h"
 #include "tools/target_files.h"
 
 namespace tamrix::tool {
@@ -16,157 +24,302 @@ namespace tamrix::tool {
 namespace {
 
 constexpr const char* kExtractHelp =
-    "usage: tamrix extract [-d DIR] [--overwrite|--skip-existing] [--codepage N] [-q] "
-    "CABINET|PACKAGE\n"
+    "usage: tamrix extract [options] CABINET|PACKAGE [PATTERN...]\n"
     "\n"
-    "Extracts every file of the cabinet (or of the cabinet appended to a package) and of the\n"
-    "cabinets that follow it in its set, looked for in the same folder.\n"
+    "Extracts the files of the cabinet (or of the cabinet appended to a package) and of the\n"
+    "cabinets that follow it in its set, looked for in the same folder. CABINET '-' reads\n"
+    "standard input (the rest of a set is then looked for in the current folder).\n"
+    "With PATTERNs, only the files whose full name matches one of them: '*' any characters\n"
+    "(separators included), '?' one character, [abc] [a-z] [!abc] one of a set; '\\' and '/'\n"
+    "are the same separator and letters match either case. Quote patterns for the shell.\n"
     "\n"
-    "  -d DIR           output folder (default: the current folder); created if missing\n"
-    "  --overwrite      replace files that exist already\n"
-    "  --skip-existing  leave files that exist already alone\n"
-    "                   (without either, an existing file is not replaced: it is reported as an\n"
-    "                   error, the other files are extracted, and the exit status is 1)\n"
-    "  --codepage N     code page of the stored names (default 1252; 932 for Japanese);\n"
-    "                   names whose attributes carry 0x80 are UTF-8 already\n"
-    "  --force          extract even when the files take more than the free space\n"
-    "  -q               print nothing but errors\n"
+    "  -d DIR             output folder (default: the current folder); every missing level of\n"
+    "                     it is created, and only once there is a file to write\n"
+    "  -p, --stdout       write the selected files' bytes to standard output, one after the\n"
+    "                     other, and nothing else there\n"
+    "  -L, --lowercase    write names in lower case (letters A-Z and accented Latin capitals)\n"
+    "  --overwrite        replace files that exist already\n"
+    "  --skip-existing    leave files that exist already alone\n"
+    "                     (without either, an existing file is not replaced: it is reported,\n"
+    "                     the other files are extracted, and the exit status is 1)\n"
+    "  --keep-going       a file that cannot be written is reported and skipped, the rest are\n"
+    "                     extracted, and the exit status is 1\n"
+    "  --codepage N       code page of the stored names (default 1252; 932 for Japanese;\n"
+    "                     utf-8); names whose attributes carry 0x80 are UTF-8 already\n"
+    "  --force            extract even when the files take more than the free space\n"
+    "  -v, --verbose      name each file as it is written (on stderr with --stdout)\n"
+    "  -q, --quiet        print nothing but errors\n"
+    "  --                 end of options (for a cabinet whose name starts with '-')\n"
     "\n"
     "Backslashes in names become folders below DIR. Drive letters, leading separators, empty\n"
     "and '.' components are dropped with a warning; a name with a '..' component is not\n"
-    "extracted. Dates, times and the read-only bit are applied. A file whose extraction fails\n"
-    "is removed. Exit status: 0 success, 1 failure, 2 usage error.\n";
+    "extracted; control characters in names are written as '_' (with a warning) and shown\n"
+    "escaped (\\n, \\t, \\xHH). Dates, times and the read-only bit are applied. A file whose\n"
+    "extraction fails is removed, and so is the one being written when the tool is stopped\n"
+    "(Ctrl-C, SIGTERM); the files completed before stay.\n"
+    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+
+enum Option {
+    kForce,
+    kDir,
+    kStdout,
+    kLowercase,
+    kOverwrite,
+    kSkipExisting,
+    kKeepGoing,
+    kCodePage,
+    kVerbose,
+    kQuiet
+};
 
 struct ExtractContext {
-    NameConverter* names;
-    ExistingPolicy policy;
-    bool quiet;
-    bool anyRefused = false;
+    NameConverter* names = nullptr;
+    std::vector<std::string> patterns;
+    std::string folder = ".";
+    ExistingPolicy policy = ExistingPolicy::Refuse;
+    bool quiet = false;
+    bool verbose = false;
+    bool toStdout = false;
+    bool lowercase = false;
+    bool keepGoing = false;
+    bool rootOpened = false;
+    bool anyFailed = false;
     unsigned extracted = 0;
+    std::set<int32_t> stdoutHandles;
+    std::string currentShown;  // the name of the file being written, escaped
 };
+
+// Lower case for ASCII and the Latin-1 capitals (UTF-8 C3 80..C3 9E, except the sign x).
+void toLowerCase(std::string* text) {
+    for (size_t i = 0; i < text->size(); ++i) {
+        unsigned char c = static_cast<unsigned char>((*text)[i]);
+        if (c >= 'A' && c <= 'Z') {
+            (*text)[i] = char(c + 32);
+        } else if (c == 0xC3 && i + 1 < text->size()) {
+            unsigned char next = static_cast<unsigned char>((*text)[i + 1]);
+            if (next >= 0x80 && next <= 0x9E && next != 0x97) (*text)[i + 1] = char(next + 0x20);
+            ++i;
+        }
+    }
+}
+
+void reportFailure(ExtractContext& extract, const std::string& message) {
+    std::fprintf(stderr, "error: %s\n", message.c_str());
+    extract.anyFailed = true;
+}
+
+// Splits the name into the components written below the output folder; false when it is not
+// extracted at all.
+bool targetComponents(ExtractContext& extract, const std::string& name,
+                      std::vector<std::string>* components) {
+    bool altered = false;
+    if (!safePathComponents(name, components, &altered)) {
+        reportFailure(extract,
+                      "refusing unsafe name '" + escapeControls(name) + "': not extracted");
+        return false;
+    }
+    bool controls = false;
+    for (std::string& part : *components) {
+        controls = replaceControls(&part) || controls;
+        if (extract.lowercase) toLowerCase(&part);
+    }
+    if ((altered || controls) && !extract.quiet) {
+        std::string written;
+        for (const std::string& part : *components) written += (written.empty() ? "" : "/") + part;
+        std::fprintf(stderr, "tamrix: warning: name '%s' written as '%s'%s\n",
+                     escapeControls(name).c_str(), written.c_str(),
+                     controls ? " (control characters replaced)" : "");
+    }
+    return true;
+}
 
 int32_t beginFile(NotificationRecord* record, void* context) {
     auto& extract = *static_cast<ExtractContext*>(context);
     const std::string name = extract.names->toUtf8(record->name, record->attributes);
-    std::vector<std::string> components;
-    bool altered = false;
-    if (!safePathComponents(name, &components, &altered)) {
-        std::fprintf(stderr, "tamrix: refusing unsafe name '%s': not extracted\n", name.c_str());
-        extract.anyRefused = true;
-        return 0;
+    const bool goesOn = (record->folderIndex & 0xFFFE) == 0xFFFE;
+    if (!matchesAny(extract.patterns, name)) {
+        // A file left out that runs into the next cabinet is still decoded: the files after it
+        // in its folder are reached only through it.
+        return goesOn ? kDiscardHandle : 0;
     }
-    if (altered && !extract.quiet) {
-        std::string safe;
-        for (const std::string& part : components) safe += (safe.empty() ? "" : "/") + part;
-        std::fprintf(stderr, "tamrix: warning: name '%s' written as '%s'\n", name.c_str(),
-                     safe.c_str());
+    extract.currentShown = escapeControls(name);
+    if (extract.toStdout) {
+        int32_t handle = dup(1);
+        if (handle < 0) {
+            setAbortReason(std::string("cannot write to standard output: ") + std::strerror(errno));
+            return -1;
+        }
+        extract.stdoutHandles.insert(handle);
+        return handle;
+    }
+    std::vector<std::string> components;
+    if (!targetComponents(extract, name, &components)) return goesOn ? kDiscardHandle : 0;
+    std::string reason;
+    if (!extract.rootOpened) {
+        if (!openOutputRoot(extract.folder.c_str(), &reason)) {
+            setAbortReason(reason);
+            return -1;
+        }
+        extract.rootOpened = true;
     }
     int32_t handle = 0;
-    std::string reason;
+    const std::string path = outputPathOf(components);
     switch (createTarget(components, extract.policy, &handle, &reason)) {
         case CreateResult::Created:
+            extract.currentShown = path;
             return handle;
         case CreateResult::Skipped:
             if (!extract.quiet)
-                std::fprintf(stderr, "tamrix: skipped existing '%s'\n", name.c_str());
-            return 0;
+                std::fprintf(stderr, "tamrix: skipped existing '%s'\n", path.c_str());
+            break;
         case CreateResult::Exists:
-            std::fprintf(stderr,
-                         "error: '%s' exists already; not replaced (use --overwrite or "
-                         "--skip-existing)\n",
-                         name.c_str());
-            extract.anyRefused = true;
-            return 0;
+            reportFailure(extract, "'" + path +
+                                       "' exists already; not replaced (use --overwrite or "
+                                       "--skip-existing)");
+            break;
         case CreateResult::LinkedFolder:
-            std::fprintf(stderr, "error: %s\n", reason.c_str());
-            extract.anyRefused = true;
-            return 0;
+            reportFailure(extract, reason);
+            break;
+        case CreateResult::FolderInTheWay:
+            reportFailure(extract, "'" + path + "' is a folder: '" + escapeControls(name) +
+                                       "' not extracted");
+            break;
         case CreateResult::Failed:
-            setAbortReason(reason);
-            return -1;
+            if (!extract.keepGoing) {
+                setAbortReason(reason);
+                return -1;
+            }
+            reportFailure(extract, reason + " (skipped)");
+            break;
     }
-    return -1;
+    return goesOn ? kDiscardHandle : 0;
 }
 
 int32_t endFile(NotificationRecord* record, void* context) {
     auto& extract = *static_cast<ExtractContext*>(context);
-    std::string reason;
-    if (!finishTarget(record->handle, record->date, record->time, record->attributes, &reason)) {
-        setAbortReason(reason);
-        return 0;
+    const int32_t handle = record->handle;
+    if (handle == kDiscardHandle) return 1;
+    if (extract.stdoutHandles.erase(handle)) {
+        close(handle);
+    } else {
+        std::string reason;
+        if (!finishTarget(handle, record->date, record->time, record->attributes, &reason)) {
+            if (!extract.keepGoing) {
+                setAbortReason(reason);
+                return 0;
+            }
+            reportFailure(extract, reason + " (skipped)");
+            return 1;
+        }
     }
     ++extract.extracted;
+    if (extract.verbose) {
+        std::fprintf(extract.toStdout ? stderr : stdout, "%s\n", extract.currentShown.c_str());
+    }
     return 1;
+}
+
+// The folder itself, or the closest of its parents that exists.
+std::string nearestExistingFolder(std::string folder) {
+    while (access(folder.c_str(), F_OK) != 0) {
+        const size_t slash = folder.find_last_of('/');
+        if (slash == std::string::npos) return ".";
+        folder = slash == 0 ? "/" : folder.substr(0, slash);
+    }
+    return folder;
 }
 
 }  // namespace
 
 int runExtract(int argc, char** argv) {
-    const char* folder = ".";
-    const char* cabinet = nullptr;
-    ExistingPolicy policy = ExistingPolicy::Refuse;
+    pack::installInterruptCleanup();
+    ExtractContext context;
     int codePage = 1252;
-    bool quiet = false;
-    bool force = false;
     bool policyGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (!std::strcmp(arg, "--help") || !std::strcmp(arg, "-h")) {
+    bool force = false;
+    std::vector<std::string> words;
+    const std::vector<OptionSpec> specs = {{'d', nullptr, true, kDir},
+                                           {'p', "stdout", false, kStdout},
+                                           {'L', "lowercase", false, kLowercase},
+                                           {0, "overwrite", false, kOverwrite},
+                                           {0, "skip-existing", false, kSkipExisting},
+                                           {0, "keep-going", false, kKeepGoing},
+                                           {0, "codepage", true, kCodePage},
+                                           {'v', "verbose", false, kVerbose},
+                                           {'q', "quiet", false, kQuiet},
+                                           {0, "force", false, kForce}};
+    auto onOption = [&](int id, const std::string& value, std::string* problem) {
+        switch (id) {
+            case kDir:
+                if (value.empty()) {
+                    *problem = "-d needs a folder";
+                    return false;
+                }
+                context.folder = value;
+                return true;
+            case kOverwrite:
+            case kSkipExisting: {
+                ExistingPolicy chosen =
+                    id == kOverwrite ? ExistingPolicy::Overwrite : ExistingPolicy::Skip;
+                if (policyGiven && chosen != context.policy) {
+                    *problem = "--overwrite and --skip-existing exclude each other";
+                    return false;
+                }
+                context.policy = chosen;
+                policyGiven = true;
+                return true;
+            }
+            case kCodePage:
+                if (parseCodePage(value, &codePage)) return true;
+                *problem = "bad code page '" + value + "'";
+                return false;
+            case kStdout:
+                context.toStdout = true;
+                return true;
+            case kLowercase:
+                context.lowercase = true;
+                return true;
+            case kKeepGoing:
+                context.keepGoing = true;
+                return true;
+            case kVerbose:
+                context.verbose = true;
+                return true;
+            case kQuiet:
+                context.quiet = true;
+                return true;
+            case kForce:
+                force = true;
+                return true;
+        }
+        return false;
+    };
+    switch (parseArguments(argc, argv, "extract", specs, onOption, &words)) {
+        case ParseOutcome::Help:
             std::fputs(kExtractHelp, stdout);
             return 0;
-        } else if (!std::strcmp(arg, "-d") && i + 1 < argc) {
-            folder = argv[++i];
-        } else if (!std::strcmp(arg, "--overwrite") || !std::strcmp(arg, "--skip-existing")) {
-            ExistingPolicy chosen =
-                arg[2] == 'o' ? ExistingPolicy::Overwrite : ExistingPolicy::Skip;
-            if (policyGiven && chosen != policy) {
-                std::fputs("tamrix extract: --overwrite and --skip-existing exclude each other\n",
-                           stderr);
-                return 2;
-            }
-            policy = chosen;
-            policyGiven = true;
-        } else if (!std::strcmp(arg, "--codepage") && i + 1 < argc) {
-            char* end = nullptr;
-            long value = std::strtol(argv[++i], &end, 10);
-            if (*end || value <= 0 || value > 65535) {
-                std::fprintf(stderr, "tamrix extract: bad code page '%s'\n", argv[i]);
-                return 2;
-            }
-            codePage = int(value);
-        } else if (!std::strcmp(arg, "-q")) {
-            quiet = true;
-        } else if (!std::strcmp(arg, "--force")) {
-            force = true;
-        } else if (arg[0] == '-' && arg[1] != '\0') {
-            std::fprintf(stderr, "tamrix extract: unknown or incomplete option '%s'\n%s", arg,
-                         kExtractHelp);
+        case ParseOutcome::Usage:
             return 2;
-        } else if (!cabinet) {
-            cabinet = arg;
-        } else {
-            std::fprintf(stderr, "tamrix extract: more than one cabinet given\n%s", kExtractHelp);
-            return 2;
-        }
+        case ParseOutcome::Run:
+            break;
     }
-    if (!cabinet) {
-        std::fputs(kExtractHelp, stderr);
-        return 2;
-    }
+    if (words.empty()) return usageError("extract", "no cabinet given");
+    context.patterns.assign(words.begin() + 1, words.end());
     NameConverter names(codePage);
-    if (!names.valid()) {
-        std::fprintf(stderr, "tamrix extract: code page %d is not available\n", codePage);
-        return 2;
-    }
-    if (!openOutputRoot(folder)) {
-        std::fprintf(stderr, "error: cannot open output folder '%s'\n", folder);
+    if (!names.valid())
+        return usageError("extract", "code page " + std::to_string(codePage) + " is not available");
+    context.names = &names;
+
+    std::string cabinet, error;
+    if (!cabinetPathOf(words[0], &cabinet, &error)) {
+        std::fprintf(stderr, "error: %s\n", error.c_str());
         return 1;
     }
-    if (!force && !filesFitInto(cabinet, folder)) {
-        closeOutputRoot();
+    // The free space of the file system the output folder is (or will be) on.
+    if (!force && !context.toStdout &&
+        !filesFitInto(cabinet.c_str(), nearestExistingFolder(context.folder).c_str())) {
         return 1;
     }
-    ExtractContext context{&names, policy, quiet};
     FileEvents events;
     events.begin = beginFile;
     events.end = endFile;
@@ -174,15 +327,21 @@ int runExtract(int argc, char** argv) {
     setDiscardTarget(discardTarget);
     setTargetPath(targetPathOf);
     SessionOptions options;
-    options.quiet = quiet;
-    options.progress = true;
     options.ordered = true;
-    int status = runCabinetSession(cabinet, options, events);
+    options.quiet = context.quiet;
+    options.progress = !context.verbose;
+    if (words[0] == "-") {
+        options.cabinetFolder = ".";
+        options.shownName = "standard input";
+    }
+    int status = runCabinetSession(cabinet.c_str(), options, events);
     setDiscardTarget(nullptr);
     setTargetPath(nullptr);
     closeOutputRoot();
-    if (status == 0 && context.anyRefused) status = 1;
-    if (status == 0 && !quiet) std::printf("%u files extracted\n", context.extracted);
+    if (status == 0 && context.anyFailed) status = 1;
+    if (status == 0 && !context.quiet && !context.toStdout) {
+        std::printf("%u file%s extracted\n", context.extracted, context.extracted == 1 ? "" : "s");
+    }
     return status;
 }
 

@@ -153,9 +153,18 @@ int runInfo(int argc, char** argv) {
     bool json = false;
     bool settingsOnly = false;
     int codePage = 1252;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
+        if (optionsEnded) {
+            if (path) {
+                std::fputs(kInfoHelp, stderr);
+                return 2;
+            }
+            path = argv[i];
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
             std::fputs(kInfoHelp, stdout);
             return 0;
         } else if (arg == "--json") {
@@ -165,8 +174,8 @@ int runInfo(int argc, char** argv) {
         } else if (arg == "--codepage" && i + 1 < argc) {
             codePage = std::atoi(argv[++i]);
         } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "tamrix info: unknown option %s\n", argv[i]);
-            std::fputs(kInfoHelp, stderr);
+            std::fprintf(stderr, "tamrix info: unknown option '%s'\nTry 'tamrix info --help'.\n",
+                         argv[i]);
             return 2;
         } else if (path) {
             std::fputs(kInfoHelp, stderr);

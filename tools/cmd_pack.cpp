@@ -1,11 +1,15 @@
 // tamrix pack --stub STUB -o PACKAGE [options] (--cab CABINET | FILE-OR-FOLDER ...): a package
 // made of the stub, its header and a cabinet.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "pack/build_options.h"
 #include "pack/code_signing.h"
+#include "pack/interrupt_cleanup.h"
+#include "pack/output_guard.h"
 #include "pack/package_builder.h"
 #include "pack/package_settings.h"
 #include "pack/setting_keys.h"
@@ -16,12 +20,27 @@ namespace tamrix::tool {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tamrix pack --stub STUB -o PACKAGE [options] (--cab CABINET | FILE-OR-FOLDER ...)\n"
+    "usage: tamrix pack [--stub STUB] -o PACKAGE [options] (--cab CABINET | [--] FILE-OR-FOLDER "
+    "...)\n"
+    "\n"
+    "Makes a package: the stub, its header and a cabinet of the files (or the given cabinet).\n"
+    "Without --stub, the stub installed with the tool (share/tamrix/tamrix-stub.exe) is used.\n"
+    "The output may not be one of the inputs, and inside a folder being packed it is left out.\n"
+    "Exit status: 0 success, 1 failure, 2 usage error.\n"
+    "\n"
     "cabinet:\n"
     "  --compress none|mszip|lzx[:15..21]|quantum[:10..21]   (default mszip)\n"
     "  --folder-size BYTES   start a new folder before it grows past BYTES (512K, 64M, ...)\n"
+    "  --max-cabinet-size BYTES\n"
+    "                        split into a set: the package holds the first cabinet of at most\n"
+    "                        BYTES, NAME2.cab, NAME3.cab, ... lie beside it (NAME: PACKAGE without\n"
+    "                        its extension); the stub asks for a missing one\n"
+    "  --reserve HEADER,FOLDER,BLOCK\n"
+    "                        reserved areas of these sizes (at most 60000,255,255), zero-filled\n"
     "  --no-checksums        leave the data blocks without checksums\n"
-    "  --codepage N          code page of names and texts in the package (default 1252)\n"
+    "  --codepage N|utf-8    code page of names and texts in the package (default 1252); a name\n"
+    "                        the code page cannot hold is stored as UTF-8 with the UTF-8 name\n"
+    "                        attribute (utf-8: every name; header texts are then kept as UTF-8)\n"
     "header:\n"
     "  --destination TEXT    folder to extract to (259 bytes; may start with %temp% etc.)\n"
     "  --setup TEXT          command run after extraction (127 bytes)\n"
@@ -39,7 +58,9 @@ constexpr const char* kUsage =
     "  --sign-key FILE       its private key\n"
     "  --sign-pass-file FILE the key's password\n"
     "  --timestamp URL       time-stamp the signature at this RFC 3161 server\n"
-    "  -q                    print nothing on success\n";
+    "  -o, --output PACKAGE  the package to write\n"
+    "  -q, --quiet           print nothing on success\n"
+    "  --                    end of options\n";
 
 struct PackCommand {
     pack::BuildOptions build;
@@ -56,12 +77,23 @@ bool isValueOption(const std::string& name) {
     const pack::HeaderSettingKey* header = pack::findHeaderSettingKey(name);
     if (header) return header->text != nullptr;
     return name == "stub" || name == "output" || name == "cab" || name == "from" ||
-           name == "compress" || name == "folder-size" || name == "codepage" ||
-           name == "sign-cert" || name == "sign-key" || name == "sign-pass-file" ||
+           pack::isBuildValueOption(name) || name == "sign-cert" || name == "sign-key" || name == "sign-pass-file" ||
            name == "timestamp";
 }
 
 bool applyFile(PackCommand* command, const std::string& path, std::string* error);
+
+// The stub installed with the tool: <prefix>/share/tamrix/tamrix-stub.exe beside
+// <prefix>/bin/tamrix.
+std::string installedStub() {
+    char self[4096];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return "";
+    std::string path(self, size_t(length));
+    path = path.substr(0, path.rfind('/'));
+    path = path.substr(0, path.rfind('/')) + "/share/tamrix/tamrix-stub.exe";
+    return access(path.c_str(), R_OK) == 0 ? path : "";
+}
 
 bool applyOption(PackCommand* command, const std::string& name, const std::string& value,
                  std::string* error) {
@@ -116,8 +148,7 @@ bool applyFile(PackCommand* command, const std::string& path, std::string* error
 }
 
 int usage(const std::string& problem) {
-    if (!problem.empty()) std::fprintf(stderr, "tamrix pack: %s\n", problem.c_str());
-    std::fputs(kUsage, stderr);
+    std::fprintf(stderr, "tamrix pack: %s\nTry 'tamrix pack --help'.\n", problem.c_str());
     return 2;
 }
 
@@ -129,33 +160,52 @@ int fail(const std::string& problem) {
 }  // namespace
 
 int runPack(int argc, char** argv) {
+    pack::installInterruptCleanup();
     PackCommand command;
     std::string error;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            command.inputs.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         if (arg == "-h" || arg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        if (arg.size() < 2 || arg[0] != '-') {
-            command.inputs.push_back(arg);
-            continue;
-        }
         std::string name = arg == "-o" ? "output" : arg == "-q" ? "quiet" : "";
         if (name.empty() && arg.rfind("--", 0) == 0) name = arg.substr(2);
-        if (name.empty()) return usage("unknown option " + arg);
+        if (name.empty()) return usage("unknown option '" + arg + "'");
         std::string value = "yes";
         if (isValueOption(name)) {
-            if (i + 1 >= argc) return usage(arg + " needs a value");
+            if (i + 1 >= argc) return usage("option '" + arg + "' needs a value");
             value = argv[++i];
         }
-        if (!applyOption(&command, name, value, &error)) return usage(error);
+        if (!applyOption(&command, name, value, &error)) {
+            if (error.rfind("unknown setting", 0) == 0) error = "unknown option '" + arg + "'";
+            return usage(error);
+        }
     }
-    if (command.stub.empty()) return usage("no stub (--stub STUB)");
+    if (command.stub.empty()) command.stub = installedStub();
+    if (command.stub.empty()) return usage("no stub (--stub STUB), and none is installed");
     if (command.output.empty()) return usage("no output package (-o PACKAGE)");
     if (command.cabinet.empty() == command.inputs.empty()) {
         return usage("give either --cab CABINET or the files and folders to pack");
     }
+    if (!command.cabinet.empty() && command.build.layout.needed()) {
+        return usage("--max-cabinet-size and --reserve apply to the files packed, not to --cab");
+    }
+    if (!pack::checkBuildOptions(command.build, &error)) return usage(error);
+    command.build.outputPath = command.output;
+    std::vector<std::string> inputs = command.inputs;
+    inputs.push_back(command.stub);
+    inputs.push_back(command.cabinet);
+    if (!pack::refuseOverwritingInput(command.output, inputs, &error)) return fail(error);
 
     // Everything is checked before the output is touched.
     pack::AnsiText ansi(command.build.input.codePage);
@@ -187,6 +237,11 @@ int runPack(int argc, char** argv) {
     std::vector<pack::CabinetEntry> entries;
     pack::CabinetPlan plan;
     pack::CabinetWriter writer;
+    pack::SetResult set;
+    if (command.build.layout.maxCabinetSize > room) {
+        return fail("--max-cabinet-size: the package's cabinet must stay below " +
+                    std::to_string(room) + " bytes with this stub");
+    }
     if (!command.cabinet.empty()) {
         uint64_t size = 0;
         if (!pack::checkCabinetFile(command.cabinet, &size, &error)) return fail(error);
@@ -197,7 +252,13 @@ int runPack(int argc, char** argv) {
             return fail(error);
         }
         const pack::CabinetOptions& options = command.build.cabinet;
+        const pack::LayoutOptions& layout = command.build.layout;
         writer = [&](pack::OutputFile* out, std::string* problem) {
+            if (layout.needed()) {
+                return pack::writeCabinetSet(entries, options, layout, plan,
+                                             pack::setTargetFor(command.output, out), &set,
+                                             problem);
+            }
             pack::CabinetResult result;
             return pack::writeCabinet(entries, options, plan, out, &result, problem);
         };
@@ -205,6 +266,7 @@ int runPack(int argc, char** argv) {
     pack::PackageResult result;
     if (!pack::writePackage(command.output, stub, header, command.settings.cabinetCrc, writer,
                             &result, &error, sign)) {
+        for (const std::string& path : set.written) std::remove(path.c_str());
         return fail(error);
     }
     if (!command.build.quiet) {
@@ -217,6 +279,10 @@ int runPack(int argc, char** argv) {
                     static_cast<unsigned long long>(result.cabinetSize),
                     static_cast<unsigned long long>(result.size), result.cabinetCrc);
         if (sign) std::printf("%s: signed\n", command.output.c_str());
+        for (size_t k = 0; k < set.written.size(); ++k) {
+            std::printf("%s: cabinet %zu of the set; %llu bytes\n", set.written[k].c_str(), k + 2,
+                        static_cast<unsigned long long>(set.sizes[k + 1]));
+        }
     }
     return 0;
 }

@@ -26,10 +26,26 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tamrix run [--ui console|script:FILE] [--transcript FILE] [--codepage N]\n"
-    "                  [--lang en|ja] PACKAGE [ARGS...]\n"
-    "Runs the stub's flow on PACKAGE; ARGS are the stub's command-line tail.\n"
-    "SIGINT (Ctrl+C) or SIGTERM is the progress window's Cancel: the file being written is\n"
-    "removed, nothing runs afterwards, exit status 0; a second signal ends the run at once.\n";
+    "                  [--lang en|ja] [--] PACKAGE [ARGS...]\n"
+    "\n"
+    "Runs the stub's whole flow on PACKAGE as if PACKAGE were the running stub; ARGS are the\n"
+    "stub's command-line tail (/D /E:cmd /H /N /O, a package or cabinet path, a destination).\n"
+    "\n"
+    "  --ui console       questions on the terminal, progress on stderr (the default); Ctrl-C\n"
+    "                     is the progress window's Cancel, and the end of input answers every\n"
+    "                     question with its safe answer (Cancel, No)\n"
+    "  --ui script:FILE   answers from FILE, one per line; a transcript of every message box,\n"
+    "                     dialog and answer\n"
+    "  --transcript FILE  write the transcript to FILE instead of stdout\n"
+    "  --codepage N       the ANSI code page of the flow (default 1252; 932 with --lang ja)\n"
+    "  --lang en|ja       the language of the texts\n"
+    "  --                 end of options\n"
+    "\n"
+    "SIGINT (Ctrl+C) or SIGTERM is the progress window's Cancel in every form: the file being\n"
+    "written is removed, nothing runs afterwards, exit status 0; a second signal ends the run\n"
+    "at once.\n"
+    "Exit status: as the stub's, 0 when the flow did what it was asked or the user stopped it,\n"
+    "1 when it failed (or PACKAGE or a file named cannot be read), 2 usage error.\n";
 
 struct RunOptions {
     std::string ui = "console";
@@ -40,11 +56,25 @@ struct RunOptions {
     std::string tail;
 };
 
-bool parseOptions(int argc, char** argv, RunOptions* options) {
+// Returns 0 to run, 1 for help, 2 for a usage error (already reported).
+int parseOptions(int argc, char** argv, RunOptions* options) {
+    auto bad = [](const std::string& problem) {
+        std::fprintf(stderr, "tamrix run: %s\nTry 'tamrix run --help'.\n", problem.c_str());
+        return 2;
+    };
     int i = 1;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] != 0; ++i) {
         std::string option = argv[i];
-        if (i + 1 >= argc) return false;
+        if (option == "-h" || option == "--help") return 1;
+        if (option == "--") {
+            ++i;
+            break;
+        }
+        if (option != "--ui" && option != "--transcript" && option != "--codepage" &&
+            option != "--lang") {
+            return bad("unknown option '" + option + "'");
+        }
+        if (i + 1 >= argc) return bad("option '" + option + "' needs a value");
         std::string value = argv[++i];
         if (option == "--ui") {
             options->ui = value;
@@ -52,26 +82,29 @@ bool parseOptions(int argc, char** argv, RunOptions* options) {
             options->transcript = value;
         } else if (option == "--codepage") {
             options->codepage = std::atoi(value.c_str());
-        } else if (option == "--lang") {
-            options->language = value;
         } else {
-            return false;
+            options->language = value;
         }
     }
-    if (i >= argc) return false;
+    if (i >= argc) return bad("no package given");
     options->package = argv[i++];
     for (; i < argc; ++i) options->tail += (options->tail.empty() ? "" : " ") + std::string(argv[i]);
-    if (options->ui != "console" && options->ui.rfind("script:", 0) != 0) return false;
-    return options->language == "en" || options->language == "ja";
+    if (options->ui != "console" && options->ui.rfind("script:", 0) != 0) {
+        return bad("--ui wants console or script:FILE: '" + options->ui + "'");
+    }
+    if (options->language != "en" && options->language != "ja") {
+        return bad("--lang wants en or ja: '" + options->language + "'");
+    }
+    return 0;
 }
 
 }  // namespace
 
 int runRun(int argc, char** argv) {
     RunOptions options;
-    if (!parseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
+    switch (parseOptions(argc, argv, &options)) {
+        case 1: std::fputs(kUsage, stdout); return 0;
+        case 2: return 2;
     }
     if (!platform::posix::setModuleFile(options.package.c_str())) {
         std::fprintf(stderr, "tamrix run: cannot read %s\n", options.package.c_str());

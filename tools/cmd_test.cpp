@@ -3,23 +3,38 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tools/cabinet_session.h"
 #include "tools/cabinet_summary.h"
+#include "tools/arguments.h"
 #include "tools/commands.h"
+#include "tools/display_text.h"
 #include "tools/package_facts.h"
+#include "tools/standard_input.h"
 
 namespace tamrix::tool {
 
 namespace {
 
 constexpr const char* kTestHelp =
-    "usage: tamrix test [-q] CABINET|PACKAGE\n"
+    "usage: tamrix test [-q] [-v] CABINET|PACKAGE\n"
     "\n"
     "Checks a package's CRC as its stub does, then decodes every file of the cabinet and of the\n"
     "cabinets that follow it in its set, checking block checksums and compressed data, and writes\n"
-    "nothing. A cabinet whose blocks carry no checksums is reported as not verified. Exit status:\n"
-    "0 when all is well, 1 on any failure, 2 usage error.\n";
+    "nothing. A cabinet whose blocks carry no checksums is reported as not verified. CABINET '-'\n"
+    "reads standard input (the rest of a set is then looked for in the current folder).\n"
+    "\n"
+    "  -q, --quiet    print nothing but errors\n"
+    "  -v, --verbose  name each file once it has been checked\n"
+    "  --             end of options\n"
+    "\n"
+    "Exit status: 0 when all is well, 1 on any failure, 2 usage error.\n";
+
+struct TestContext {
+    unsigned files = 0;
+    bool verbose = false;
+};
 
 // Data blocks in the set and those of them without a checksum, which the engine cannot verify.
 struct BlockCount {
@@ -62,44 +77,58 @@ int32_t beginFile(NotificationRecord*, void*) {
     return kDiscardHandle;
 }
 
-int32_t endFile(NotificationRecord*, void* context) {
-    ++*static_cast<unsigned*>(context);
+int32_t endFile(NotificationRecord* record, void* context) {
+    auto& test = *static_cast<TestContext*>(context);
+    ++test.files;
+    if (test.verbose) std::printf("OK  %s\n", escapeControls(record->name).c_str());
     return 1;
 }
 
 }  // namespace
 
 int runTest(int argc, char** argv) {
-    const char* cabinet = nullptr;
+    TestContext context;
     bool quiet = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+    std::vector<std::string> words;
+    auto onOption = [&](int id, const std::string&, std::string*) {
+        (id == 'q' ? quiet : context.verbose) = true;
+        return true;
+    };
+    switch (parseArguments(argc, argv, "test",
+                           {{'q', "quiet", false, 'q'}, {'v', "verbose", false, 'v'}}, onOption,
+                           &words)) {
+        case ParseOutcome::Help:
             std::fputs(kTestHelp, stdout);
             return 0;
-        } else if (!std::strcmp(argv[i], "-q")) {
-            quiet = true;
-        } else if (argv[i][0] == '-' || cabinet) {
-            std::fputs(kTestHelp, stderr);
+        case ParseOutcome::Usage:
             return 2;
-        } else {
-            cabinet = argv[i];
-        }
+        case ParseOutcome::Run:
+            break;
     }
-    if (!cabinet) {
-        std::fputs(kTestHelp, stderr);
-        return 2;
+    if (words.size() != 1) {
+        return usageError("test",
+                          words.empty() ? "no cabinet given" : "more than one cabinet given");
     }
-    unsigned files = 0;
+    std::string path, error;
+    if (!cabinetPathOf(words[0], &path, &error)) {
+        std::fprintf(stderr, "error: %s\n", error.c_str());
+        return 1;
+    }
+    const char* cabinet = path.c_str();
+    unsigned& files = context.files;
     FileEvents events;
     events.begin = beginFile;
     events.end = endFile;
-    events.context = &files;
+    events.context = &context;
     SessionOptions options;
     options.quiet = quiet;
-    options.progress = true;
+    options.progress = !context.verbose;
     options.ordered = true;
+    if (words[0] == "-") {
+        options.cabinetFolder = ".";
+        options.shownName = "standard input";
+    }
     PackageFacts facts;
-    std::string error;
     if (!readPackageFacts(cabinet, &facts, &error)) facts.cabinetOffset = -1;
     bool crcValid = checkPackageCrc(facts);
     int status = runCabinetSession(cabinet, options, events);

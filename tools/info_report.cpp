@@ -1,52 +1,11 @@
 #include "tools/info_report.h"
 
+#include "tools/display_text.h"
+
 namespace tamrix::tool {
 
-namespace {
-
-bool isControl(unsigned char c) {
-    return c < 0x20 || c == 0x7F;
-}
-
-}  // namespace
-
-std::string escapeControls(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (!isControl(c)) {
-            out += char(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            out += escape;
-        }
-    }
-    return out;
-}
-
 std::string jsonString(const std::string& utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (isControl(c)) {
-            char escape[7];
-            std::snprintf(escape, sizeof escape, "\\u%04X", c);
-            out += escape;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
+    return "\"" + jsonEscape(utf8) + "\"";
 }
 
 InfoReport::InfoReport(FILE* out, bool json) : out_(out), json_(json) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/display_text.h"
+
 namespace tamrix::tool {
 
 class InfoReport {
@@ -38,9 +40,6 @@ class InfoReport {
     std::vector<bool> first_;      // JSON: nothing written yet at each level
     std::vector<unsigned> items_;  // lines: the index of the next record in each open list
 };
-
-// The text with control characters (and DEL) as \n, \r, \t or \xHH.
-std::string escapeControls(const std::string& text);
 
 // The text as a JSON string literal, with its quotes.
 std::string jsonString(const std::string& utf8);

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace tamrix::tool {
@@ -12,8 +13,21 @@ constexpr uint16_t kAttributeUtf8Name = 0x80;
 constexpr const char kReplacement[] = "\xEF\xBF\xBD";
 }  // namespace
 
+bool parseCodePage(const std::string& text, int* codePage) {
+    if (text == "utf-8" || text == "UTF-8" || text == "utf8") {
+        *codePage = kUtf8CodePage;
+        return true;
+    }
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || value <= 0 || value > 65535) return false;
+    *codePage = int(value);
+    return true;
+}
+
+
 NameConverter::NameConverter(int codePage) {
-    std::string from = "CP" + std::to_string(codePage);
+    std::string from = codePage == kUtf8CodePage ? "UTF-8" : "CP" + std::to_string(codePage);
     converter_ = iconv_open("UTF-8", from.c_str());
 }
 
@@ -21,8 +35,13 @@ NameConverter::~NameConverter() {
     if (valid()) iconv_close(static_cast<iconv_t>(converter_));
 }
 
-std::string NameConverter::toUtf8(const char* stored, uint16_t attributes) {
-    if ((attributes & kAttributeUtf8Name) || !valid()) return stored;
+std::string NameConverter::toUtf8(const char* stored, uint16_t attributes, bool* exact) {
+    if (exact) *exact = true;
+    if (attributes & kAttributeUtf8Name) {
+        if (pack::isUtf8(stored)) return stored;
+        if (exact) *exact = false;  // marked UTF-8 but is not: shown through the code page
+    }
+    if (!valid()) return stored;
     auto cd = static_cast<iconv_t>(converter_);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string result;
@@ -37,6 +56,7 @@ std::string NameConverter::toUtf8(const char* stored, uint16_t attributes) {
         if (done == size_t(-1) && errno != E2BIG) {
             // An undefined or incomplete byte: mark it and go on behind it.
             result += kReplacement;
+            if (exact) *exact = false;
             ++in;
             --inLeft;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);

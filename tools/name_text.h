@@ -5,11 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "pack/ansi_text.h"
+
 namespace tamrix::tool {
+
+using pack::kUtf8CodePage;
+
+// Parses a --codepage value: a number such as 1252 or 932, or "utf-8"; false when it is neither.
+bool parseCodePage(const std::string& text, int* codePage);
 
 // Converts names from one code page to UTF-8 with iconv.
 class NameConverter {
   public:
+    // kUtf8CodePage: names are UTF-8 whatever their attributes.
     explicit NameConverter(int codePage);
     ~NameConverter();
     NameConverter(const NameConverter&) = delete;
@@ -18,8 +26,8 @@ class NameConverter {
     bool valid() const { return converter_ != reinterpret_cast<void*>(-1); }
 
     // Attribute 0x80 marks a name that is UTF-8 already. Bytes that do not convert become
-    // U+FFFD, so the name stays readable.
-    std::string toUtf8(const char* stored, uint16_t attributes);
+    // U+FFFD, so the name stays readable; *exact (when given) says whether none had to.
+    std::string toUtf8(const char* stored, uint16_t attributes, bool* exact = nullptr);
 
   private:
     void* converter_;

@@ -11,6 +11,8 @@
 #include <ctime>
 #include <map>
 
+#include "pack/interrupt_cleanup.h"
+
 namespace tamrix::tool {
 
 namespace {
@@ -20,10 +22,12 @@ struct PendingTarget {
     std::string temporaryName;
     std::string finalName;
     std::string fullPath;
+    int cleanupSlot;  // removal of the temporary file on Ctrl-C or SIGTERM
 };
 
 int rootFd = -1;
-std::string rootPath;
+std::string rootPath;   // resolved
+std::string rootShown;  // as the user named it, for messages
 std::map<int32_t, PendingTarget> pending;
 unsigned temporaryCounter = 0;
 
@@ -37,6 +41,12 @@ std::string joined(const std::vector<std::string>& components, size_t count) {
     std::string path;
     for (size_t i = 0; i < count; ++i) path += (i ? "/" : "") + components[i];
     return path;
+}
+
+std::string shownPath(const std::vector<std::string>& components, size_t count) {
+    const std::string below = joined(components, count);
+    if (rootShown.empty() || rootShown == ".") return below;
+    return rootShown + (rootShown.back() == '/' ? "" : "/") + below;
 }
 
 bool isLink(int folder, const char* name) {
@@ -54,7 +64,11 @@ std::string enterFailure(int folder, const std::vector<std::string>& components,
                "' in the output folder is a symbolic link; '" +
                joined(components, components.size()) + "' is not written through it";
     }
-    return "cannot enter folder '" + components[index] + "': " + std::strerror(cause);
+    if (cause == ENOTDIR) {
+        return "'" + shownPath(components, index + 1) + "' is in the way: it is not a folder";
+    }
+    return "cannot enter folder '" + shownPath(components, index + 1) +
+           "': " + std::strerror(cause);
 }
 
 // Opens (creating as needed) each folder component below the root without following links.
@@ -63,7 +77,8 @@ int openFolderChain(const std::vector<std::string>& components, std::string* rea
     for (size_t i = 0; folder >= 0 && i + 1 < components.size(); ++i) {
         const char* name = components[i].c_str();
         if (mkdirat(folder, name, 0777) != 0 && errno != EEXIST) {
-            *reason = "cannot create folder '" + components[i] + "': " + std::strerror(errno);
+            *reason = "cannot create folder '" + shownPath(components, i + 1) +
+                      "': " + std::strerror(errno);
             close(folder);
             return -1;
         }
@@ -91,13 +106,32 @@ struct timespec dosToTimespec(uint16_t date, uint16_t time) {
 
 }  // namespace
 
-bool openOutputRoot(const char* path) {
-    if (mkdir(path, 0777) != 0 && errno != EEXIST) return false;
+bool openOutputRoot(const char* path, std::string* reason) {
+    rootShown = path;
+    // Every missing level, from the top down.
+    for (size_t end = rootShown.find('/', 1);; end = rootShown.find('/', end + 1)) {
+        const std::string level = rootShown.substr(0, end);
+        if (!level.empty() && mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) {
+            *reason = "cannot create folder '" + level + "': " + std::strerror(errno);
+            return false;
+        }
+        if (end == std::string::npos) break;
+    }
     rootFd = open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (rootFd < 0) {
+        *reason = errno == ENOTDIR
+                      ? "'" + rootShown + "' is in the way: it is not a folder"
+                      : "cannot open folder '" + rootShown + "': " + std::strerror(errno);
+        return false;
+    }
     char* resolved = realpath(path, nullptr);
     rootPath = resolved ? resolved : path;
     std::free(resolved);
-    return rootFd >= 0;
+    return true;
+}
+
+std::string outputPathOf(const std::vector<std::string>& components) {
+    return shownPath(components, components.size());
 }
 
 void closeOutputRoot() {
@@ -118,7 +152,11 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
             close(folder);
             return CreateResult::Skipped;
         }
-        if (policy == ExistingPolicy::Refuse || S_ISDIR(info.st_mode)) {
+        if (S_ISDIR(info.st_mode)) {
+            close(folder);
+            return CreateResult::FolderInTheWay;
+        }
+        if (policy == ExistingPolicy::Refuse) {
             close(folder);
             return CreateResult::Exists;
         }
@@ -131,13 +169,14 @@ CreateResult createTarget(const std::vector<std::string>& components, ExistingPo
             openat(folder, temporary, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             pending[fd] = PendingTarget{folder, temporary, name,
-                                        rootPath + "/" + joined(components, components.size())};
+                                        rootPath + "/" + joined(components, components.size()),
+                                        pack::registerTemporary(folder, temporary)};
             *handle = fd;
             return CreateResult::Created;
         }
         if (errno != EEXIST) break;
     }
-    *reason = "cannot create '" + name + "': " + std::strerror(errno);
+    *reason = "cannot create '" + outputPathOf(components) + "': " + std::strerror(errno);
     close(folder);
     return CreateResult::Failed;
 }
@@ -157,9 +196,10 @@ bool finishTarget(int32_t handle, uint16_t date, uint16_t time, uint16_t attribu
         ok = false;
     }
     if (!ok) {
-        *reason = "cannot finish '" + target.finalName + "': " + std::strerror(errno);
+        *reason = "cannot finish '" + target.fullPath + "': " + std::strerror(errno);
         unlinkat(target.folderFd, target.temporaryName.c_str(), 0);
     }
+    pack::unregisterTemporary(target.cleanupSlot);
     close(target.folderFd);
     return ok;
 }
@@ -174,6 +214,7 @@ bool discardTarget(int32_t handle) {
     if (found == pending.end()) return false;
     close(handle);
     unlinkat(found->second.folderFd, found->second.temporaryName.c_str(), 0);
+    pack::unregisterTemporary(found->second.cleanupSlot);
     close(found->second.folderFd);
     pending.erase(found);
     return true;

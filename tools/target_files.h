@@ -11,11 +11,15 @@ namespace tamrix::tool {
 enum class ExistingPolicy { Refuse, Overwrite, Skip };
 
 // LinkedFolder: a folder on the way is a symbolic link already in the output folder, which is
-// never written through; *reason names it.
-enum class CreateResult { Created, Skipped, Exists, LinkedFolder, Failed };
+// never written through; *reason names it. FolderInTheWay: a folder has the file's name.
+enum class CreateResult { Created, Skipped, Exists, LinkedFolder, FolderInTheWay, Failed };
 
-// Opens the output folder; false (with errno) when it cannot be opened or created.
-bool openOutputRoot(const char* path);
+// Opens the output folder, creating every missing level of it; false with the full path and the
+// system's reason (or the file that is in the way) in *reason.
+bool openOutputRoot(const char* path, std::string* reason);
+
+// The path of a target below the output folder as the user named that folder, for messages.
+std::string outputPathOf(const std::vector<std::string>& components);
 void closeOutputRoot();
 
 // Creates the folders of `components` below the root and a temporary file beside the final name.

@@ -39,12 +39,17 @@ ConsoleInteraction::ConsoleInteraction() {
 
 ConsoleInteraction::~ConsoleInteraction() { signal(SIGINT, SIG_DFL); }
 
-std::string ConsoleInteraction::ask(const std::string& prompt) {
+std::string ConsoleInteraction::ask(const std::string& prompt, bool* ended) {
     if (barShown_) std::fputc('\n', stderr);
     std::fprintf(stderr, "%s", prompt.c_str());
     std::fflush(stderr);
     std::string answer;
-    if (!std::getline(std::cin, answer)) return "";
+    if (!std::getline(std::cin, answer)) {
+        // The end of input is no answer: the caller takes the safe one.
+        if (ended) *ended = true;
+        std::fputc('\n', stderr);
+        return "";
+    }
     while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) answer.pop_back();
     return answer;
 }
@@ -67,8 +72,12 @@ void ConsoleInteraction::dialogShown(int templateId) {
 }
 
 void ConsoleInteraction::dialogClosed(int) {
-    if (barShown_ && isatty(STDERR_FILENO)) std::fputc('\n', stderr);
+    if (barShown_ && isatty(STDERR_FILENO)) {
+        drawBar(true);
+        std::fputc('\n', stderr);
+    }
     barShown_ = false;
+    throttle_.reset();
 }
 
 void ConsoleInteraction::controlText(int templateId, int controlId, const char* text) {
@@ -88,7 +97,8 @@ void ConsoleInteraction::progressPosition(int, int32_t position) {
     if (isatty(STDERR_FILENO)) drawBar();
 }
 
-void ConsoleInteraction::drawBar() {
+void ConsoleInteraction::drawBar(bool force) {
+    if (!throttle_.due(RedrawThrottle::Clock::now()) && !force) return;
     constexpr int kWidth = 30;
     int filled = maximum_ > 0 ? int(int64_t(kWidth) * std::min(position_, maximum_) / maximum_) : kWidth;
     std::fprintf(stderr, "\r[%.*s%*s] %.40s\033[K", filled, "##############################",
@@ -106,9 +116,10 @@ int ConsoleInteraction::userClick(int templateId) {
 
 DestinationAction ConsoleInteraction::destinationAction(const char* editText, bool) {
     DestinationAction action = {DestinationAction::Ok, {}};
+    bool ended = false;
     std::string answer = ask("Extract to [" + ansiToUtf8(editText) +
-                             "] (Enter accepts, a folder changes it, '-' cancels): ");
-    if (answer == "-") {
+                             "] (Enter accepts, a folder changes it, '-' cancels): ", &ended);
+    if (answer == "-" || ended) {
         action.kind = DestinationAction::Cancel;
     } else if (!answer.empty()) {
         std::string ansi = utf8ToAnsi(answer);
@@ -133,10 +144,10 @@ int ConsoleInteraction::replaceDialog(const char* nameText, const char* existing
 
 void ConsoleInteraction::openFolder(const char* folder) { openFolderOnDesktop(folder); }
 
-bool ConsoleInteraction::keepWaitingForCabinet(const char* cabinetName) {
-    std::string word = firstWordLower(ask("The next cabinet '" + ansiToUtf8(cabinetName) +
-                                          "' was not found beside the package. Try again? [y/n] "));
-    return word == "y" || word == "yes";
+bool ConsoleInteraction::keepWaitingForCabinet(const char*, const char* text) {
+    std::string word =
+        firstWordLower(ask("[ZER-AVE] " + ansiToUtf8(text) + "\nRetry or Cancel? [r/c] "));
+    return word == "r" || word == "retry";
 }
 
 }  // namespace tamrix::platform::posix

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/posix/interaction.h"
+#include "platform/posix/redraw_throttle.h"
 
 namespace tamrix::platform::posix {
 
@@ -24,16 +25,19 @@ public:
     int replaceDialog(const char* nameText, const char* existingDetails,
                       const char* newDetails) override;
     void openFolder(const char* folder) override;
-    bool keepWaitingForCabinet(const char* cabinetName) override;
+    bool keepWaitingForCabinet(const char* cabinetName, const char* text) override;
 
 private:
-    std::string ask(const std::string& prompt);
-    void drawBar();
+    // The answer, or an empty text at the end of input (*ended set then, when given).
+    std::string ask(const std::string& prompt, bool* ended = nullptr);
+    // Redraws at most every 100 ms unless forced (the last state before the bar goes).
+    void drawBar(bool force = false);
 
     bool barShown_ = false;
     int32_t maximum_ = 0;
     int32_t position_ = 0;
     std::string fileName_;
+    RedrawThrottle throttle_;
 };
 
 }  // namespace tamrix::platform::posix

@@ -61,8 +61,8 @@ int messageBox(const char* text, const char* caption, uint32_t type) {
 
 void messageBeepAsterisk() { posix::interaction().beep(); }
 
-bool keepWaitingForCabinet(const char* cabinetName) {
-    return posix::interaction().keepWaitingForCabinet(cabinetName);
+bool keepWaitingForCabinet(const char* cabinetName, const char* text) {
+    return posix::interaction().keepWaitingForCabinet(cabinetName, text);
 }
 
 }  // namespace tamrix::platform

@@ -49,8 +49,11 @@ public:
     }
     // The destination opened in the shell: by default with the desktop's opener.
     virtual void openFolder(const char* folder);
-    // The next cabinet of a set is missing: true to keep waiting, false to stop the run.
-    virtual bool keepWaitingForCabinet(const char* /*cabinetName*/) { return false; }
+    // The next cabinet of a set cannot be opened or used: text names it and its folder (the
+    // Retry/Cancel box of the system). True to try once more, false to stop the run.
+    virtual bool keepWaitingForCabinet(const char* /*cabinetName*/, const char* /*text*/) {
+        return false;
+    }
 };
 
 // Where the interfaces find dialog captions (UTF-8) in the program's language.

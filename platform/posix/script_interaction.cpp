@@ -198,8 +198,9 @@ void ScriptInteraction::openFolder(const char* folder) {
     line("shell open explorer " + quoteForTranscript(folder));
 }
 
-bool ScriptInteraction::keepWaitingForCabinet(const char* cabinetName) {
-    line("cabinet missing " + quoteForTranscript(cabinetName));
+bool ScriptInteraction::keepWaitingForCabinet(const char* cabinetName, const char* text) {
+    line("cabinet missing " + quoteForTranscript(cabinetName) +
+         " text=" + quoteForTranscript(text));
     if (!answers_.empty() && lower(answers_.front()) == "wait") {
         answers_.pop_front();
         line("answer wait");

@@ -29,7 +29,7 @@ public:
     int replaceDialog(const char* nameText, const char* existingDetails,
                       const char* newDetails) override;
     void openFolder(const char* folder) override;
-    bool keepWaitingForCabinet(const char* cabinetName) override;
+    bool keepWaitingForCabinet(const char* cabinetName, const char* text) override;
 
 private:
     // The next answer, or empty when the script has run out (noted in the transcript).

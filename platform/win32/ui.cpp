@@ -10,7 +10,8 @@ int messageBox(const char* text, const char* caption, uint32_t type) {
 
 void messageBeepAsterisk() { MessageBeep(MB_ICONASTERISK); }
 
-// The progress window's Cancel button is the user's way out.
-bool keepWaitingForCabinet(const char*) { return true; }
+bool keepWaitingForCabinet(const char*, const char* text) {
+    return MessageBoxA(nullptr, text, "ZER-AVE", MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+}
 
 }  // namespace tamrix::platform

@@ -34,7 +34,7 @@ protected:
 
     FlowResult run(const std::string& package, const std::vector<std::string>& answers,
                    const std::string& tail = "") {
-        FlowResult result = runFlow(package, answers, tail);
+        FlowResult result = runFlow(package, answers, tail, onCabinetMissing);
         if (::testing::Test::HasFailure() || getenv("TAMRIX_SHOW_TRANSCRIPT")) {
             std::fprintf(stderr, "%s", result.transcript.c_str());
         }
@@ -50,6 +50,7 @@ protected:
 
     std::string out(const std::string& name = "") const { return folder.host("out/" + name); }
 
+    CabinetMissingHook onCabinetMissing;
     TempFolder folder;
     Bytes readme = patternBytes(1000, 1);
     Bytes data = patternBytes(70000, 2);

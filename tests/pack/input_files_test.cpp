@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "pack/ansi_text.h"
 #include "pack/dos_time.h"
 #include "tests/pack/pack_fixtures.h"
 
@@ -15,6 +16,8 @@ namespace tamrix {
 namespace {
 
 using pack::CabinetEntry;
+using pack::kAttrUtf8Name;
+using pack::kUtf8CodePage;
 
 // Sets TZ (and SOURCE_DATE_EPOCH, when given) for the test's lifetime.
 class Environment {
@@ -116,7 +119,7 @@ TEST(InputFiles, ReadOnlyFilesGetTheReadOnlyBitAndEveryFileTheArchiveBit) {
     EXPECT_EQ(0x20, entries[1].attributes);  // rw
 }
 
-TEST(InputFiles, NamesAreWrittenInTheCodePageOrRefused) {
+TEST(InputFiles, NamesAreWrittenInTheCodePageOrAsMarkedUtf8) {
     Environment environment;
     test::TempFolder folder;
     test::writeFile(folder.host("caf\xC3\xA9.txt"), {1});  // café
@@ -124,14 +127,30 @@ TEST(InputFiles, NamesAreWrittenInTheCodePageOrRefused) {
     std::string error;
     ASSERT_TRUE(collect({folder.host("caf\xC3\xA9.txt")}, &entries, &error)) << error;
     EXPECT_EQ("caf\xE9.txt", entries[0].name);
+    EXPECT_EQ(0, entries[0].attributes & kAttrUtf8Name);
 
+    // A name code page 1252 cannot hold is stored as UTF-8 and marked so; 932 holds it.
     test::writeFile(folder.host("\xE6\x97\xA5.txt"), {1});  // 日
     entries.clear();
-    EXPECT_FALSE(collect({folder.host("\xE6\x97\xA5.txt")}, &entries, &error));
-    EXPECT_NE(std::string::npos, error.find("code page 1252")) << error;
+    ASSERT_TRUE(collect({folder.host("\xE6\x97\xA5.txt")}, &entries, &error)) << error;
+    EXPECT_EQ("\xE6\x97\xA5.txt", entries[0].name);
+    EXPECT_EQ(kAttrUtf8Name, entries[0].attributes & kAttrUtf8Name);
     entries.clear();
     ASSERT_TRUE(collect({folder.host("\xE6\x97\xA5.txt")}, &entries, &error, 932)) << error;
     EXPECT_EQ("\x93\xFA.txt", entries[0].name);
+    EXPECT_EQ(0, entries[0].attributes & kAttrUtf8Name);
+
+    // utf-8 marks every name, plain ASCII ones too.
+    entries.clear();
+    ASSERT_TRUE(collect({folder.host("caf\xC3\xA9.txt")}, &entries, &error, kUtf8CodePage));
+    EXPECT_EQ("caf\xC3\xA9.txt", entries[0].name);
+    EXPECT_EQ(kAttrUtf8Name, entries[0].attributes & kAttrUtf8Name);
+
+    // A host name that is not UTF-8 and not in the code page cannot be stored at all.
+    test::writeFile(folder.host("bad\xFF\xFE.txt"), {1});
+    entries.clear();
+    EXPECT_FALSE(collect({folder.host("bad\xFF\xFE.txt")}, &entries, &error, 932));
+    EXPECT_NE(std::string::npos, error.find("not UTF-8")) << error;
 }
 
 TEST(InputFiles, NamesWindowsCannotUseOrTellApartAreRefused) {

@@ -10,9 +10,9 @@ constexpr uint32_t kEnglish = 1033;
 constexpr uint32_t kJapanese = 1041;
 constexpr uint32_t kNeutral = 0;
 
-constexpr int kStringCount = 11;
+constexpr int kStringCount = 12;
 
-// Ids 1 to 11, exactly as the program shows them (typos included).
+// Ids 1 to 12, exactly as the program shows them (typos included).
 const char* const kEnglishStrings[kStringCount] = {
     "Cannot create a file.",
     "Cannot open arhive.",
@@ -25,6 +25,8 @@ const char* const kEnglishStrings[kStringCount] = {
     "%%s Bytes\nModified: %02d, %02d, %04d,  %02d:%02d:%02d",
     "Invalid path!",
     "Extraction failed. Some files could not be extracted.",
+    "The next part of this package, '%s', cannot be found or read.\nPut it in the folder '%s' and "
+    "choose Retry.",
 };
 const char* const kJapaneseStrings[kStringCount] = {
     "展開先にファイルを作成できません。",
@@ -39,6 +41,8 @@ const char* const kJapaneseStrings[kStringCount] = {
     "%%s バイト\n%04d年%02d月%02d日 ??曜日、%02d:%02d:%02d",
     "格納パス情報がおかしいです。",
     "展開に失敗しました。一部のファイルを展開できませんでした。",
+    "このパッケージの次の分割ファイル '%s' が見つからないか、読み込めません。\nフォルダ '%s' に置いて"
+    "から [再試行] を選んでください。",
 };
 
 TEST_F(BuiltStubTest, StringTableHoldsTheTextsInBothLanguages) {

@@ -41,16 +41,30 @@ int FlowResult::count(const std::string& fragment) const {
 
 namespace {
 
+class HookedScript : public platform::posix::ScriptInteraction {
+public:
+    HookedScript(std::deque<std::string> answers, FILE* transcript, CabinetMissingHook hook)
+        : ScriptInteraction(std::move(answers), transcript), hook_(std::move(hook)) {}
+    bool keepWaitingForCabinet(const char* cabinetName, const char* text) override {
+        if (hook_) hook_(cabinetName);
+        return ScriptInteraction::keepWaitingForCabinet(cabinetName, text);
+    }
+
+private:
+    CabinetMissingHook hook_;
+};
+
 // tail: the command-line tail, or null to take it from commandLine as the stub's entry does.
 FlowResult runWith(const std::string& packageHostPath, const std::vector<std::string>& answers,
-                   const char* tail, const std::string& commandLine) {
+                   const char* tail, const std::string& commandLine,
+                   const CabinetMissingHook& onCabinetMissing) {
     FlowResult result;
     char* buffer = nullptr;
     size_t size = 0;
     FILE* transcript = open_memstream(&buffer, &size);
     {
-        platform::posix::ScriptInteraction script(
-            std::deque<std::string>(answers.begin(), answers.end()), transcript);
+        HookedScript script(std::deque<std::string>(answers.begin(), answers.end()), transcript,
+                            onCabinetMissing);
         platform::posix::setInteraction(&script);
         platform::posix::setModuleFile(packageHostPath.c_str());
         resetRunState();
@@ -69,14 +83,14 @@ FlowResult runWith(const std::string& packageHostPath, const std::vector<std::st
 }  // namespace
 
 FlowResult runFlow(const std::string& packageHostPath, const std::vector<std::string>& answers,
-                   const std::string& tail) {
-    return runWith(packageHostPath, answers, tail.c_str(), "");
+                   const std::string& tail, const CabinetMissingHook& onCabinetMissing) {
+    return runWith(packageHostPath, answers, tail.c_str(), "", onCabinetMissing);
 }
 
 FlowResult runFlowWithCommandLine(const std::string& packageHostPath,
                                   const std::vector<std::string>& answers,
                                   const std::string& commandLine) {
-    return runWith(packageHostPath, answers, nullptr, commandLine);
+    return runWith(packageHostPath, answers, nullptr, commandLine, {});
 }
 
 }  // namespace tamrix::test

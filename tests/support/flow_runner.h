@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,12 @@ struct FlowResult {
     int count(const std::string& fragment) const;
 };
 
+// Called when the flow asks for a missing next cabinet, before the script answers.
+using CabinetMissingHook = std::function<void(const std::string& cabinetName)>;
+
 // answers: the script, one answer per element. tail: the stub's command-line tail.
 FlowResult runFlow(const std::string& packageHostPath, const std::vector<std::string>& answers,
-                   const std::string& tail = "");
+                   const std::string& tail = "", const CabinetMissingHook& onCabinetMissing = {});
 
 // The same, with the whole command line (ANSI, program name first) read as the stub's entry does.
 FlowResult runFlowWithCommandLine(const std::string& packageHostPath,

@@ -1,18 +1,14 @@
 #include "pack/compression.h"
 
 #include <cstdlib>
+#include <exception>
 
 #include "codecs/lzx/lzx_format.h"
 #include "codecs/mszip/deflate_constants.h"
 #include "codecs/quantum/quantum_tables.h"
-#include "pack/mszip_frame_encoder.h"
-
-#if TAMRIX_HAVE_LZX_COMPRESSOR
 #include "codecs/lzx/lzx_encoder.h"
-#endif
-#if TAMRIX_HAVE_QUANTUM_COMPRESSOR
 #include "codecs/quantum/quantum_encoder.h"
-#endif
+#include "pack/mszip_frame_encoder.h"
 
 namespace tamrix::pack {
 
@@ -34,44 +30,59 @@ bool parseWindow(const std::string& text, unsigned low, unsigned high, unsigned*
 
 class StoredFrameEncoder : public FrameEncoder {
   public:
-    bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
-                     std::string*) override {
-        block->assign(data, data + size);
+    bool addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks,
+                  std::string*) override {
+        blocks->emplace_back(data, data + size);
         return true;
     }
 };
 
-#if TAMRIX_HAVE_LZX_COMPRESSOR
 class LzxFrameEncoder : public FrameEncoder {
   public:
-    explicit LzxFrameEncoder(unsigned windowBits) : encoder_(windowBits) {}
-    bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
-                     std::string*) override {
-        *block = encoder_.encodeFrame(data, size);
+    LzxFrameEncoder(unsigned windowBits, int level) : encoder_(windowBits, true, level) {}
+    bool addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks,
+                  std::string* error) override {
+        try {
+            encoder_.addFrame(data, size, blocks);
+        } catch (const std::exception& e) {
+            *error = e.what();
+            return false;
+        }
         return true;
     }
+    void finish(std::vector<std::vector<uint8_t>>* blocks) override { encoder_.finish(blocks); }
 
   private:
     LzxEncoder encoder_;
 };
-#endif
 
-#if TAMRIX_HAVE_QUANTUM_COMPRESSOR
 class QuantumFrameEncoder : public FrameEncoder {
   public:
-    explicit QuantumFrameEncoder(unsigned windowBits) : encoder_(windowBits) {}
-    bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
-                     std::string*) override {
-        *block = encoder_.encodeFrame(data, size);
+    QuantumFrameEncoder(unsigned windowBits, int level) : encoder_(windowBits, level) {}
+    bool addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks,
+                  std::string*) override {
+        blocks->push_back(encoder_.encodeFrame(data, size));
         return true;
     }
 
   private:
     QuantumEncoder encoder_;
 };
-#endif
 
 }  // namespace
+
+bool FrameEncoder::encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
+                               std::string* error) {
+    std::vector<std::vector<uint8_t>> blocks;
+    if (!addFrame(data, size, &blocks, error)) return false;
+    finish(&blocks);
+    if (blocks.size() != 1) {
+        *error = "the compressor gave " + std::to_string(blocks.size()) + " blocks for a frame";
+        return false;
+    }
+    *block = std::move(blocks.front());
+    return true;
+}
 
 uint16_t Compression::typeWord() const {
     return uint16_t(uint16_t(kind) | (windowBits & 0x1F) << 8);
@@ -120,10 +131,6 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
             *error = "the LZX window must be 15 to 21 (a window of 2^N bytes): '" + text + "'";
             return false;
         }
-#if !TAMRIX_HAVE_LZX_COMPRESSOR
-        *error = "LZX compression is not available in this build yet";
-        return false;
-#endif
     } else if (name == "quantum") {
         result.kind = CompressionKind::Quantum;
         result.windowBits = quantum::kMaxWindowBits;
@@ -132,10 +139,6 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
             *error = "the Quantum window must be 10 to 21 (a window of 2^N bytes): '" + text + "'";
             return false;
         }
-#if !TAMRIX_HAVE_QUANTUM_COMPRESSOR
-        *error = "Quantum compression is not available in this build yet";
-        return false;
-#endif
     } else {
         *error = "unknown compression '" + text + "' (none, mszip, lzx[:15..21], quantum[:10..21])";
         return false;
@@ -144,20 +147,32 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
     return true;
 }
 
+bool parseLevel(const std::string& text, int* level, std::string* error) {
+    if (text == "fast") {
+        *level = kFastLevel;
+    } else if (text == "normal") {
+        *level = kNormalLevel;
+    } else if (text == "max") {
+        *level = kMaxLevel;
+    } else if (text.size() == 1 && text[0] >= '1' && text[0] <= '9') {
+        *level = text[0] - '0';
+    } else {
+        *error = "--level wants fast, normal, max or 1 to 9: '" + text + "'";
+        return false;
+    }
+    return true;
+}
+
 std::unique_ptr<FrameEncoder> makeFrameEncoder(const Compression& compression) {
     switch (compression.kind) {
         case CompressionKind::Stored:
             return std::make_unique<StoredFrameEncoder>();
         case CompressionKind::Mszip:
-            return std::make_unique<MszipFrameEncoder>();
-#if TAMRIX_HAVE_LZX_COMPRESSOR
+            return std::make_unique<MszipFrameEncoder>(compression.level);
         case CompressionKind::Lzx:
-            return std::make_unique<LzxFrameEncoder>(compression.windowBits);
-#endif
-#if TAMRIX_HAVE_QUANTUM_COMPRESSOR
+            return std::make_unique<LzxFrameEncoder>(compression.windowBits, compression.level);
         case CompressionKind::Quantum:
-            return std::make_unique<QuantumFrameEncoder>(compression.windowBits);
-#endif
+            return std::make_unique<QuantumFrameEncoder>(compression.windowBits, compression.level);
         default:
             return nullptr;
     }

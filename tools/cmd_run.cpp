@@ -106,14 +106,15 @@ int runRun(int argc, char** argv) {
         case 1: std::fputs(kUsage, stdout); return 0;
         case 2: return 2;
     }
-    if (!platform::posix::setModuleFile(options.package.c_str())) {
-        std::fprintf(stderr, "tamrix run: cannot read %s\n", options.package.c_str());
-        return 1;
-    }
+    // The code page first: the package's Windows name is made in it.
     int codepage = options.codepage ? options.codepage : options.language == "ja" ? 932 : 1252;
     if (!platform::posix::setAnsiCodePage(uint32_t(codepage))) {
         std::fprintf(stderr, "tamrix run: code page %d is not available\n", codepage);
         return 2;
+    }
+    if (!platform::posix::setModuleFile(options.package.c_str())) {
+        std::fprintf(stderr, "tamrix run: cannot read %s\n", options.package.c_str());
+        return 1;
     }
     setLanguage(options.language == "ja" ? Language::Japanese : Language::English);
 

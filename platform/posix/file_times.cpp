@@ -31,9 +31,26 @@ bool readFileStampAndSize(const char* path, uint32_t* dosStamp, uint32_t* size) 
     return true;
 }
 
+namespace {
+
+// The system's conversion refuses a stamp that names no real moment (month 0, 31 February, hour
+// 24, ...): the file then keeps the time it has, where mktime would roll the fields over.
+bool isValidDosStamp(uint16_t date, uint16_t time) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int year = 1980 + (date >> 9);
+    int month = (date >> 5) & 0x0F;
+    int day = date & 0x1F;
+    if (month < 1 || month > 12 || day < 1) return false;
+    bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return false;
+    return (time >> 11) < 24 && ((time >> 5) & 0x3F) < 60 && (time & 0x1F) < 30;
+}
+
+}  // namespace
+
 void setFileDosTime(const char* path, uint16_t date, uint16_t time) {
     std::string hostPath = posix::toHostPath(path);
-    if (hostPath.empty()) return;
+    if (hostPath.empty() || !isValidDosStamp(date, time)) return;
     struct tm local = {};
     local.tm_year = (date >> 9) + 80;
     local.tm_mon = ((date >> 5) & 0x0F) - 1;

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_times.h"
 #include "platform/filesystem.h"
 #include "platform/posix/command_line_args.h"
 #include "platform/posix/desktop.h"
@@ -22,6 +23,26 @@ namespace {
 using test::readLines;
 using test::reportingBody;
 using test::writeScript;
+
+// The system refuses a DOS stamp that names no real moment, and the file keeps its time; a
+// valid one is set as local time.
+TEST(FileTimes, ImpossibleDosStampLeavesTheTimeAlone) {
+    test::TempFolder folder;
+    std::string path = folder.host("f.txt");
+    test::writeFile(path, {1});
+    std::string windowsPath = folder.windows("f.txt");
+    const auto before = std::filesystem::last_write_time(path);
+    const uint16_t impossible[][2] = {{0, 0},                        // month 0, day 0
+                                      {(45 << 9) | (2 << 5) | 30, 0},  // 30 February
+                                      {(44 << 9) | (13 << 5) | 1, 0},  // month 13
+                                      {(45 << 9) | (1 << 5) | 1, 24 << 11}};
+    for (const auto& stamp : impossible) {
+        setFileDosTime(windowsPath.c_str(), stamp[0], stamp[1]);
+        EXPECT_EQ(before, std::filesystem::last_write_time(path)) << stamp[0] << " " << stamp[1];
+    }
+    setFileDosTime(windowsPath.c_str(), (44 << 9) | (2 << 5) | 29, 0);  // 29 February 2024
+    EXPECT_NE(before, std::filesystem::last_write_time(path));
+}
 
 TEST(CommandLineArguments, SplitLikeTheRuntimeLibrary) {
     struct Case {

@@ -1,0 +1,1 @@
+"""Runs the Windows stub under the Unicorn CPU emulator with Windows modelled in Python."""

@@ -38,9 +38,24 @@ OptionResult applyBuildOption(const std::string& name, const std::string& value,
                               BuildOptions* options, std::string* error) {
     bool flag = false;
     if (name == "compress") {
+        // The level stays what it was set to, before or after --compress.
+        const int level = options->cabinet.compression.level;
         if (!parseCompression(value, &options->cabinet.compression, error)) {
             return OptionResult::Failed;
         }
+        options->cabinet.compression.level = level;
+    } else if (name == "level") {
+        if (!parseLevel(value, &options->cabinet.compression.level, error)) {
+            return OptionResult::Failed;
+        }
+    } else if (name == "jobs") {
+        char* end = nullptr;
+        const long jobs = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end || jobs < 1 || jobs > 64) {
+            *error = "-j wants a number of threads from 1 to 64: '" + value + "'";
+            return OptionResult::Failed;
+        }
+        options->cabinet.jobs = unsigned(jobs);
     } else if (name == "folder-size") {
         if (!parseByteCount(value, &options->cabinet.folderSize) ||
             options->cabinet.folderSize == 0) {
@@ -86,8 +101,8 @@ OptionResult applyBuildOption(const std::string& name, const std::string& value,
 }
 
 bool isBuildValueOption(const std::string& name) {
-    return name == "compress" || name == "folder-size" || name == "codepage" ||
-           name == "max-cabinet-size" || name == "reserve";
+    return name == "compress" || name == "level" || name == "jobs" || name == "folder-size" ||
+           name == "codepage" || name == "max-cabinet-size" || name == "reserve";
 }
 
 bool checkBuildOptions(const BuildOptions& options, std::string* error) {

@@ -22,8 +22,9 @@ struct BuildOptions {
 
 enum class OptionResult { Applied, Unknown, Failed };
 
-// Applies one option by its name without the dashes ("compress", "folder-size", "no-checksums",
-// "codepage", "max-cabinet-size", "reserve", "quiet"); flags take "yes" or "no".
+// Applies one option by its name without the dashes ("compress", "level", "jobs",
+// "folder-size", "no-checksums", "codepage", "max-cabinet-size", "reserve", "quiet"); flags take
+// "yes" or "no".
 OptionResult applyBuildOption(const std::string& name, const std::string& value,
                               BuildOptions* options, std::string* error);
 

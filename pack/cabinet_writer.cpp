@@ -1,7 +1,5 @@
 #include "pack/cabinet_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <cerrno>
@@ -9,6 +7,8 @@
 #include <memory>
 
 #include "cab/block_checksum.h"
+#include "pack/compression_pipeline.h"
+#include "pack/progress_line.h"
 
 namespace tamrix::pack {
 
@@ -37,72 +37,6 @@ uint16_t setIdOf(const std::vector<CabinetEntry>& entries) {
     }
     return uint16_t(crc);
 }
-
-// Reads the files of one folder back to back and hands out its stream in frames.
-class FolderStream {
-  public:
-    FolderStream(const std::vector<CabinetEntry>& entries, size_t first, size_t count)
-        : entries_(entries), next_(first), end_(first + count) {}
-    ~FolderStream() { closeFile(); }
-
-    // Fills frame with up to kFrameSize bytes; *size 0 at the end of the folder.
-    bool read(uint8_t* frame, uint32_t* size, std::string* error) {
-        *size = 0;
-        while (*size < kFrameSize) {
-            if (fd_ < 0) {
-                if (next_ == end_) return true;
-                if (!openNext(error)) return false;
-                continue;
-            }
-            uint64_t want = std::min<uint64_t>(kFrameSize - *size, left_);
-            if (want == 0) {
-                // The file must end where it ended when it was gathered.
-                uint8_t probe;
-                ssize_t extra = ::read(fd_, &probe, 1);
-                if (extra != 0) return changed(error);
-                closeFile();
-                continue;
-            }
-            ssize_t got = ::read(fd_, frame + *size, size_t(want));
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) {
-                *error = "cannot read '" + current_->sourcePath + "': " + std::strerror(errno);
-                return false;
-            }
-            if (got == 0) return changed(error);
-            *size += uint32_t(got);
-            left_ -= uint64_t(got);
-        }
-        return true;
-    }
-
-  private:
-    bool openNext(std::string* error) {
-        current_ = &entries_[next_++];
-        left_ = current_->size;
-        fd_ = ::open(current_->sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) {
-            *error = "cannot open '" + current_->sourcePath + "': " + std::strerror(errno);
-            return false;
-        }
-        return true;
-    }
-    bool changed(std::string* error) {
-        *error = "'" + current_->sourcePath + "' changed while it was being packed";
-        return false;
-    }
-    void closeFile() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-    const std::vector<CabinetEntry>& entries_;
-    size_t next_;
-    size_t end_;
-    const CabinetEntry* current_ = nullptr;
-    uint64_t left_ = 0;
-    int fd_ = -1;
-};
 
 }  // namespace
 
@@ -206,53 +140,76 @@ bool writeCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions
     }
 
     const uint32_t blockLimit = std::min<uint32_t>(options.compression.maximumBlockSize(), 0xFFFF);
-    std::vector<uint8_t> frame(kFrameSize);
-    std::vector<uint8_t> block;
-    uint32_t blocks = 0;
+    std::vector<FolderWork> work;
+    uint64_t totalBytes = 0;
+    for (const CabinetPlan::Folder& folder : plan.folders) {
+        work.push_back({folder.firstEntry, folder.entryCount, folder.size});
+        totalBytes += folder.size;
+    }
+    ProgressLine progress(stderr, options.progress, entries.size(), totalBytes);
+    CompressionPipeline pipeline(entries, work, options.compression, options.jobs);
+    std::vector<uint32_t> written(plan.folders.size(), 0);
+    uint64_t bytesDone = 0;
+    size_t filesDone = 0;
     for (size_t f = 0; f < plan.folders.size(); ++f) {
-        const CabinetPlan::Folder& folder = plan.folders[f];
         uint8_t* entry = head.data() + kHeaderSize + f * kFolderEntrySize;
-        put32(entry, uint32_t(out->position() - base));
-        put16(entry + 4, folder.blockCount);
+        put16(entry + 4, plan.folders[f].blockCount);
         put16(entry + 6, options.compression.typeWord());
-        std::unique_ptr<FrameEncoder> encoder = makeFrameEncoder(options.compression);
-        if (!encoder) {
-            *error = options.compression.describe() + " compression is not available";
+    }
+    size_t folderStarted = 0;
+    CompressedBlock block;
+    for (;;) {
+        const CompressionPipeline::Next next = pipeline.next(&block, error);
+        if (next == CompressionPipeline::Next::Failed) return false;
+        if (next == CompressionPipeline::Next::End) break;
+        // A folder's entry points at its first block (at the end, for a folder without one).
+        for (; folderStarted <= block.folder; ++folderStarted) {
+            put32(head.data() + kHeaderSize + folderStarted * kFolderEntrySize,
+                  uint32_t(out->position() - base));
+        }
+        if (block.data.size() > blockLimit) {
+            *error = "the " + options.compression.describe() + " compressor made a block of " +
+                     std::to_string(block.data.size()) + " bytes, more than the decoder takes";
             return false;
         }
-        FolderStream stream(entries, folder.firstEntry, folder.entryCount);
-        uint32_t written = 0;
-        for (;;) {
-            uint32_t size = 0;
-            if (!stream.read(frame.data(), &size, error)) return false;
-            if (size == 0) break;
-            if (!encoder->encodeFrame(frame.data(), size, &block, error)) return false;
-            if (block.size() > blockLimit) {
-                *error = "the " + options.compression.describe() + " compressor made a block of " +
-                         std::to_string(block.size()) + " bytes, more than the decoder takes";
-                return false;
-            }
-            uint8_t header[kDataHeaderSize];
-            put16(header + 4, uint32_t(block.size()));
-            put16(header + 6, size);
-            uint32_t checksum = 0;
-            if (options.blockChecksums) {
-                checksum = blockChecksum(block.data(), uint32_t(block.size()), 0);
-                checksum = blockChecksum(header + 4, 4, checksum);
-            }
-            put32(header, checksum);
-            if (!out->write(header, sizeof header) || !out->write(block.data(), block.size())) {
-                *error = out->failure();
-                return false;
-            }
-            ++written;
+        uint8_t header[kDataHeaderSize];
+        put16(header + 4, uint32_t(block.data.size()));
+        put16(header + 6, block.uncompressedSize);
+        uint32_t checksum = 0;
+        if (options.blockChecksums) {
+            checksum = blockChecksum(block.data.data(), uint32_t(block.data.size()), 0);
+            checksum = blockChecksum(header + 4, 4, checksum);
         }
-        if (written != folder.blockCount) {
+        put32(header, checksum);
+        if (!out->write(header, sizeof header) ||
+            !out->write(block.data.data(), block.data.size())) {
+            *error = out->failure();
+            return false;
+        }
+        ++written[block.folder];
+        bytesDone += block.uncompressedSize;
+        while (filesDone < entries.size() &&
+               plan.folderIndex[filesDone] <= block.folder &&
+               (plan.folderIndex[filesDone] < block.folder ||
+                plan.folderOffset[filesDone] + entries[filesDone].size <=
+                    uint64_t(written[block.folder]) * kFrameSize)) {
+            ++filesDone;
+        }
+        progress.update(filesDone, bytesDone);
+    }
+    for (; folderStarted < plan.folders.size(); ++folderStarted) {
+        put32(head.data() + kHeaderSize + folderStarted * kFolderEntrySize,
+              uint32_t(out->position() - base));
+    }
+    uint32_t blocks = 0;
+    for (size_t f = 0; f < plan.folders.size(); ++f) {
+        if (written[f] != plan.folders[f].blockCount) {
             *error = "the files of folder " + std::to_string(f) + " changed while being packed";
             return false;
         }
-        blocks += written;
+        blocks += written[f];
     }
+    progress.clear();
 
     uint64_t size = out->position() - base;
     if (size > 0xFFFFFFFFu) {

@@ -29,6 +29,10 @@ struct CabinetOptions {
     // 0: one folder, or as few as the format's block count allows.
     uint64_t folderSize = 0;
     bool blockChecksums = true;
+    // Threads compressing at once; 0: one per core. The cabinet is the same for every value.
+    unsigned jobs = 0;
+    // Show the progress line on standard error while the blocks are written.
+    bool progress = false;
 };
 
 struct CabinetPlan {

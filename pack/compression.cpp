@@ -1,6 +1,7 @@
 #include "pack/compression.h"
 
 #include <cstdlib>
+#include <exception>
 
 #include "codecs/lzx/lzx_format.h"
 #include "codecs/mszip/deflate_constants.h"
@@ -34,9 +35,9 @@ bool parseWindow(const std::string& text, unsigned low, unsigned high, unsigned*
 
 class StoredFrameEncoder : public FrameEncoder {
   public:
-    bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
-                     std::string*) override {
-        block->assign(data, data + size);
+    bool addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks,
+                  std::string*) override {
+        blocks->emplace_back(data, data + size);
         return true;
     }
 };
@@ -44,12 +45,18 @@ class StoredFrameEncoder : public FrameEncoder {
 #if TAMRIX_HAVE_LZX_COMPRESSOR
 class LzxFrameEncoder : public FrameEncoder {
   public:
-    explicit LzxFrameEncoder(unsigned windowBits) : encoder_(windowBits) {}
-    bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
-                     std::string*) override {
-        *block = encoder_.encodeFrame(data, size);
+    LzxFrameEncoder(unsigned windowBits, int level) : encoder_(windowBits, true, level) {}
+    bool addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks,
+                  std::string* error) override {
+        try {
+            encoder_.addFrame(data, size, blocks);
+        } catch (const std::exception& e) {
+            *error = e.what();
+            return false;
+        }
         return true;
     }
+    void finish(std::vector<std::vector<uint8_t>>* blocks) override { encoder_.finish(blocks); }
 
   private:
     LzxEncoder encoder_;
@@ -59,10 +66,10 @@ class LzxFrameEncoder : public FrameEncoder {
 #if TAMRIX_HAVE_QUANTUM_COMPRESSOR
 class QuantumFrameEncoder : public FrameEncoder {
   public:
-    explicit QuantumFrameEncoder(unsigned windowBits) : encoder_(windowBits) {}
-    bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
-                     std::string*) override {
-        *block = encoder_.encodeFrame(data, size);
+    QuantumFrameEncoder(unsigned windowBits, int level) : encoder_(windowBits, level) {}
+    bool addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks,
+                  std::string*) override {
+        blocks->push_back(encoder_.encodeFrame(data, size));
         return true;
     }
 
@@ -72,6 +79,19 @@ class QuantumFrameEncoder : public FrameEncoder {
 #endif
 
 }  // namespace
+
+bool FrameEncoder::encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
+                               std::string* error) {
+    std::vector<std::vector<uint8_t>> blocks;
+    if (!addFrame(data, size, &blocks, error)) return false;
+    finish(&blocks);
+    if (blocks.size() != 1) {
+        *error = "the compressor gave " + std::to_string(blocks.size()) + " blocks for a frame";
+        return false;
+    }
+    *block = std::move(blocks.front());
+    return true;
+}
 
 uint16_t Compression::typeWord() const {
     return uint16_t(uint16_t(kind) | (windowBits & 0x1F) << 8);
@@ -144,19 +164,35 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
     return true;
 }
 
+bool parseLevel(const std::string& text, int* level, std::string* error) {
+    if (text == "fast") {
+        *level = kFastLevel;
+    } else if (text == "normal") {
+        *level = kNormalLevel;
+    } else if (text == "max") {
+        *level = kMaxLevel;
+    } else if (text.size() == 1 && text[0] >= '1' && text[0] <= '9') {
+        *level = text[0] - '0';
+    } else {
+        *error = "--level wants fast, normal, max or 1 to 9: '" + text + "'";
+        return false;
+    }
+    return true;
+}
+
 std::unique_ptr<FrameEncoder> makeFrameEncoder(const Compression& compression) {
     switch (compression.kind) {
         case CompressionKind::Stored:
             return std::make_unique<StoredFrameEncoder>();
         case CompressionKind::Mszip:
-            return std::make_unique<MszipFrameEncoder>();
+            return std::make_unique<MszipFrameEncoder>(compression.level);
 #if TAMRIX_HAVE_LZX_COMPRESSOR
         case CompressionKind::Lzx:
-            return std::make_unique<LzxFrameEncoder>(compression.windowBits);
+            return std::make_unique<LzxFrameEncoder>(compression.windowBits, compression.level);
 #endif
 #if TAMRIX_HAVE_QUANTUM_COMPRESSOR
         case CompressionKind::Quantum:
-            return std::make_unique<QuantumFrameEncoder>(compression.windowBits);
+            return std::make_unique<QuantumFrameEncoder>(compression.windowBits, compression.level);
 #endif
         default:
             return nullptr;

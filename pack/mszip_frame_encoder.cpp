@@ -60,4 +60,10 @@ bool MszipFrameEncoder::encodeFrame(const uint8_t* data, uint32_t size, std::vec
     return true;
 }
 
+bool MszipFrameEncoder::addFrame(const uint8_t* data, uint32_t size,
+                                 std::vector<std::vector<uint8_t>>* blocks, std::string* error) {
+    blocks->emplace_back();
+    return encodeFrame(data, size, &blocks->back(), error);
+}
+
 }  // namespace tamrix::pack

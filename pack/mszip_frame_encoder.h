@@ -12,13 +12,21 @@ namespace tamrix::pack {
 
 class MszipFrameEncoder : public FrameEncoder {
   public:
+    // level: zlib's 1 (fastest) to 9.
     explicit MszipFrameEncoder(int level = Z_DEFAULT_COMPRESSION);
     ~MszipFrameEncoder() override;
     MszipFrameEncoder(const MszipFrameEncoder&) = delete;
     MszipFrameEncoder& operator=(const MszipFrameEncoder&) = delete;
 
+    // One frame in, its data block out.
     bool encodeFrame(const uint8_t* data, uint32_t size, std::vector<uint8_t>* block,
-                     std::string* error) override;
+                     std::string* error);
+    bool addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks,
+                  std::string* error) override;
+
+    // The frame before the next one, which that frame may refer to: how a compressor started
+    // in the middle of a folder makes the blocks it would have made from the start.
+    void setHistory(const uint8_t* data, uint32_t size) { previous_.assign(data, data + size); }
 
   private:
     z_stream stream_{};

@@ -8,6 +8,7 @@
 #include "pack/interrupt_cleanup.h"
 #include "pack/output_file.h"
 #include "pack/output_guard.h"
+#include "pack/progress_line.h"
 #include "tools/commands.h"
 
 namespace tamrix::tool {
@@ -23,6 +24,10 @@ constexpr const char* kUsage =
     "\n"
     "  -o, --output CABINET  the cabinet to write\n"
     "  --compress none|mszip|lzx[:15..21]|quantum[:10..21]   (default mszip)\n"
+    "  --level fast|normal|max|1..9\n"
+    "                        how hard to compress: fast (1), normal (6, the default), max (9)\n"
+    "  -j N                  compress on N threads (default: one per core); the same cabinet\n"
+    "                        for any N\n"
     "  --folder-size BYTES   start a new folder before it grows past BYTES (512K, 64M, ...)\n"
     "  --max-cabinet-size BYTES\n"
     "                        split into a set of cabinets of at most BYTES each: CABINET, then\n"
@@ -69,7 +74,10 @@ int runCab(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        std::string name = arg == "-o" ? "output" : arg == "-q" ? "quiet" : "";
+        std::string name = arg == "-o"   ? "output"
+                           : arg == "-q" ? "quiet"
+                           : arg == "-j" ? "jobs"
+                                         : "";
         if (name.empty() && arg.rfind("--", 0) == 0) name = arg.substr(2);
         if (name.empty()) return usage("unknown option '" + arg + "'");
         std::string value = "yes";
@@ -101,6 +109,7 @@ int runCab(int argc, char** argv) {
     pack::CabinetPlan plan;
     pack::OutputFile out;
     pack::CabinetResult result;
+    options.cabinet.progress = !options.quiet && pack::isTerminal(stderr);
     pack::SetResult set;
     bool ok = pack::refuseOverwritingInput(output, inputs, &error) &&
               pack::prepareCabinet(inputs, options, 0xFFFFFFFFu, &entries, &plan, &error) &&

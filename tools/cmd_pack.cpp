@@ -12,6 +12,7 @@
 #include "pack/output_guard.h"
 #include "pack/package_builder.h"
 #include "pack/package_settings.h"
+#include "pack/progress_line.h"
 #include "pack/setting_keys.h"
 #include "tools/commands.h"
 
@@ -30,6 +31,10 @@ constexpr const char* kUsage =
     "\n"
     "cabinet:\n"
     "  --compress none|mszip|lzx[:15..21]|quantum[:10..21]   (default mszip)\n"
+    "  --level fast|normal|max|1..9   how hard to compress: fast is 1, normal 6 (the\n"
+    "                        default), max 9\n"
+    "  -j N                  compress on N threads (default: one per core); the package is\n"
+    "                        the same for any N\n"
     "  --folder-size BYTES   start a new folder before it grows past BYTES (512K, 64M, ...)\n"
     "  --max-cabinet-size BYTES\n"
     "                        split into a set: the package holds the first cabinet of at most\n"
@@ -178,7 +183,10 @@ int runPack(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        std::string name = arg == "-o" ? "output" : arg == "-q" ? "quiet" : "";
+        std::string name = arg == "-o"   ? "output"
+                           : arg == "-q" ? "quiet"
+                           : arg == "-j" ? "jobs"
+                                         : "";
         if (name.empty() && arg.rfind("--", 0) == 0) name = arg.substr(2);
         if (name.empty()) return usage("unknown option '" + arg + "'");
         std::string value = "yes";
@@ -251,6 +259,7 @@ int runPack(int argc, char** argv) {
         if (!pack::prepareCabinet(command.inputs, command.build, room, &entries, &plan, &error)) {
             return fail(error);
         }
+        command.build.cabinet.progress = !command.build.quiet && pack::isTerminal(stderr);
         const pack::CabinetOptions& options = command.build.cabinet;
         const pack::LayoutOptions& layout = command.build.layout;
         writer = [&](pack::OutputFile* out, std::string* problem) {

@@ -7,8 +7,11 @@
 #include "codecs/lzx/lzx_bit_writer.h"
 #include "codecs/lzx/lzx_code_lengths.h"
 #include "codecs/lzx/lzx_e8_preprocess.h"
+#include "codecs/lzx/lzx_encoder_costs.h"
+#include "codecs/lzx/lzx_encoder_lazy.h"
+#include "codecs/lzx/lzx_encoder_levels.h"
+#include "codecs/lzx/lzx_encoder_optimal.h"
 #include "codecs/lzx/lzx_format.h"
-#include "codecs/lzx/lzx_match_finder.h"
 #include "codecs/lzx/lzx_tree_writer.h"
 
 namespace tamrix {
@@ -19,33 +22,31 @@ namespace {
 
 // The translation size written in the stream header when E8 preprocessing is on.
 constexpr uint32_t kE8FileSize = 12000000;
-constexpr uint32_t kMaxChain = 24;
-constexpr uint32_t kNiceLength = 48;
-constexpr uint32_t kLazyCutoff = 32;
-
-uint32_t bitWidth(uint32_t v) {
-    return 32 - uint32_t(__builtin_clz(v));
-}
-
-// Position slot of a match distance (distance + 2 is the format's position).
-uint32_t slotOf(uint32_t distance) {
-    const uint32_t position = distance + 2;
-    if (position >= (1u << 18)) return 36 + ((position - (1u << 18)) >> 17);
-    const uint32_t high = bitWidth(position) - 1;
-    return 2 * high + ((position >> (high - 1)) & 1);
-}
+// A compressed frame may outgrow its input by this much before the frames go out as they are.
+constexpr uint32_t kWorthCompressing = 24;
+// No frame's data block may pass the decoder's input buffer (a frame plus 6144 bytes).
+constexpr uint32_t kFrameBlockLimit = kFrameSize + 4096;
 
 }  // namespace
 
-LzxEncoder::LzxEncoder(unsigned windowBits, bool e8) : windowSize_(1u << windowBits), e8_(e8) {
+LzxEncoder::LzxEncoder(unsigned windowBits, bool e8, int level)
+    : windowSize_(1u << windowBits), e8_(e8) {
     if (windowBits < kMinWindowBits || windowBits > kMaxWindowBits) {
         throw std::invalid_argument("LZX window bits must be 15 to 21");
     }
+    const EncoderLevel settings = encoderLevel(level);
+    framesPerBlock_ = std::max<uint32_t>(settings.framesPerBlock, 1);
+    optimalPasses_ = settings.optimalPasses;
     positionSlots_ = positionSlotCount(windowSize_);
-    buffer_.resize(2 * size_t(windowSize_) + kFrameSize + 8);
-    finder_ = std::make_unique<MatchFinder>(windowSize_, kMaxChain, kNiceLength);
+    buffer_.resize(2 * size_t(windowSize_) + size_t(framesPerBlock_) * kFrameSize + 8);
+    if (optimalPasses_ != 0) {
+        optimal_ = std::make_unique<OptimalParser>(windowSize_, settings);
+    } else {
+        lazy_ = std::make_unique<LazyParser>(windowSize_, settings);
+    }
     mainLengths_.assign(kLiteralCount + 8 * positionSlots_, 0);
     lengthLengths_.assign(kLengthSymbols, 0);
+    alignedLengths_.assign(kAlignedSymbols, 3);
 }
 
 LzxEncoder::~LzxEncoder() = default;
@@ -53,218 +54,206 @@ LzxEncoder::~LzxEncoder() = default;
 void LzxEncoder::slideIfNeeded(uint32_t incoming) {
     const uint32_t capacity = uint32_t(buffer_.size()) - 8;
     if (streamEnd_ - bufferStart_ + incoming <= capacity) return;
-    // Keep one window of history at the front; matches never reach further back.
-    const uint32_t keepFrom = streamEnd_ - windowSize_;
-    std::memmove(buffer_.data(), buffer_.data() + (keepFrom - bufferStart_), windowSize_);
+    // Keep one window of history before the waiting frames; matches never reach further back.
+    const uint32_t keepFrom = groupStart_ - windowSize_;
+    std::memmove(buffer_.data(), buffer_.data() + (keepFrom - bufferStart_),
+                 streamEnd_ - keepFrom);
     bufferStart_ = keepFrom;
 }
 
-LzxEncoder::Choice LzxEncoder::evaluate(uint32_t p, uint32_t end) {
-    Choice best;
-    const uint32_t maxLength = std::min(kMaxMatch, end - p);
-    if (maxLength < kMinMatch) return best;
-    finder_->insertUpTo(p, streamEnd_);
-    const uint32_t longCost = 6;  // rough cost of a length-tree symbol
-    for (int32_t i = 0; i < 3; ++i) {
-        const uint32_t distance = r_[i];
-        if (distance > p || distance == 0) continue;
-        const uint32_t length = finder_->matchLength(p, distance, maxLength);
-        if (length < kMinMatch) continue;
-        const int32_t cost = 7 + int32_t(length > 8 ? longCost : 0) + i;
-        const int32_t score = int32_t(length) * 8 - cost;
-        if (score > best.score) best = {length, distance, i, score};
-    }
-    uint32_t distance = 0;
-    const uint32_t length = finder_->find(p, maxLength, &distance);
-    if (length != 0) {
-        const uint32_t slot = slotOf(distance);
-        const int32_t cost = 9 + kExtraBits[slot] + int32_t(length > 8 ? longCost : 0);
-        const int32_t score = int32_t(length) * 8 - cost;
-        if (score > best.score + 1) best = {length, distance, -1, score};
-    }
-    return best;
-}
-
-void LzxEncoder::emitMatch(const Choice& c) {
-    Item item{};
-    uint32_t slot;
-    if (c.repeat >= 0) {
-        slot = uint32_t(c.repeat);
-        std::swap(r_[0], r_[c.repeat]);
-    } else {
-        slot = slotOf(c.distance);
-        item.extraBits = kExtraBits[slot];
-        item.extra = c.distance - kDistanceBase[slot];
-        r_[2] = r_[1];
-        r_[1] = r_[0];
-        r_[0] = c.distance;
-    }
-    const uint32_t header = c.length - kMinMatch;
-    if (header >= kNumPrimaryLengths) {
-        item.mainSymbol = uint16_t(kLiteralCount + slot * 8 + kNumPrimaryLengths);
-        item.lengthSymbol = int16_t(header - kNumPrimaryLengths);
-    } else {
-        item.mainSymbol = uint16_t(kLiteralCount + slot * 8 + header);
-        item.lengthSymbol = -1;
-    }
-    items_.push_back(item);
-}
-
-void LzxEncoder::parse(uint32_t start, uint32_t end) {
-    items_.clear();
-    const uint8_t* data = buffer_.data() - bufferStart_;
-    uint32_t p = start;
-    while (p < end) {
-        Choice current = evaluate(p, end);
-        if (current.score <= 0) {
-            items_.push_back({data[p], -1, 0, 0});
-            ++p;
-            continue;
-        }
-        // Lazy matching: a better match one byte on wins over the current one.
-        while (current.length < kLazyCutoff && p + 1 < end) {
-            Choice next = evaluate(p + 1, end);
-            if (next.score <= current.score) break;
-            items_.push_back({data[p], -1, 0, 0});
-            ++p;
-            current = next;
-        }
-        emitMatch(current);
-        p += current.length;
-    }
-}
-
-std::vector<uint8_t> LzxEncoder::writeBlock(uint32_t start, uint32_t size, uint32_t type,
-                                            std::vector<uint8_t>* newMain,
-                                            std::vector<uint8_t>* newLength) {
-    std::vector<uint8_t> out;
-    out.reserve(size + 64);
-    if (pendingPadByte_) out.push_back(0);
-    BitWriter writer(out);
-    if (!streamHeaderWritten_) {
-        writer.put(e8_ ? 1 : 0, 1);
-        if (e8_) writer.put(kE8FileSize, 32);
-    }
-    writer.put(type, 3);
-    writer.put(size, 24);
-
-    if (type == kBlockUncompressed) {
-        writer.alignForUncompressed();
-        for (uint32_t r : r_) {
-            for (int i = 0; i < 4; ++i) out.push_back(uint8_t(r >> (8 * i)));
-        }
-        const uint8_t* data = buffer_.data() + (start - bufferStart_);
-        out.insert(out.end(), data, data + size);
-        return out;
-    }
-
-    const uint32_t mainCount = kLiteralCount + 8 * positionSlots_;
-    std::vector<uint32_t> mainFreq(mainCount), lengthFreq(kLengthSymbols);
-    uint32_t alignedFreq[kAlignedSymbols] = {};
-    for (const Item& item : items_) {
-        ++mainFreq[item.mainSymbol];
-        if (item.lengthSymbol >= 0) ++lengthFreq[uint32_t(item.lengthSymbol)];
-        if (item.extraBits >= 3) ++alignedFreq[item.extra & 7];
-    }
-    newMain->assign(mainCount, 0);
-    newLength->assign(kLengthSymbols, 0);
-    buildCodeLengths(mainFreq.data(), mainCount, 16, newMain->data());
-    buildCodeLengths(lengthFreq.data(), kLengthSymbols, 16, newLength->data());
-    uint8_t alignedLengths[kAlignedSymbols];
-    buildCodeLengths(alignedFreq, kAlignedSymbols, 7, alignedLengths);
-    uint32_t distinctAligned = 0;
-    for (uint32_t f : alignedFreq) distinctAligned += f != 0;
-    // With fewer than two aligned values in use, a flat code is as good and always complete.
-    if (distinctAligned < 2) std::fill(alignedLengths, alignedLengths + kAlignedSymbols, 3);
-
-    if (type == kBlockAligned) {
-        for (uint8_t len : alignedLengths) writer.put(len, 3);
-    }
-    writeLengthRun(writer, newMain->data(), mainLengths_.data(), 0, kLiteralCount);
-    writeLengthRun(writer, newMain->data(), mainLengths_.data(), kLiteralCount, mainCount);
-    writeLengthRun(writer, newLength->data(), lengthLengths_.data(), 0, kLengthSymbols);
-
-    std::vector<uint16_t> mainCodes(mainCount);
-    uint16_t lengthCodes[kLengthSymbols];
-    uint16_t alignedCodes[kAlignedSymbols];
-    assignCanonicalCodes(newMain->data(), mainCount, mainCodes.data());
-    assignCanonicalCodes(newLength->data(), kLengthSymbols, lengthCodes);
-    assignCanonicalCodes(alignedLengths, kAlignedSymbols, alignedCodes);
-    const uint8_t* mainLen = newMain->data();
-    const uint8_t* lengthLen = newLength->data();
-    const bool aligned = type == kBlockAligned;
-    for (const Item& item : items_) {
-        writer.put(mainCodes[item.mainSymbol], mainLen[item.mainSymbol]);
-        if (item.mainSymbol < kLiteralCount) continue;
-        if (item.lengthSymbol >= 0) {
-            writer.put(lengthCodes[item.lengthSymbol], lengthLen[item.lengthSymbol]);
-        }
-        if (aligned && item.extraBits >= 3) {
-            writer.put(item.extra >> 3, item.extraBits - 3u);
-            writer.put(alignedCodes[item.extra & 7], alignedLengths[item.extra & 7]);
-        } else {
-            writer.put(item.extra, item.extraBits);
-        }
-    }
-    writer.flush();
-    return out;
-}
-
-std::vector<uint8_t> LzxEncoder::encodeFrame(const uint8_t* data, uint32_t size) {
+void LzxEncoder::addFrame(const uint8_t* data, uint32_t size,
+                          std::vector<std::vector<uint8_t>>* blocks) {
     if (size > kFrameSize) throw std::invalid_argument("LZX frames hold at most 32768 bytes");
     if (size == 0) {
         // The decoder reads nothing for an empty frame but still counts it.
-        ++framesEncoded_;
-        return {};
+        encodeGroup(blocks);
+        blocks->emplace_back();
+        ++framesTaken_;
+        return;
     }
     slideIfNeeded(size);
-    const uint32_t start = streamEnd_;
-    uint8_t* frame = buffer_.data() + (start - bufferStart_);
-    if (size != 0) std::memcpy(frame, data, size);
-    streamEnd_ += size;
-    if (e8_ && framesEncoded_ < kE8FrameLimit &&
-        !applyE8Translation(frame, size, start, kE8FileSize)) {
+    uint8_t* frame = buffer_.data() + (streamEnd_ - bufferStart_);
+    std::memcpy(frame, data, size);
+    if (e8_ && framesTaken_ < kE8FrameLimit &&
+        !applyE8Translation(frame, size, streamEnd_, kE8FileSize)) {
         throw std::runtime_error("LZX call translation cannot represent this frame");
     }
-    finder_->setData(buffer_.data() - bufferStart_);
+    streamEnd_ += size;
+    groupFrames_.push_back(size);
+    ++framesTaken_;
+    // A short frame ends the folder (or, in tests, stands alone): its block ends with it.
+    if (groupFrames_.size() >= framesPerBlock_ || size < kFrameSize) encodeGroup(blocks);
+}
 
-    const uint32_t savedR[3] = {r_[0], r_[1], r_[2]};
-    parse(start, streamEnd_);
+void LzxEncoder::finish(std::vector<std::vector<uint8_t>>* blocks) {
+    encodeGroup(blocks);
+}
 
-    std::vector<uint8_t> newMain, newLength;
-    std::vector<uint8_t> out;
-    BlockChoice choice = choice_;
-    if (choice == BlockChoice::Best || choice == BlockChoice::Verbatim ||
-        choice == BlockChoice::Aligned) {
-        std::vector<uint8_t> verbatim, alignedOut;
-        if (choice != BlockChoice::Aligned) {
-            verbatim = writeBlock(start, size, kBlockVerbatim, &newMain, &newLength);
+std::vector<uint8_t> LzxEncoder::encodeFrame(const uint8_t* data, uint32_t size) {
+    std::vector<std::vector<uint8_t>> blocks;
+    const uint32_t framesPerBlock = framesPerBlock_;
+    framesPerBlock_ = 1;
+    addFrame(data, size, &blocks);
+    framesPerBlock_ = framesPerBlock;
+    return blocks.empty() ? std::vector<uint8_t>() : std::move(blocks.back());
+}
+
+void LzxEncoder::parseGroup(uint32_t mainCount) {
+    items_.clear();
+    frameItemEnds_.clear();
+    const uint8_t* data = buffer_.data() - bufferStart_;
+    if (!optimal_) {
+        uint32_t at = groupStart_;
+        for (uint32_t size : groupFrames_) {
+            lazy_->parse(data, at, at + size, streamEnd_, r_, &items_);
+            frameItemEnds_.push_back(items_.size());
+            at += size;
         }
-        if (choice != BlockChoice::Verbatim) {
-            std::vector<uint8_t> m2, l2;
-            alignedOut = writeBlock(start, size, kBlockAligned, &m2, &l2);
-            if (verbatim.empty() || alignedOut.size() < verbatim.size()) {
-                verbatim.swap(alignedOut);
-                newMain.swap(m2);
-                newLength.swap(l2);
+        return;
+    }
+    // The last block's codes are the best guess of what this one's will cost.
+    CostModel costs = CostModel::fromLengths(mainLengths_.data(), mainCount,
+                                             lengthLengths_.data(), alignedLengths_.data(),
+                                             lastAligned_);
+    const uint32_t savedR[3] = {r_[0], r_[1], r_[2]};
+    for (uint32_t pass = 0; pass < optimalPasses_; ++pass) {
+        if (pass != 0) {
+            // Parse again under the codes the previous pass's choices would get.
+            costs = CostModel::fromCodes(buildBlockCodes(items_.data(), items_.size(), mainCount),
+                                         mainCount);
+            std::copy(savedR, savedR + 3, r_);
+            items_.clear();
+            frameItemEnds_.clear();
+        } else {
+            optimal_->findMatches(data, groupStart_, streamEnd_);
+        }
+        uint32_t at = groupStart_;
+        for (uint32_t size : groupFrames_) {
+            optimal_->parse(data, at, at + size, costs, r_, &items_);
+            frameItemEnds_.push_back(items_.size());
+            at += size;
+        }
+    }
+}
+
+void LzxEncoder::writeCompressed(uint32_t type, const BlockCodes& codes, uint32_t mainCount,
+                                 std::vector<std::vector<uint8_t>>* frames) {
+    uint16_t mainCodes[kMaxMainSymbols];
+    uint16_t lengthCodes[kLengthSymbols];
+    uint16_t alignedCodes[kAlignedSymbols];
+    assignCanonicalCodes(codes.main, mainCount, mainCodes);
+    assignCanonicalCodes(codes.length, kLengthSymbols, lengthCodes);
+    assignCanonicalCodes(codes.aligned, kAlignedSymbols, alignedCodes);
+    const bool aligned = type == kBlockAligned;
+    uint32_t groupBytes = 0;
+    for (uint32_t size : groupFrames_) groupBytes += size;
+
+    frames->assign(groupFrames_.size(), {});
+    size_t next = 0;
+    for (size_t f = 0; f < groupFrames_.size(); ++f) {
+        std::vector<uint8_t>& out = (*frames)[f];
+        out.reserve(groupFrames_[f] / 2 + 1024);
+        if (f == 0 && pendingPadByte_) out.push_back(0);
+        // Every frame's bits start afresh at its data block's start: the decoder primes its
+        // bit reader on every call.
+        BitWriter writer(out);
+        if (f == 0) {
+            if (!streamHeaderWritten_) {
+                writer.put(e8_ ? 1 : 0, 1);
+                if (e8_) writer.put(kE8FileSize, 32);
+            }
+            writer.put(type, 3);
+            writer.put(groupBytes, 24);
+            if (aligned) {
+                for (uint8_t len : codes.aligned) writer.put(len, 3);
+            }
+            writeLengthRun(writer, codes.main, mainLengths_.data(), 0, kLiteralCount);
+            writeLengthRun(writer, codes.main, mainLengths_.data(), kLiteralCount, mainCount);
+            writeLengthRun(writer, codes.length, lengthLengths_.data(), 0, kLengthSymbols);
+        }
+        for (; next < frameItemEnds_[f]; ++next) {
+            const Item& item = items_[next];
+            writer.put(mainCodes[item.mainSymbol], codes.main[item.mainSymbol]);
+            if (item.mainSymbol < kLiteralCount) continue;
+            if (item.lengthSymbol >= 0) {
+                writer.put(lengthCodes[item.lengthSymbol], codes.length[item.lengthSymbol]);
+            }
+            if (aligned && item.extraBits >= 3) {
+                writer.put(item.extra >> 3, item.extraBits - 3u);
+                writer.put(alignedCodes[item.extra & 7], codes.aligned[item.extra & 7]);
+            } else {
+                writer.put(item.extra, item.extraBits);
             }
         }
-        out.swap(verbatim);
-        // Data that does not compress goes out as it is.
-        if (choice == BlockChoice::Best && out.size() > size + 24) out.clear();
+        writer.flush();
     }
-    if (out.empty()) {
-        std::memcpy(r_, savedR, sizeof r_);
-        out = writeBlock(start, size, kBlockUncompressed, nullptr, nullptr);
-        pendingPadByte_ = (size & 1) != 0;
-    } else {
-        mainLengths_.swap(newMain);
-        lengthLengths_.swap(newLength);
-        pendingPadByte_ = false;
+}
+
+void LzxEncoder::writeUncompressed(uint32_t start, uint32_t size, std::vector<uint8_t>* out) {
+    out->reserve(size + 24);
+    if (pendingPadByte_) out->push_back(0);
+    BitWriter writer(*out);
+    if (!streamHeaderWritten_) {
+        writer.put(e8_ ? 1 : 0, 1);
+        if (e8_) writer.put(kE8FileSize, 32);
+        streamHeaderWritten_ = true;
     }
-    streamHeaderWritten_ = true;
-    ++framesEncoded_;
-    return out;
+    writer.put(kBlockUncompressed, 3);
+    writer.put(size, 24);
+    writer.alignForUncompressed();
+    for (uint32_t r : r_) {
+        for (int i = 0; i < 4; ++i) out->push_back(uint8_t(r >> (8 * i)));
+    }
+    const uint8_t* data = buffer_.data() + (start - bufferStart_);
+    out->insert(out->end(), data, data + size);
+    pendingPadByte_ = (size & 1) != 0;
+}
+
+void LzxEncoder::encodeGroup(std::vector<std::vector<uint8_t>>* blocks) {
+    if (groupFrames_.empty()) return;
+    const uint32_t mainCount = kLiteralCount + 8 * positionSlots_;
+    const uint32_t savedR[3] = {r_[0], r_[1], r_[2]};
+    std::vector<std::vector<uint8_t>> frames;
+    bool compressed = false;
+    if (choice_ != BlockChoice::Uncompressed) {
+        parseGroup(mainCount);
+        const BlockCodes codes = buildBlockCodes(items_.data(), items_.size(), mainCount);
+        uint32_t type = codes.alignedPays ? kBlockAligned : kBlockVerbatim;
+        if (choice_ == BlockChoice::Verbatim) type = kBlockVerbatim;
+        if (choice_ == BlockChoice::Aligned) type = kBlockAligned;
+        writeCompressed(type, codes, mainCount, &frames);
+        compressed = true;
+        if (choice_ == BlockChoice::Best) {
+            // Data that does not compress goes out as it is.
+            uint64_t raw = 0, packed = 0;
+            for (size_t f = 0; f < frames.size(); ++f) {
+                raw += groupFrames_[f] + kWorthCompressing;
+                packed += frames[f].size();
+                if (frames[f].size() > kFrameBlockLimit) compressed = false;
+            }
+            if (packed > raw) compressed = false;
+        }
+        if (compressed) {
+            mainLengths_.assign(codes.main, codes.main + mainCount);
+            lengthLengths_.assign(codes.length, codes.length + kLengthSymbols);
+            alignedLengths_.assign(codes.aligned, codes.aligned + kAlignedSymbols);
+            lastAligned_ = type == kBlockAligned;
+            pendingPadByte_ = false;
+            streamHeaderWritten_ = true;
+        }
+    }
+    if (!compressed) {
+        std::copy(savedR, savedR + 3, r_);
+        frames.assign(groupFrames_.size(), {});
+        uint32_t at = groupStart_;
+        for (size_t f = 0; f < groupFrames_.size(); ++f) {
+            writeUncompressed(at, groupFrames_[f], &frames[f]);
+            at += groupFrames_[f];
+        }
+    }
+    for (std::vector<uint8_t>& frame : frames) blocks->push_back(std::move(frame));
+    groupStart_ = streamEnd_;
+    groupFrames_.clear();
 }
 
 }  // namespace tamrix

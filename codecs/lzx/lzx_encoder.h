@@ -8,65 +8,71 @@
 namespace tamrix {
 
 namespace lzx {
-class MatchFinder;
-}
+class LazyParser;
+class OptimalParser;
+struct Item;
+struct BlockCodes;
+}  // namespace lzx
 
 class LzxEncoder {
   public:
-    // Which block type a frame is written as. Best picks the smallest of the three.
+    // Which block type a block is written as. Best picks the smallest of the three.
     enum class BlockChoice { Best, Verbatim, Aligned, Uncompressed };
 
-    explicit LzxEncoder(unsigned windowBits /*15..21*/, bool e8 = true);
+    // level: 1 (fastest) to 9 (smallest output); 6 is the default.
+    explicit LzxEncoder(unsigned windowBits /*15..21*/, bool e8 = true, int level = 6);
     ~LzxEncoder();
     LzxEncoder(const LzxEncoder&) = delete;
     LzxEncoder& operator=(const LzxEncoder&) = delete;
 
-    // Compresses the next frame of one folder (<= 32768 bytes; only the folder's last frame may
-    // be shorter) into the bytes of one cabinet data block; state (window history, repeated
+    // Takes the next frame of one folder (<= 32768 bytes; only the folder's last frame may be
+    // shorter) and appends to `blocks` the cabinet data blocks that are complete: several
+    // frames may share one block of the format (and its trees), so a frame's data block can
+    // come out only with a later frame or at finish. State (window history, repeated
     // distances) carries to the next frame.
+    void addFrame(const uint8_t* data, uint32_t size, std::vector<std::vector<uint8_t>>* blocks);
+    // Completes the frames taken so far; call at the folder's end.
+    void finish(std::vector<std::vector<uint8_t>>* blocks);
+
+    // One frame in, its data block out (the frame gets a block of the format of its own).
     std::vector<uint8_t> encodeFrame(const uint8_t* data, uint32_t size);
 
-    // For tests: force every following frame into one block type.
+    // For tests: force every following block into one block type.
     void setBlockChoice(BlockChoice choice) { choice_ = choice; }
 
   private:
-    struct Item {
-        uint16_t mainSymbol;
-        int16_t lengthSymbol;  // -1: none
-        uint8_t extraBits;
-        uint32_t extra;
-    };
-    struct Choice {
-        uint32_t length = 0;
-        uint32_t distance = 0;
-        int32_t repeat = -1;  // index of the repeated distance used, or -1
-        int32_t score = 0;    // bits saved against literals, roughly
-    };
-
     void slideIfNeeded(uint32_t incoming);
-    Choice evaluate(uint32_t p, uint32_t end);
-    void emitMatch(const Choice& choice);
-    void parse(uint32_t start, uint32_t end);
-    std::vector<uint8_t> writeBlock(uint32_t start, uint32_t size, uint32_t type,
-                                    std::vector<uint8_t>* newMainLengths,
-                                    std::vector<uint8_t>* newLengthLengths);
+    void encodeGroup(std::vector<std::vector<uint8_t>>* blocks);
+    void parseGroup(uint32_t mainCount);
+    void beginBlock(std::vector<uint8_t>* out, uint32_t type, uint32_t size);
+    void writeCompressed(uint32_t type, const lzx::BlockCodes& codes, uint32_t mainCount,
+                         std::vector<std::vector<uint8_t>>* frames);
+    void writeUncompressed(uint32_t start, uint32_t size, std::vector<uint8_t>* out);
 
     uint32_t windowSize_;
     uint32_t positionSlots_;
     bool e8_;
+    uint32_t framesPerBlock_;
+    uint32_t optimalPasses_;
     BlockChoice choice_ = BlockChoice::Best;
 
-    std::vector<uint8_t> buffer_;  // history and the current frame
+    std::vector<uint8_t> buffer_;  // history and the frames waiting for their block
     uint32_t bufferStart_ = 0;     // stream offset of buffer_[0]
     uint32_t streamEnd_ = 0;       // stream offset after the last byte given
-    uint32_t framesEncoded_ = 0;
+    uint32_t groupStart_ = 0;      // stream offset of the first frame waiting
+    std::vector<uint32_t> groupFrames_;  // sizes of the frames waiting
+    uint32_t framesTaken_ = 0;
     bool streamHeaderWritten_ = false;
     bool pendingPadByte_ = false;  // odd uncompressed block at a frame's end
     uint32_t r_[3] = {1, 1, 1};
 
-    std::unique_ptr<lzx::MatchFinder> finder_;
-    std::vector<Item> items_;
+    std::unique_ptr<lzx::LazyParser> lazy_;
+    std::unique_ptr<lzx::OptimalParser> optimal_;
+    std::vector<lzx::Item> items_;
+    std::vector<size_t> frameItemEnds_;               // items_ index where each frame ends
     std::vector<uint8_t> mainLengths_, lengthLengths_;  // the last trees sent
+    std::vector<uint8_t> alignedLengths_;
+    bool lastAligned_ = false;
 };
 
 }  // namespace tamrix

@@ -1,4 +1,4 @@
-// The compressor: a hash-chain parse with one step of lazy matching, coded through the same
+// The compressor: a hash-bucket parse with one step of lazy matching, coded through the same
 // models as the decoder.
 #include "codecs/quantum/quantum_encoder.h"
 
@@ -36,13 +36,25 @@ constexpr LengthSlots makeLengthSlots() {
 }
 constexpr LengthSlots kLengthSlotOf = makeLengthSlots();
 
-// Matches at least this long are taken without looking one byte further.
-constexpr uint32_t kLazyLength = 32;
+struct LevelSettings {
+    uint32_t searchDepth;  // positions kept per hash, the candidates of a search
+    uint32_t niceLength;   // a match this long ends the search
+    uint32_t lazyLength;   // a match this long is taken without looking one byte further
+};
+
+LevelSettings levelSettings(int level) {
+    static const LevelSettings kLevels[9] = {
+        {2, 16, 0},   {3, 24, 8},   {4, 32, 16},  {6, 32, 16},   {8, 48, 32},
+        {24, 128, 64}, {32, 160, 96}, {48, 200, 128}, {64, 259, 259},
+    };
+    return kLevels[std::clamp(level, 1, 9) - 1];
+}
 
 }  // namespace
 
 struct QuantumEncoder::State {
-    explicit State(unsigned bits) : windowBits(bits), finder(bits) {
+    State(unsigned bits, const LevelSettings& level)
+        : windowBits(bits), lazyLength(level.lazyLength), finder(bits, level.searchDepth, level.niceLength) {
         for (int m = 0; m < kModelCount; ++m) initModel(models[m], modelSymbolCount(m, bits));
     }
 
@@ -82,13 +94,15 @@ struct QuantumEncoder::State {
     }
 
     unsigned windowBits;
+    uint32_t lazyLength;
     uint32_t blockLimit = kDefaultBlockLimit;
     QuantumModel models[kModelCount];
     MatchFinder finder;
 };
 
-QuantumEncoder::QuantumEncoder(unsigned windowBits)
-    : state_(std::make_unique<State>(std::clamp(windowBits, kMinWindowBits, kMaxWindowBits))) {}
+QuantumEncoder::QuantumEncoder(unsigned windowBits, int level)
+    : state_(std::make_unique<State>(std::clamp(windowBits, kMinWindowBits, kMaxWindowBits),
+                                     levelSettings(level))) {}
 QuantumEncoder::~QuantumEncoder() = default;
 QuantumEncoder::QuantumEncoder(QuantumEncoder&&) noexcept = default;
 QuantumEncoder& QuantumEncoder::operator=(QuantumEncoder&&) noexcept = default;
@@ -122,7 +136,7 @@ std::vector<uint8_t> QuantumEncoder::encodeFrame(const uint8_t* data, uint32_t s
             continue;
         }
         // One step of lazy matching: a longer match one byte on is worth a literal.
-        if (match.length < kLazyLength && position + 1 < frameEnd) {
+        if (match.length < s.lazyLength && position + 1 < frameEnd) {
             Match next = longest(position + 1);
             if (next.length > match.length) {
                 s.encodeLiteral(ac, finder.byteAt(position));

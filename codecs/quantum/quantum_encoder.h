@@ -10,8 +10,9 @@ namespace tamrix {
 
 class QuantumEncoder {
   public:
-    // windowBits: 10 to 21; anything else is clamped into that range.
-    explicit QuantumEncoder(unsigned windowBits);
+    // windowBits: 10 to 21; anything else is clamped into that range. level: 1 (fastest) to
+    // 9 (smallest output), clamped likewise; 6 is the default.
+    explicit QuantumEncoder(unsigned windowBits, int level = 6);
     ~QuantumEncoder();
     QuantumEncoder(QuantumEncoder&&) noexcept;
     QuantumEncoder& operator=(QuantumEncoder&&) noexcept;

@@ -4,22 +4,23 @@
 #include <cstddef>
 #include <cstring>
 
+#include "codecs/match_length.h"
 #include "codecs/quantum/quantum_tables.h"
 
 namespace tamrix::quantum {
 namespace {
 constexpr int kHashBits = 16;
-// A match this long is good enough: searching on costs more than it would gain.
-constexpr uint32_t kNiceLength = 128;
+constexpr int kHash3Bits = 14;
 constexpr uint32_t kFarLength3 = 4096;
 constexpr uint32_t kFarLength4 = 262144;
 }  // namespace
 
-MatchFinder::MatchFinder(unsigned windowBits)
+MatchFinder::MatchFinder(unsigned windowBits, uint32_t depth, uint32_t niceLength)
     : windowSize_(1u << windowBits),
-      chainDepth_(48),
-      head_(size_t(1) << kHashBits, 0),
-      chain_(windowSize_, 0) {}
+      niceLength_(niceLength),
+      bucketSize_(depth),
+      buckets_(size_t(depth) << kHashBits, 0),
+      head3_(size_t(1) << kHash3Bits, 0) {}
 
 void MatchFinder::append(const uint8_t* data, uint32_t size) {
     // Keep one window of history; drop older bytes only once they make up a window's worth, so
@@ -34,66 +35,61 @@ void MatchFinder::append(const uint8_t* data, uint32_t size) {
 }
 
 uint32_t MatchFinder::hashAt(uint64_t position) const {
-    const uint8_t* p = &buffer_[position - start_];
-    const uint32_t v = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    uint32_t v;
+    std::memcpy(&v, &buffer_[position - start_], 4);
     return (v * 2654435761u) >> (32 - kHashBits);
 }
 
+uint32_t MatchFinder::hash3At(uint64_t position) const {
+    const uint8_t* p = &buffer_[position - start_];
+    const uint32_t v = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+    return (v * 2654435761u) >> (32 - kHash3Bits);
+}
+
 void MatchFinder::insertUpTo(uint64_t position) {
-    // A position needs its next two bytes for the hash; the rest waits for the next frame.
-    const uint64_t last = std::min(position, end() >= 2 ? end() - 2 : 0);
+    // A position needs its next three bytes for the hash; the rest waits for the next frame.
+    const uint64_t last = std::min(position, end() >= 3 ? end() - 3 : 0);
     for (; nextInsert_ < last; ++nextInsert_) {
-        uint32_t& h = head_[hashAt(nextInsert_)];
-        chain_[nextInsert_ & (windowSize_ - 1)] = h;
-        h = uint32_t(nextInsert_) + 1;
+        // Newest first: the oldest entry of the bucket falls out.
+        uint32_t* bucket = &buckets_[size_t(hashAt(nextInsert_)) * bucketSize_];
+        std::memmove(bucket + 1, bucket, (bucketSize_ - 1) * sizeof(uint32_t));
+        bucket[0] = uint32_t(nextInsert_) + 1;
+        head3_[hash3At(nextInsert_)] = uint32_t(nextInsert_) + 1;
     }
 }
 
 uint32_t MatchFinder::matchLength(uint64_t a, uint64_t b, uint32_t maxLength) const {
-    const uint8_t* p = &buffer_[a - start_];
-    const uint8_t* q = &buffer_[b - start_];
-    uint32_t n = 0;
-    while (n + 8 <= maxLength) {
-        uint64_t x, y;
-        std::memcpy(&x, p + n, 8);
-        std::memcpy(&y, q + n, 8);
-        if (x != y) return n + uint32_t(__builtin_ctzll(x ^ y) >> 3);
-        n += 8;
-    }
-    while (n < maxLength && p[n] == q[n]) ++n;
-    return n;
+    return commonLength(&buffer_[a - start_], &buffer_[b - start_], 0, maxLength);
 }
 
 Match MatchFinder::find(uint64_t position, uint32_t maxLength) {
     insertUpTo(position);
     Match best;
-    if (maxLength < 3 || position + 3 > end()) return best;
+    if (maxLength < 3 || position + 4 > end()) return best;
     const uint32_t limitLength4 = std::min(windowSize_, kFarLength4);
     const uint32_t limitLength3 = std::min(windowSize_, kFarLength3);
-    uint32_t link = head_[hashAt(position)];
-    for (uint32_t depth = 0; link && depth < chainDepth_; ++depth) {
-        const uint64_t candidate = link - 1;
+    const uint32_t nice = std::min(maxLength, niceLength_);
+    auto consider = [&](uint32_t entry) {
+        const uint64_t candidate = entry - 1;
         const uint64_t distance = position - candidate;
-        if (distance > windowSize_ || candidate < start_) break;
+        if (candidate >= position || distance > windowSize_ || candidate < start_) return false;
         // Only a candidate that also matches the byte just past the best so far can beat it.
         if (best.length && byteAt(candidate + best.length) != byteAt(position + best.length)) {
-            const uint32_t next = chain_[candidate & (windowSize_ - 1)];
-            if (next == 0 || next - 1 >= candidate) break;
-            link = next;
-            continue;
+            return true;
         }
         const uint32_t length = matchLength(candidate, position, maxLength);
         const bool reachable = length >= kMinLongMatch ||
                                (length == 4 && distance <= limitLength4) ||
                                (length == 3 && distance <= limitLength3);
-        if (reachable && length > best.length) {
-            best = {length, uint32_t(distance)};
-            if (length >= std::min(maxLength, kNiceLength)) break;
-        }
-        const uint32_t next = chain_[candidate & (windowSize_ - 1)];
-        // Chain entries older than a window were overwritten by newer positions.
-        if (next == 0 || next - 1 >= candidate) break;
-        link = next;
+        if (reachable && length > best.length) best = {length, uint32_t(distance)};
+        return true;
+    };
+    // Three-byte matches reach back only 4096 bytes: a table of their own keeps the nearest.
+    const uint32_t near = head3_[hash3At(position)];
+    if (near != 0) consider(near);
+    const uint32_t* bucket = &buckets_[size_t(hashAt(position)) * bucketSize_];
+    for (uint32_t i = 0; i < bucketSize_ && bucket[i] != 0 && best.length < nice; ++i) {
+        if (!consider(bucket[i])) break;
     }
     return best;
 }

@@ -1,4 +1,4 @@
-// Hash-chain match finder over the folder's history, for the Quantum compressor.
+// Hash-bucket match finder over the folder's history, for the Quantum compressor.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,9 @@ struct Match {
 
 class MatchFinder {
   public:
-    explicit MatchFinder(unsigned windowBits);
+    // depth: positions kept per hash, the candidates a search looks at; niceLength: a match
+    // this long ends the search.
+    MatchFinder(unsigned windowBits, uint32_t depth, uint32_t niceLength);
 
     // Appends the next frame to the history; positions are counted from the folder's start.
     void append(const uint8_t* data, uint32_t size);
@@ -26,17 +28,20 @@ class MatchFinder {
     Match find(uint64_t position, uint32_t maxLength);
 
   private:
-    uint32_t hashAt(uint64_t position) const;
+    uint32_t hashAt(uint64_t position) const;   // of four bytes, for the buckets
+    uint32_t hash3At(uint64_t position) const;  // of three bytes, for the near table
     void insertUpTo(uint64_t position);
     uint32_t matchLength(uint64_t a, uint64_t b, uint32_t maxLength) const;
 
     uint32_t windowSize_;
-    uint32_t chainDepth_;
+    uint32_t niceLength_;
+    uint32_t bucketSize_;
     std::vector<uint8_t> buffer_;
     uint64_t start_ = 0;           // folder position of buffer_[0]
     uint64_t nextInsert_ = 0;      // first position not yet in the chains
-    std::vector<uint32_t> head_;   // per hash: last position + 1, 0 for none
-    std::vector<uint32_t> chain_;  // per position masked to the window: previous position + 1
+    // Per four-byte hash, the latest positions + 1 (0 = none), newest first.
+    std::vector<uint32_t> buckets_;
+    std::vector<uint32_t> head3_;  // per three-byte hash: the latest position + 1
 };
 
 }  // namespace tamrix::quantum

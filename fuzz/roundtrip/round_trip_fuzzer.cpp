@@ -1,8 +1,8 @@
 // Compresses arbitrary bytes with our own compressor for one method (chosen at build time) and
 // decodes them with our own decoder: the output must be the input, frame by frame.
 //
-// Input: one configuration byte (the window, for LZX 15..21 and for Quantum 10..21), then the
-// data, cut into 32,768-byte frames as a folder is.
+// Input: one configuration byte (the window, for LZX 15..21 and for Quantum 10..21, and the
+// level 1..9 from its top bits), then the data, cut into 32,768-byte frames as a folder is.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -54,7 +54,6 @@ struct Method {
 Method methodFor(uint8_t setting) {
     Method m{};
 #if defined(ROUND_TRIP_MSZIP)
-    (void)setting;
     m.compression = {pack::CompressionKind::Mszip, 0};
     m.ops = &kMszipCodec;
 #elif defined(ROUND_TRIP_LZX)
@@ -66,6 +65,7 @@ Method methodFor(uint8_t setting) {
     m.ops = &kQuantumCodec;
     m.quantum = QuantumParams{m.compression.windowBits, -1};
 #endif
+    m.compression.level = 1 + (setting >> 4) % 9;
     return m;
 }
 

@@ -36,6 +36,11 @@ target_sources(tamrix-stub PRIVATE ${PROJECT_SOURCE_DIR}/app/stub/entry.cpp
   ${PROJECT_SOURCE_DIR}/app/stub/formatting.cpp)
 target_link_options(tamrix-stub PRIVATE
   -nostartfiles -Wl,--entry=_stubEntry@4 -Wl,--disable-auto-import)
+# They stand in for the runtime's own functions, which the compiler may call behind the code's back
+# (memory, formatting, strnlen): compiled outside link-time optimisation, so the linker resolves
+# those calls to them like to any library function.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/app/stub/runtime.cpp
+  ${PROJECT_SOURCE_DIR}/app/stub/formatting.cpp PROPERTIES COMPILE_OPTIONS -fno-lto)
 
 # --- Loader hardening. The load-config record sets DependentLoadFlags to the system folder;
 # nothing references it by name, so the link must keep it. This ld does not point the load-config
@@ -52,10 +57,14 @@ add_custom_command(TARGET tamrix-stub POST_BUILD
   BYPRODUCTS ${stub_map}
   COMMENT "Load-config directory of tamrix-stub.exe")
 
-# --- Size: every function in a section of its own, unreferenced ones dropped at link time; no
-# unwind tables (nothing is thrown) and no compiler version strings; stripped; no time stamp, so
-# the same sources give the same stub. No -fdata-sections: this compiler then puts zero-initialised
-# objects into .data$ sections, which turns the stub's uninitialised buffers into file bytes.
+# --- Size: link-time optimisation across all libraries (CMakeLists.txt); every function in a section
+# of its own, unreferenced ones dropped at link time; no unwind tables (nothing is thrown) and no
+# compiler version strings; the stack kept at the system's 4-byte alignment, which spares the
+# realignment code (the stub uses no SSE); stripped; no time stamp, so the same sources give the
+# same stub. No -fdata-sections: this compiler then puts zero-initialised objects into .data$
+# sections, which turns the stub's uninitialised buffers into file bytes. The runtime's 64-bit
+# division and strnlen are kept out (they bring code and unwind tables of their own).
 target_compile_options(tamrix_options INTERFACE
-  -ffunction-sections -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-ident)
+  -ffunction-sections -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-ident
+  -mpreferred-stack-boundary=2)
 target_link_options(tamrix-stub PRIVATE -Wl,--gc-sections -s -Wl,--no-insert-timestamp)

@@ -6,14 +6,9 @@
 #include "codecs/lzx/lzx_format.h"
 #include "codecs/mszip/deflate_constants.h"
 #include "codecs/quantum/quantum_tables.h"
-#include "pack/mszip_frame_encoder.h"
-
-#if TAMRIX_HAVE_LZX_COMPRESSOR
 #include "codecs/lzx/lzx_encoder.h"
-#endif
-#if TAMRIX_HAVE_QUANTUM_COMPRESSOR
 #include "codecs/quantum/quantum_encoder.h"
-#endif
+#include "pack/mszip_frame_encoder.h"
 
 namespace tamrix::pack {
 
@@ -42,7 +37,6 @@ class StoredFrameEncoder : public FrameEncoder {
     }
 };
 
-#if TAMRIX_HAVE_LZX_COMPRESSOR
 class LzxFrameEncoder : public FrameEncoder {
   public:
     LzxFrameEncoder(unsigned windowBits, int level) : encoder_(windowBits, true, level) {}
@@ -61,9 +55,7 @@ class LzxFrameEncoder : public FrameEncoder {
   private:
     LzxEncoder encoder_;
 };
-#endif
 
-#if TAMRIX_HAVE_QUANTUM_COMPRESSOR
 class QuantumFrameEncoder : public FrameEncoder {
   public:
     QuantumFrameEncoder(unsigned windowBits, int level) : encoder_(windowBits, level) {}
@@ -76,7 +68,6 @@ class QuantumFrameEncoder : public FrameEncoder {
   private:
     QuantumEncoder encoder_;
 };
-#endif
 
 }  // namespace
 
@@ -140,10 +131,6 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
             *error = "the LZX window must be 15 to 21 (a window of 2^N bytes): '" + text + "'";
             return false;
         }
-#if !TAMRIX_HAVE_LZX_COMPRESSOR
-        *error = "LZX compression is not available in this build yet";
-        return false;
-#endif
     } else if (name == "quantum") {
         result.kind = CompressionKind::Quantum;
         result.windowBits = quantum::kMaxWindowBits;
@@ -152,10 +139,6 @@ bool parseCompression(const std::string& text, Compression* compression, std::st
             *error = "the Quantum window must be 10 to 21 (a window of 2^N bytes): '" + text + "'";
             return false;
         }
-#if !TAMRIX_HAVE_QUANTUM_COMPRESSOR
-        *error = "Quantum compression is not available in this build yet";
-        return false;
-#endif
     } else {
         *error = "unknown compression '" + text + "' (none, mszip, lzx[:15..21], quantum[:10..21])";
         return false;
@@ -186,14 +169,10 @@ std::unique_ptr<FrameEncoder> makeFrameEncoder(const Compression& compression) {
             return std::make_unique<StoredFrameEncoder>();
         case CompressionKind::Mszip:
             return std::make_unique<MszipFrameEncoder>(compression.level);
-#if TAMRIX_HAVE_LZX_COMPRESSOR
         case CompressionKind::Lzx:
             return std::make_unique<LzxFrameEncoder>(compression.windowBits, compression.level);
-#endif
-#if TAMRIX_HAVE_QUANTUM_COMPRESSOR
         case CompressionKind::Quantum:
             return std::make_unique<QuantumFrameEncoder>(compression.windowBits, compression.level);
-#endif
         default:
             return nullptr;
     }

@@ -98,4 +98,12 @@ void __cxa_guard_abort(uint64_t* guard) {
     InterlockedExchange(reinterpret_cast<volatile LONG*>(guard) + 1, 0);
 }
 
+// The system runtime has no strnlen; the toolchain's own one brings unwind tables, and with them a
+// section of its own in the stub.
+size_t strnlen(const char* text, size_t limit) {
+    size_t length = 0;
+    while (length < limit && text[length]) ++length;
+    return length;
+}
+
 }  // extern "C"

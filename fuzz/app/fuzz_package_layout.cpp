@@ -9,6 +9,7 @@
 
 #include "app/package_layout.h"
 #include "platform/files.h"
+#include "state/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t imageEnd = tamrix::findImageEnd(data, uint32_t(size));

@@ -96,9 +96,20 @@ bool openFolder(CabinetDecoder* decoder, uint16_t index) {
     return callHook(decoder, HookFolder);
 }
 
+// Reads the continued folder's first block in a next cabinet once, so that a damaged cabinet is
+// refused while the handler can still be asked for another copy. The data handle goes back to
+// the block, whose real read (same bytes, same place) refills the context's block sizes.
+bool checkFirstBlock(CabinetDecoder* decoder, uint32_t partOffset) {
+    if (decoder->blocksLeft == 0) return true;
+    const int32_t first = int32_t(load32(decoder->folderEntry + folder::firstBlockOffset));
+    return readBlockPart(decoder, partOffset) &&
+           (decoder->callbacks.seek(decoder->dataHandle, first, kSeekSet) != -1 ||
+            raise(decoder, CabinetDataCorrupt));
+}
+
 // Moves on to the next cabinet of the set in the middle of a file and skips the entries of the
-// files still in flight there.
-bool switchCabinet(CabinetDecoder* decoder) {
+// files still in flight there. partOffset is where the block read next goes in the input buffer.
+bool switchCabinet(CabinetDecoder* decoder, uint32_t partOffset) {
     const uint16_t setId = headerField16(decoder, header::setId);
     const uint16_t cabinetIndex = uint16_t(headerField16(decoder, header::cabinetIndex) + 1);
     // Logging in overwrites the next-cabinet names, so the attempt works from copies.
@@ -116,7 +127,8 @@ bool switchCabinet(CabinetDecoder* decoder) {
         note.setId = setId;
         note.cabinetIndex = cabinetIndex;
         if (!notify(decoder, CabinetNeeded)) return false;
-        if (logIn(decoder, decoder->wantedCabinet, setId, cabinetIndex) && openFolder(decoder, 0)) {
+        if (logIn(decoder, decoder->wantedCabinet, setId, cabinetIndex) && openFolder(decoder, 0) &&
+            checkFirstBlock(decoder, partOffset)) {
             break;
         }
         if (decoder->error->code == Aborted) return false;
@@ -135,7 +147,7 @@ bool switchCabinet(CabinetDecoder* decoder) {
 
 bool takeBlockPart(CabinetDecoder* decoder, uint32_t partOffset) {
     while (decoder->blocksLeft == 0) {
-        if (!switchCabinet(decoder)) return false;
+        if (!switchCabinet(decoder, partOffset)) return false;
     }
     --decoder->blocksLeft;
     if (!readBlockPart(decoder, partOffset)) return false;
@@ -158,7 +170,8 @@ bool moveToNextBlock(CabinetDecoder* decoder) {
     if (!takeBlockPart(decoder, 0)) return false;
     if (decoder->blockUncompressedSize == 0) {
         // A split block: its second part is the folder's first block in the next cabinet.
-        if (!switchCabinet(decoder) || !takeBlockPart(decoder, decoder->blockCompressedSize)) {
+        const uint32_t firstPart = decoder->blockCompressedSize;
+        if (!switchCabinet(decoder, firstPart) || !takeBlockPart(decoder, firstPart)) {
             return false;
         }
     }

@@ -94,25 +94,6 @@ TEST_F(SetTest, HookSeesBothPartsOfASplitBlock) {
     EXPECT_EQ(blocks[2].dataSize, 17232);
 }
 
-TEST_F(SetTest, SecondPartChecksumIsCheckedOnItsOwn) {
-    buildSplitSet();
-    two.folders[0].blocks[0].checksumXor = 0x100;
-    install();
-    EXPECT_FALSE(copy("one.cab"));
-    EXPECT_EQ(error.code, CabinetDataCorrupt);
-    EXPECT_EQ(count(FileEnd), 1u);  // only "a"
-}
-
-TEST_F(SetTest, SplitPartsTogetherMustFitTheInputBuffer) {
-    buildSplitSet();
-    // Second part grows so that both together exceed 32768 (each alone fits).
-    two.folders[0].blocks[0].data.resize(32768 - 7232 + 1, 0);
-    two.folders[0].blocks[0].uncompressedSize = 32768;
-    install();
-    EXPECT_FALSE(copy("one.cab"));
-    EXPECT_EQ(error.code, CabinetDataCorrupt);
-}
-
 TEST_F(SetTest, SkippedFilesInFlightAreSkippedInTheNextCabinet) {
     stream = patternBytes(45000, 3);
     std::vector<BlockSpec> blocks = storedBlocks(stream);
@@ -225,6 +206,21 @@ TEST_F(SetTest, NextCabinetFailuresAreRetriedWithTheirError) {
              t.install();
          },
          CabinetVersionUnsupported},
+        // The continued block is checked before the cabinet is taken, part by part.
+        {"second part checksum",
+         [](SetTest& t) {
+             t.two.folders[0].blocks[0].checksumXor = 0x100;
+             t.install();
+         },
+         CabinetDataCorrupt},
+        {"parts beyond the input buffer",
+         [](SetTest& t) {
+             // Each part fits on its own; both together exceed 32768.
+             t.two.folders[0].blocks[0].data.resize(32768 - 7232 + 1, 0);
+             t.two.folders[0].blocks[0].uncompressedSize = 32768;
+             t.install();
+         },
+         CabinetDataCorrupt},
     };
     for (const Case& c : cases) {
         one = CabinetSpec{};
@@ -246,6 +242,42 @@ TEST_F(SetTest, NextCabinetFailuresAreRetriedWithTheirError) {
         destroyDecoder(decoder);
         decoder = createDecoder(memoryCallbacks(), -1, &error);
     }
+}
+
+// A next cabinet whose first block is damaged is refused before it is taken; once the good copy
+// is in place the copy goes on from the very block that was checked, each block seen once.
+TEST_F(SetTest, DamagedFirstBlockIsAskedAgainAndTheGoodCopyCompletes) {
+    stream = patternBytes(32768 + 4000, 6);
+    std::vector<BlockSpec> blocks = storedBlocks(stream);
+    one.nextCabinet = "two.cab";
+    one.folders.push_back(folderOf({blocks[0]}));
+    one.files = {entry("s", 0, uint32_t(stream.size()), 0xFFFE)};
+    two.cabinetIndex = 1;
+    two.previousCabinet = "one.cab";
+    two.folders.push_back(folderOf({blocks[1]}));
+    two.files = {entry("s", 0, uint32_t(stream.size()), 0xFFFD)};
+    CabinetSpec damaged = two;
+    damaged.folders[0].blocks[0].checksumXor = 1;
+    addFile("one.cab", buildCabinet(one));
+    addFile("two.cab", buildCabinet(damaged));
+    std::vector<int32_t> errors;
+    answer = [&](CopyNotification kind, NotificationRecord* record) {
+        if (kind != CabinetNeeded) return kDefault;
+        errors.push_back(record->error);
+        if (record->error != Ok) addFile("two.cab", buildCabinet(two));
+        return 0;
+    };
+    static int hookBlocks;
+    hookBlocks = 0;
+    DataHook hook = [](DataHookRecord* record) -> int32_t {
+        if (record->kind == HookBlock) ++hookBlocks;
+        return 0;
+    };
+    ASSERT_TRUE(copy("one.cab", "", hook));
+    EXPECT_EQ(errors, (std::vector<int32_t>{Ok, CabinetDataCorrupt}));
+    EXPECT_EQ(written("s"), stream);
+    EXPECT_EQ(hookBlocks, 2);
+    EXPECT_EQ(count(FileEnd), 1u);
 }
 
 TEST_F(SetTest, HandlerCanPointAtAnotherFolder) {

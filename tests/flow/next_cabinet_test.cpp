@@ -91,6 +91,34 @@ TEST_F(NextCabinetTest, DamagedSecondCabinetIsNamedWithWhatIsWrong) {
     EXPECT_EQ(data, readFile(out("big.bin")));
 }
 
+// A second cabinet whose block fails its checksum is refused before it is taken, so the user is
+// asked for a good copy instead of the run failing on the block.
+class BadChecksumTest : public NextCabinetTest {
+protected:
+    FlowResult runWithDamagedSecond(const std::string& answer) {
+        CabinetSpec damaged = second;
+        damaged.folders[0].blocks[0].checksumXor = 1;
+        putSecondInPlace(damaged);
+        onCabinetMissing = [this](const std::string&) { putSecondInPlace(second); };
+        FlowResult result = run(package(), {answer});
+        EXPECT_EQ(1, result.count(question("It is damaged.")));
+        EXPECT_EQ(0, result.exitCode);
+        EXPECT_FALSE(result.saw("Extraction failed"));
+        return result;
+    }
+};
+
+TEST_F(BadChecksumTest, RetryWithTheGoodCopyCompletes) {
+    runWithDamagedSecond("wait");
+    EXPECT_EQ(data, readFile(out("big.bin")));
+}
+
+TEST_F(BadChecksumTest, CancelRemovesThePartialFile) {
+    FlowResult result = runWithDamagedSecond("cancel");
+    EXPECT_TRUE(result.saw("answer stop"));
+    EXPECT_FALSE(fileExists(out("big.bin")));
+}
+
 // The console form shows the same text and takes r for Retry; anything else is Cancel.
 TEST(ConsoleNextCabinet, AsksWithTheSameText) {
     platform::posix::ConsoleInteraction console;

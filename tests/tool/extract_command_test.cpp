@@ -160,10 +160,16 @@ TEST_F(ExtractCommand, StoppedMidFileLeavesOnlyCompleteFiles) {
               nullptr);
         _exit(98);
     }
-    // Wait until the tool sits in the middle of "span".
+    // Wait until the tool sits in the middle of "span": "done" complete under its name (its own
+    // temporary file comes first, so a temporary file alone is not enough) and span's begun.
     bool writing = false;
     for (int i = 0; i < 3000 && !writing; ++i) {
-        for (const std::string& name : filesBelow("out")) writing |= name.rfind(".tamrix-", 0) == 0;
+        bool doneComplete = false, spanBegun = false;
+        for (const std::string& name : filesBelow("out")) {
+            doneComplete |= name == "done";
+            spanBegun |= name.rfind(".tamrix-", 0) == 0;
+        }
+        writing = doneComplete && spanBegun;
         if (!writing) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_TRUE(writing);

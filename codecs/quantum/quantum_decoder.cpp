@@ -17,7 +17,13 @@ void initModels(QuantumDecoder& d) {
 
 namespace {
 
+// The Linux tool forces the arithmetic decoder into the frame loop for speed; the stub, built for
+// size, leaves the choice to the compiler (about 2 KiB of repeated decoding code saved).
+#ifdef _WIN32
+#define TAMRIX_INLINE inline
+#else
 #define TAMRIX_INLINE inline __attribute__((always_inline))
+#endif
 
 // Lives in the frame decoder's locals: fully inlined, its registers stay in machine registers.
 class ArithmeticDecoder {

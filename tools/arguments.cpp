@@ -12,16 +12,16 @@ int usageError(const char* command, const std::string& problem) {
 }
 
 ParseOutcome parseArguments(
-    int argc, char** argv, const char* command, const std::vector<OptionSpec>& specs,
+    int argc, char** argv, const char* command, const std::vector<OptionRule>& rules,
     const std::function<bool(int id, const std::string& value, std::string* problem)>& onOption,
     std::vector<std::string>* words) {
     auto fail = [&](const std::string& problem) {
         usageError(command, problem);
         return ParseOutcome::Usage;
     };
-    auto apply = [&](const OptionSpec& spec, const std::string& value) {
+    auto apply = [&](const OptionRule& rule, const std::string& value) {
         std::string problem;
-        if (onOption(spec.id, value, &problem)) return true;
+        if (onOption(rule.id, value, &problem)) return true;
         usageError(command, problem);
         return false;
     };
@@ -41,9 +41,9 @@ ParseOutcome parseArguments(
             const size_t equals = arg.find('=');
             const std::string name =
                 arg.substr(2, equals == std::string::npos ? equals : equals - 2);
-            const OptionSpec* found = nullptr;
-            for (const OptionSpec& spec : specs) {
-                if (spec.longName && name == spec.longName) found = &spec;
+            const OptionRule* found = nullptr;
+            for (const OptionRule& rule : rules) {
+                if (rule.longName && name == rule.longName) found = &rule;
             }
             if (!found) return fail("unknown option '--" + name + "'");
             std::string value;
@@ -64,9 +64,9 @@ ParseOutcome parseArguments(
         // Short options, possibly bundled; one that takes a value takes the rest of the word or
         // the next word.
         for (size_t k = 1; k < arg.size(); ++k) {
-            const OptionSpec* found = nullptr;
-            for (const OptionSpec& spec : specs) {
-                if (spec.shortName && spec.shortName == arg[k]) found = &spec;
+            const OptionRule* found = nullptr;
+            for (const OptionRule& rule : rules) {
+                if (rule.shortName && rule.shortName == arg[k]) found = &rule;
             }
             if (!found) return fail(std::string("unknown option '-") + arg[k] + "'");
             std::string value;

@@ -9,7 +9,7 @@
 
 namespace tamrix::tool {
 
-struct OptionSpec {
+struct OptionRule {
     char shortName;        // 0 when the option has no short form
     const char* longName;  // without the dashes; nullptr when it has no long form
     bool takesValue;
@@ -23,7 +23,7 @@ enum class ParseOutcome { Run, Help, Usage };
 // false (with *problem filled) prints "tamrix COMMAND: <problem>" and a hint to stderr and gives
 // Usage.
 ParseOutcome parseArguments(
-    int argc, char** argv, const char* command, const std::vector<OptionSpec>& specs,
+    int argc, char** argv, const char* command, const std::vector<OptionRule>& rules,
     const std::function<bool(int id, const std::string& value, std::string* problem)>& onOption,
     std::vector<std::string>* words);
 

@@ -238,7 +238,7 @@ int runExtract(int argc, char** argv) {
     bool policyGiven = false;
     bool force = false;
     std::vector<std::string> words;
-    const std::vector<OptionSpec> specs = {{'d', nullptr, true, kDir},
+    const std::vector<OptionRule> rules = {{'d', nullptr, true, kDir},
                                            {'p', "stdout", false, kStdout},
                                            {'L', "lowercase", false, kLowercase},
                                            {0, "overwrite", false, kOverwrite},
@@ -294,7 +294,7 @@ int runExtract(int argc, char** argv) {
         }
         return false;
     };
-    switch (parseArguments(argc, argv, "extract", specs, onOption, &words)) {
+    switch (parseArguments(argc, argv, "extract", rules, onOption, &words)) {
         case ParseOutcome::Help:
             std::fputs(kExtractHelp, stdout);
             return 0;

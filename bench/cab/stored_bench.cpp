@@ -73,7 +73,7 @@ void buildSource(bool checksums) {
     }
     test::StoredLayout layout = test::layOutStored(contents);
     for (auto& block : layout.folder.blocks) block.withChecksum = checksums;
-    test::CabinetSpec plan;
+    test::TestCabinet plan;
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;
     source.cabinet = test::buildCabinet(plan);

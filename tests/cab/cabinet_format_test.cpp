@@ -6,9 +6,9 @@
 namespace tamrix::test {
 namespace {
 
-CabinetSpec oneFile(const Bytes& data, const std::string& name = "f") {
+TestCabinet oneFile(const Bytes& data, const std::string& name = "f") {
     StoredLayout layout = layOutStored({{name, data}});
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;
     return plan;
@@ -31,7 +31,7 @@ TEST(BlockChecksum, MatchesTheWordByWordDefinition) {
 
 TEST_F(EngineTest, ReserveAreasAreSkippedAndHandedToTheHook) {
     Bytes data = patternBytes(40000, 3);
-    CabinetSpec plan = oneFile(data);
+    TestCabinet plan = oneFile(data);
     plan.reservePresent = true;
     plan.headerReserve = patternBytes(8, 1);
     plan.folderReserveSize = 3;
@@ -60,7 +60,7 @@ TEST_F(EngineTest, ReserveAreasAreSkippedAndHandedToTheHook) {
 
 TEST_F(EngineTest, ReserveFlagWithZeroSizesReadsOnlyTheRecord) {
     Bytes data = patternBytes(100, 3);
-    CabinetSpec plan = oneFile(data);
+    TestCabinet plan = oneFile(data);
     plan.reservePresent = true;
     plan.previousCabinet = "a.cab";
     plan.nextCabinet = "c.cab";
@@ -83,8 +83,8 @@ TEST_F(EngineTest, NameLimits) {
     EXPECT_EQ(error.code, CabinetDataCorrupt);
 
     // The file ends inside a name: a short read without a NUL.
-    CabinetSpec cut;
-    FileSpec unterminated;
+    TestCabinet cut;
+    TestFile unterminated;
     unterminated.name = "abc";
     unterminated.terminateName = false;
     cut.files.push_back(unterminated);
@@ -93,7 +93,7 @@ TEST_F(EngineTest, NameLimits) {
     EXPECT_FALSE(copy("cut.cab"));
     EXPECT_EQ(error.code, CabinetDataCorrupt);
 
-    CabinetSpec next = oneFile(Bytes(4, 1));
+    TestCabinet next = oneFile(Bytes(4, 1));
     next.nextCabinet = std::string(256, 'c');
     addFile("next.cab", buildCabinet(next));
     error = {};
@@ -103,12 +103,12 @@ TEST_F(EngineTest, NameLimits) {
 
 TEST_F(EngineTest, Checksums) {
     Bytes data = patternBytes(5001, 4);
-    CabinetSpec none = oneFile(data);
+    TestCabinet none = oneFile(data);
     none.folders[0].blocks[0].withChecksum = false;
     addFile("none.cab", buildCabinet(none));
     ASSERT_TRUE(copy("none.cab"));
 
-    CabinetSpec flipped = oneFile(data);
+    TestCabinet flipped = oneFile(data);
     Bytes cabinet = buildCabinet(flipped);
     cabinet[cabinet.size() - 100] ^= 0x01;  // a data byte after the checksum was computed
     addFile("flipped.cab", cabinet);
@@ -116,7 +116,7 @@ TEST_F(EngineTest, Checksums) {
     EXPECT_EQ(error.code, CabinetDataCorrupt);
 
     // The checksum covers the data reserve too.
-    CabinetSpec reserved = oneFile(data);
+    TestCabinet reserved = oneFile(data);
     reserved.reservePresent = true;
     reserved.dataReserveSize = 4;
     reserved.folders[0].blocks[0].reserve = {1, 2, 3, 4};
@@ -137,20 +137,20 @@ TEST_F(EngineTest, HeaderErrors) {
     EXPECT_FALSE(copy("short.cab"));
     EXPECT_EQ(error.code, CabinetHeaderInvalid);
 
-    CabinetSpec signature = oneFile(Bytes(10, 1));
+    TestCabinet signature = oneFile(Bytes(10, 1));
     signature.signature = 0x5A43534D;  // "MSCZ"
     addFile("sig.cab", buildCabinet(signature));
     EXPECT_FALSE(copy("sig.cab"));
     EXPECT_EQ(error.code, CabinetHeaderInvalid);
 
-    CabinetSpec version = oneFile(Bytes(10, 1));
+    TestCabinet version = oneFile(Bytes(10, 1));
     version.version = 0x0102;
     addFile("ver.cab", buildCabinet(version));
     EXPECT_FALSE(copy("ver.cab"));
     EXPECT_EQ(error.code, CabinetVersionUnsupported);
     EXPECT_EQ(error.detail, 0x0102);
 
-    CabinetSpec reserve = oneFile(Bytes(10, 1));
+    TestCabinet reserve = oneFile(Bytes(10, 1));
     reserve.reservePresent = true;
     Bytes record = buildCabinet(reserve);
     addFile("record.cab", Bytes(record.begin(), record.begin() + 38));
@@ -158,7 +158,7 @@ TEST_F(EngineTest, HeaderErrors) {
     EXPECT_EQ(error.code, CabinetHeaderInvalid);
     EXPECT_EQ(error.detail, 0);
 
-    CabinetSpec area = oneFile(Bytes(10, 1));
+    TestCabinet area = oneFile(Bytes(10, 1));
     area.reservePresent = true;
     area.headerReserveSizeOverride = 3000;
     addFile("area.cab", buildCabinet(area));
@@ -182,20 +182,20 @@ TEST_F(EngineTest, DataErrors) {
     EXPECT_FALSE(copy("table.cab"));
     EXPECT_EQ(error.code, CabinetDataCorrupt);
 
-    CabinetSpec beyond = oneFile(data);
+    TestCabinet beyond = oneFile(data);
     beyond.files[0].folderIndex = 1;  // only folder 0 exists
     addFile("beyond.cab", buildCabinet(beyond));
     EXPECT_FALSE(copy("beyond.cab"));
     EXPECT_EQ(error.code, CabinetDataCorrupt);
 
-    CabinetSpec large;
-    FolderSpec folder;
-    BlockSpec block;
+    TestCabinet large;
+    TestFolder folder;
+    TestBlock block;
     block.data = patternBytes(32769, 1);
     block.uncompressedSize = 32768;
     folder.blocks.push_back(block);
     large.folders.push_back(folder);
-    FileSpec file;
+    TestFile file;
     file.name = "f";
     file.size = 10;
     large.files.push_back(file);
@@ -203,19 +203,19 @@ TEST_F(EngineTest, DataErrors) {
     EXPECT_FALSE(copy("large.cab"));
     EXPECT_EQ(error.code, CabinetDataCorrupt);
 
-    CabinetSpec mismatch = oneFile(Bytes(100, 7));
+    TestCabinet mismatch = oneFile(Bytes(100, 7));
     mismatch.folders[0].blocks[0].uncompressedSize = 99;
     addFile("mismatch.cab", buildCabinet(mismatch));
     EXPECT_FALSE(copy("mismatch.cab"));
     EXPECT_EQ(error.code, CodecFailed);
 
-    CabinetSpec exact = oneFile(Bytes(100, 7));
+    TestCabinet exact = oneFile(Bytes(100, 7));
     addFile("exact.cab", buildCabinet(exact));
     EXPECT_TRUE(copy("exact.cab"));
 }
 
 TEST_F(EngineTest, CodecKinds) {
-    CabinetSpec invalid = oneFile(Bytes(10, 1));
+    TestCabinet invalid = oneFile(Bytes(10, 1));
     invalid.folders[0].typeWord = 0x0005;
     addFile("k5.cab", buildCabinet(invalid));
     EXPECT_FALSE(copy("k5.cab"));
@@ -227,7 +227,7 @@ TEST_F(EngineTest, CodecKinds) {
     EXPECT_EQ(error.code, CodecInvalid);
 
     // Stored ignores the upper bits of the type word.
-    CabinetSpec upper = oneFile(Bytes(10, 2));
+    TestCabinet upper = oneFile(Bytes(10, 2));
     upper.folders[0].typeWord = 0xFFF0;
     addFile("upper.cab", buildCabinet(upper));
     EXPECT_TRUE(copy("upper.cab"));
@@ -246,7 +246,7 @@ TEST_F(EngineTest, PathsLongerThanTheirBuffersAreRefused) {
 
 TEST_F(EngineTest, EveryAllocationFailureIsCleanedUp) {
     Bytes data = patternBytes(50000, 6);
-    CabinetSpec plan = oneFile(data);
+    TestCabinet plan = oneFile(data);
     plan.reservePresent = true;
     plan.headerReserve = Bytes(8, 1);
     addFile("x.cab", buildCabinet(plan));
@@ -276,7 +276,7 @@ TEST_F(EngineTest, EveryAllocationFailureIsCleanedUp) {
 }
 
 TEST_F(EngineTest, CompressedKindsOverStoredBytesFailCleanly) {
-    CabinetSpec plan = oneFile(Bytes(10, 1));
+    TestCabinet plan = oneFile(Bytes(10, 1));
     for (uint16_t type : {0x0001, 0x1503, 0x0F02}) {
         plan.folders[0].typeWord = type;
         addFile("c.cab", buildCabinet(plan));

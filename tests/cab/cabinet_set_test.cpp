@@ -7,8 +7,8 @@
 namespace tamrix::test {
 namespace {
 
-FileSpec entry(const std::string& name, uint32_t offset, uint32_t size, uint16_t folderIndex) {
-    FileSpec file;
+TestFile entry(const std::string& name, uint32_t offset, uint32_t size, uint16_t folderIndex) {
+    TestFile file;
     file.name = name;
     file.folderOffset = offset;
     file.size = size;
@@ -27,7 +27,7 @@ class SetTest : public EngineTest {
     void buildSplitSet() {
         stream = patternBytes(50000, 1);
         cData = patternBytes(3000, 2);
-        std::vector<BlockSpec> blocks = storedBlocks(stream);
+        std::vector<TestBlock> blocks = storedBlocks(stream);
         auto [first, second] = splitBlock(blocks[1], 40000 - 32768);
         one.nextCabinet = "two.cab";
         one.nextDisk = "Disk 2";
@@ -37,7 +37,7 @@ class SetTest : public EngineTest {
         two.previousCabinet = "one.cab";
         two.previousDisk = "Disk 1";
         two.folders.push_back(folderOf({second}));
-        FolderSpec fresh;
+        TestFolder fresh;
         fresh.blocks = storedBlocks(cData);
         two.folders.push_back(fresh);
         two.files = {entry("span", 1000, 49000, 0xFFFD), entry("c", 0, 3000, 1)};
@@ -48,7 +48,7 @@ class SetTest : public EngineTest {
     }
 
     Bytes stream, cData;
-    CabinetSpec one, two;
+    TestCabinet one, two;
 };
 
 TEST_F(SetTest, SplitBlockInsideASpanningFile) {
@@ -96,7 +96,7 @@ TEST_F(SetTest, HookSeesBothPartsOfASplitBlock) {
 
 TEST_F(SetTest, SkippedFilesInFlightAreSkippedInTheNextCabinet) {
     stream = patternBytes(45000, 3);
-    std::vector<BlockSpec> blocks = storedBlocks(stream);
+    std::vector<TestBlock> blocks = storedBlocks(stream);
     auto [first, second] = splitBlock(blocks[1], 35000 - 32768);
     one.nextCabinet = "two.cab";
     one.folders.push_back(folderOf({blocks[0], first}));
@@ -122,9 +122,9 @@ TEST_F(SetTest, SkippedFilesInFlightAreSkippedInTheNextCabinet) {
 
 TEST_F(SetTest, OneFileAcrossThreeCabinetsWithACleanCut) {
     stream = patternBytes(32768 * 3 + 500, 4);
-    std::vector<BlockSpec> blocks = storedBlocks(stream);
+    std::vector<TestBlock> blocks = storedBlocks(stream);
     auto [first, second] = splitBlock(blocks[1], 100);
-    CabinetSpec three;
+    TestCabinet three;
     one.nextCabinet = "two.cab";
     one.folders.push_back(folderOf({blocks[0], first}));
     one.files = {entry("s", 0, uint32_t(stream.size()), 0xFFFE)};
@@ -150,7 +150,7 @@ TEST_F(SetTest, OneFileAcrossThreeCabinetsWithACleanCut) {
 
 TEST_F(SetTest, CleanCutWithFurtherFilesOfTheFolder) {
     stream = patternBytes(32768 + 4000, 5);
-    std::vector<BlockSpec> blocks = storedBlocks(stream);
+    std::vector<TestBlock> blocks = storedBlocks(stream);
     one.nextCabinet = "two.cab";
     one.folders.push_back(folderOf({blocks[0]}));
     one.files = {entry("s", 0, 34000, 0xFFFE)};
@@ -223,8 +223,8 @@ TEST_F(SetTest, NextCabinetFailuresAreRetriedWithTheirError) {
          CabinetDataCorrupt},
     };
     for (const Case& c : cases) {
-        one = CabinetSpec{};
-        two = CabinetSpec{};
+        one = TestCabinet{};
+        two = TestCabinet{};
         buildSplitSet();
         install();
         c.spoil(*this);
@@ -248,7 +248,7 @@ TEST_F(SetTest, NextCabinetFailuresAreRetriedWithTheirError) {
 // is in place the copy goes on from the very block that was checked, each block seen once.
 TEST_F(SetTest, DamagedFirstBlockIsAskedAgainAndTheGoodCopyCompletes) {
     stream = patternBytes(32768 + 4000, 6);
-    std::vector<BlockSpec> blocks = storedBlocks(stream);
+    std::vector<TestBlock> blocks = storedBlocks(stream);
     one.nextCabinet = "two.cab";
     one.folders.push_back(folderOf({blocks[0]}));
     one.files = {entry("s", 0, uint32_t(stream.size()), 0xFFFE)};
@@ -256,7 +256,7 @@ TEST_F(SetTest, DamagedFirstBlockIsAskedAgainAndTheGoodCopyCompletes) {
     two.previousCabinet = "one.cab";
     two.folders.push_back(folderOf({blocks[1]}));
     two.files = {entry("s", 0, uint32_t(stream.size()), 0xFFFD)};
-    CabinetSpec damaged = two;
+    TestCabinet damaged = two;
     damaged.folders[0].blocks[0].checksumXor = 1;
     addFile("one.cab", buildCabinet(one));
     addFile("two.cab", buildCabinet(damaged));

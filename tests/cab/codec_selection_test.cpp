@@ -99,7 +99,7 @@ class CodecTest : public EngineTest {
 
     // One folder per type word, each with one file of its own, in folder order.
     void install(const std::vector<uint16_t>& typeWords, uint32_t size = 1000) {
-        CabinetSpec plan;
+        TestCabinet plan;
         for (size_t i = 0; i < typeWords.size(); ++i) {
             StoredLayout layout =
                 layOutStored({{"f" + std::to_string(i), patternBytes(size, i)}}, uint16_t(i));

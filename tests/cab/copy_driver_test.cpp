@@ -8,9 +8,9 @@ namespace {
 
 using Contents = std::vector<std::pair<std::string, Bytes>>;
 
-CabinetSpec storedCabinet(const Contents& contents, uint32_t blockSize = 32768) {
+TestCabinet storedCabinet(const Contents& contents, uint32_t blockSize = 32768) {
     StoredLayout layout = layOutStored(contents, 0, blockSize);
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;
     return plan;
@@ -65,7 +65,7 @@ TEST_F(EngineTest, NotifiesInOrderWithHook) {
 
 TEST_F(EngineTest, HookCanChangeBlockBytesAndAbort) {
     Contents contents = {{"f", Bytes(100, 'a')}};
-    CabinetSpec plan = storedCabinet(contents);
+    TestCabinet plan = storedCabinet(contents);
     plan.folders[0].blocks[0].withChecksum = false;
     addFile("x.cab", buildCabinet(plan));
     hookTrace = nullptr;
@@ -86,8 +86,8 @@ TEST_F(EngineTest, HookCanChangeBlockBytesAndAbort) {
 }
 
 TEST_F(EngineTest, EmptyFileOpensNoFolder) {
-    CabinetSpec plan;
-    FileSpec empty;
+    TestCabinet plan;
+    TestFile empty;
     empty.name = "empty";
     empty.folderIndex = 7;  // not even a folder of this cabinet
     plan.files.push_back(empty);
@@ -130,12 +130,12 @@ TEST_F(EngineTest, FilesSharingABlockDecodeItOnce) {
 
 TEST_F(EngineTest, OutOfOrderFilesRestartTheFolder) {
     Bytes stream = patternBytes(100000, 7);
-    CabinetSpec plan;
-    FolderSpec folder;
+    TestCabinet plan;
+    TestFolder folder;
     folder.blocks = storedBlocks(stream);
     plan.folders.push_back(folder);
     auto file = [&](const char* name, uint32_t offset, uint32_t size) {
-        FileSpec f;
+        TestFile f;
         f.name = name;
         f.folderOffset = offset;
         f.size = size;
@@ -157,7 +157,7 @@ TEST_F(EngineTest, InterleavedFoldersKeepTheStoredCodec) {
     Contents first = {{"a1", patternBytes(40000, 8)}, {"a2", patternBytes(100, 9)}};
     Contents second = {{"b1", patternBytes(200, 10)}, {"b2", patternBytes(33000, 11)}};
     StoredLayout one = layOutStored(first, 0), two = layOutStored(second, 1);
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders = {one.folder, two.folder};
     plan.files = {one.files[1], two.files[0], one.files[0], two.files[1]};
     plan.reverseFolderData = true;
@@ -171,7 +171,7 @@ TEST_F(EngineTest, InterleavedFoldersKeepTheStoredCodec) {
 }
 
 TEST_F(EngineTest, FileEndCarriesTheExecuteBitSeparately) {
-    CabinetSpec plan = storedCabinet({{"run", Bytes(3, 'r')}, {"ro", Bytes(3, 'o')}});
+    TestCabinet plan = storedCabinet({{"run", Bytes(3, 'r')}, {"ro", Bytes(3, 'o')}});
     plan.files[0].attributes = 0x41;
     plan.files[1].attributes = 0x01;
     plan.files[0].date = 0x1234;
@@ -229,7 +229,7 @@ TEST_F(EngineTest, AbortFromFileBeginClosesBothCabinetHandles) {
 }
 
 TEST_F(EngineTest, CheckpointControlsTheFileList) {
-    CabinetSpec plan = storedCabinet({{"a", Bytes(10, 'a')}, {"b", Bytes(10, 'b')}});
+    TestCabinet plan = storedCabinet({{"a", Bytes(10, 'a')}, {"b", Bytes(10, 'b')}});
     addFile("x.cab", buildCabinet(plan));
     answer = [](CopyNotification kind, NotificationRecord* record) {
         if (kind == FileListCheckpoint) record->folderIndex = 0;
@@ -266,7 +266,7 @@ TEST_F(EngineTest, CheckpointControlsTheFileList) {
 
 TEST_F(EngineTest, FirstEntryContinuedFromPreviousIsReportedAndSkipped) {
     Contents contents = {{"tail", patternBytes(500, 1)}, {"next", patternBytes(600, 2)}};
-    CabinetSpec plan = storedCabinet(contents);
+    TestCabinet plan = storedCabinet(contents);
     plan.previousCabinet = "prev.cab";
     plan.previousDisk = "Disk 1";
     plan.files[0].folderIndex = 0xFFFD;
@@ -283,7 +283,7 @@ TEST_F(EngineTest, FirstEntryContinuedFromPreviousIsReportedAndSkipped) {
 }
 
 TEST_F(EngineTest, FolderRunningOutAsksForTheNextCabinetUntilRefused) {
-    CabinetSpec plan = storedCabinet({{"f", patternBytes(40000, 1)}});
+    TestCabinet plan = storedCabinet({{"f", patternBytes(40000, 1)}});
     plan.folders[0].blocks.pop_back();  // the second block is missing
     plan.nextCabinet = "missing.cab";
     plan.nextDisk = "Disk 2";

@@ -26,7 +26,7 @@ TEST_F(EngineTest, DestroyRightAfterCreateFreesOnlyTheContext) {
 
 TEST_F(EngineTest, FailedCopyThenDestroyFreesEverythingOnce) {
     StoredLayout layout = layOutStored({{"f", patternBytes(50000, 1)}});
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;
     plan.folders[0].blocks[1].checksumXor = 1;
@@ -39,7 +39,7 @@ TEST_F(EngineTest, FailedCopyThenDestroyFreesEverythingOnce) {
 
 TEST_F(EngineTest, ErrorRecordKeepsAnEarlierErrorAfterSuccess) {
     StoredLayout layout = layOutStored({{"f", Bytes(10, 1)}});
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;
     addFile("x.cab", buildCabinet(plan));
@@ -52,7 +52,7 @@ TEST_F(EngineTest, ErrorRecordKeepsAnEarlierErrorAfterSuccess) {
 TEST_F(EngineTest, ContextServesSeveralCopies) {
     StoredLayout a = layOutStored({{"a", patternBytes(40000, 1)}});
     StoredLayout b = layOutStored({{"b", patternBytes(100, 2)}});
-    CabinetSpec one, two;
+    TestCabinet one, two;
     one.folders.push_back(a.folder);
     one.files = a.files;
     two.folders.push_back(b.folder);

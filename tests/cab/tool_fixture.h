@@ -71,17 +71,17 @@ class ToolTest : public ::testing::Test {
     fs::path root, out;
 };
 
-inline CabinetSpec storedCabinet(const std::vector<std::pair<std::string, Bytes>>& contents) {
+inline TestCabinet storedCabinet(const std::vector<std::pair<std::string, Bytes>>& contents) {
     StoredLayout layout = layOutStored(contents);
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;
     return plan;
 }
 
-inline FileSpec entry(const std::string& name, uint32_t offset, uint32_t size,
+inline TestFile entry(const std::string& name, uint32_t offset, uint32_t size,
                       uint16_t folderIndex) {
-    FileSpec file;
+    TestFile file;
     file.name = name;
     file.folderOffset = offset;
     file.size = size;

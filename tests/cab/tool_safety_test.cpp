@@ -11,9 +11,9 @@ namespace {
 // A cabinet whose only file goes on into the next cabinet, named `next`, and that next cabinet.
 struct SpanningSet {
     Bytes stream = patternBytes(40000, 7), late = patternBytes(10, 8);
-    CabinetSpec one, two;
+    TestCabinet one, two;
     explicit SpanningSet(const std::string& next) {
-        std::vector<BlockSpec> blocks = storedBlocks(stream);
+        std::vector<TestBlock> blocks = storedBlocks(stream);
         one.nextCabinet = next;
         one.folders.push_back(folderOf({blocks[0]}));
         one.files = {entry("span", 0, 40000, 0xFFFE)};
@@ -82,7 +82,7 @@ ToolRun withCpuLimit(ToolTest& test, const std::string& arguments, int seconds) 
 TEST_F(ToolTest, ReverseOrderAndOverlappingEntriesDecodeEachFolderOnce) {
     constexpr uint32_t kEntries = 16384, kFolderSize = 16 << 20, kStep = kFolderSize / kEntries;
     const Bytes stream = patternBytes(kFolderSize, 11);
-    CabinetSpec reverse, overlap;
+    TestCabinet reverse, overlap;
     reverse.folders.push_back(folderOf(storedBlocks(stream)));
     overlap.folders = reverse.folders;
     for (uint32_t i = kEntries; i-- > 0;) {
@@ -98,7 +98,7 @@ TEST_F(ToolTest, ReverseOrderAndOverlappingEntriesDecodeEachFolderOnce) {
     }
 
     // What is extracted in that order is right.
-    CabinetSpec small;
+    TestCabinet small;
     const Bytes data(stream.begin(), stream.begin() + 100000);
     small.folders.push_back(folderOf(storedBlocks(data)));
     for (uint32_t i = 1000; i-- > 0;)
@@ -122,7 +122,7 @@ TEST_F(ToolTest, ReverseOrderAndOverlappingEntriesDecodeEachFolderOnce) {
 // stays, what was being written is removed.
 TEST_F(ToolTest, PartlyOverlappingEntriesAndAFailureInTheMiddle) {
     const Bytes stream = patternBytes(100000, 12);
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders.push_back(folderOf(storedBlocks(stream)));
     plan.files = {entry("b", 30000, 40000, 0), entry("a", 0, 50000, 0),
                   entry("c", 69999, 30001, 0)};
@@ -146,7 +146,7 @@ TEST_F(ToolTest, PartlyOverlappingEntriesAndAFailureInTheMiddle) {
 
 // 64 entries of 4 GiB - 1 over the same small folder declare 256 TiB.
 TEST_F(ToolTest, MoreOutputThanFreeSpaceIsRefusedBeforeWriting) {
-    CabinetSpec plan = storedCabinet({{"small", Bytes(10, 's')}});
+    TestCabinet plan = storedCabinet({{"small", Bytes(10, 's')}});
     for (int i = 0; i < 64; ++i) plan.files.push_back(entry("big" + std::to_string(i), 0, ~0u, 0));
     write("x.cab", buildCabinet(plan));
     ToolRun run = tamrix("extract -q -d " + out.string() + " " + at("x.cab"));
@@ -171,7 +171,7 @@ TEST_F(ToolTest, MoreOutputThanFreeSpaceIsRefusedBeforeWriting) {
 
 TEST_F(ToolTest, FailuresNameTheirCause) {
     // The data runs past the folder's blocks and no next cabinet is named.
-    CabinetSpec shortData = storedCabinet({{"f", Bytes(100, 'f')}});
+    TestCabinet shortData = storedCabinet({{"f", Bytes(100, 'f')}});
     shortData.files[0].size = 40000;
     write("short.cab", buildCabinet(shortData));
     ToolRun run = tamrix("test " + at("short.cab"));

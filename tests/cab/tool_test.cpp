@@ -22,9 +22,9 @@ namespace {
 // folder of the second cabinet.
 struct TwoCabinets {
     Bytes stream = patternBytes(50000, 1), c = patternBytes(3000, 2);
-    CabinetSpec one, two;
+    TestCabinet one, two;
     explicit TwoCabinets(const std::string& second = "two.cab") {
-        std::vector<BlockSpec> blocks = storedBlocks(stream);
+        std::vector<TestBlock> blocks = storedBlocks(stream);
         auto [first, rest] = splitBlock(blocks[1], 40000 - 32768);
         one.nextCabinet = second;
         one.folders.push_back(folderOf({blocks[0], first}));
@@ -87,7 +87,7 @@ TEST_F(ToolTest, ReportsEngineErrorsByName) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("error: CabinetHeaderInvalid"), std::string::npos) << run.err;
 
-    CabinetSpec old = storedCabinet({{"f", Bytes(10, 1)}});
+    TestCabinet old = storedCabinet({{"f", Bytes(10, 1)}});
     old.version = 0x0102;
     write("old.cab", buildCabinet(old));
     run = tamrix("test " + at("old.cab"));
@@ -113,7 +113,7 @@ TEST_F(ToolTest, MissingNextCabinetLeavesNoHalfFile) {
 }
 
 TEST_F(ToolTest, CorruptBlockLeavesNoHalfFile) {
-    CabinetSpec plan = storedCabinet({{"good", Bytes(100, 'g')}, {"bad", patternBytes(70000, 3)}});
+    TestCabinet plan = storedCabinet({{"good", Bytes(100, 'g')}, {"bad", patternBytes(70000, 3)}});
     plan.folders[0].blocks[2].checksumXor = 1;
     write("x.cab", buildCabinet(plan));
     ToolRun run = tamrix("extract -q -d " + out.string() + " " + at("x.cab"));
@@ -172,7 +172,7 @@ TEST_F(ToolTest, NothingIsWrittenOutsideTheOutputFolder) {
 }
 
 TEST_F(ToolTest, DatesTimesAndReadOnlyBitAreApplied) {
-    CabinetSpec plan = storedCabinet({{"ro", Bytes(2, 'r')}, {"rw", Bytes(2, 'w')}});
+    TestCabinet plan = storedCabinet({{"ro", Bytes(2, 'r')}, {"rw", Bytes(2, 'w')}});
     plan.files[0].attributes = 0x21;
     plan.files[0].date = uint16_t((2001 - 1980) << 9 | 2 << 5 | 3);  // 2001-02-03
     plan.files[0].time = uint16_t(4 << 11 | 5 << 5 | 6 / 2);         // 04:05:06
@@ -194,7 +194,7 @@ TEST_F(ToolTest, DatesTimesAndReadOnlyBitAreApplied) {
 }
 
 TEST_F(ToolTest, NamesBecomeUtf8) {
-    CabinetSpec plan = storedCabinet({{"caf\xe9.txt", Bytes(1, 'a')},
+    TestCabinet plan = storedCabinet({{"caf\xe9.txt", Bytes(1, 'a')},
                                       {"\xe2\x82\xac.txt", Bytes(1, 'b')},
                                       {"x\x81y", Bytes(1, 'c')}});
     plan.files[1].attributes = 0x80;  // UTF-8 already
@@ -203,7 +203,7 @@ TEST_F(ToolTest, NamesBecomeUtf8) {
     EXPECT_EQ(outputFiles(),
               (std::vector<std::string>{"caf\xc3\xa9.txt", "x\xef\xbf\xbdy", "\xe2\x82\xac.txt"}));
 
-    CabinetSpec japanese = storedCabinet({{"\x93\xfa\x96\x7b.txt", Bytes(1, 'j')}});
+    TestCabinet japanese = storedCabinet({{"\x93\xfa\x96\x7b.txt", Bytes(1, 'j')}});
     write("j.cab", buildCabinet(japanese));
     fs::remove_all(out);
     ASSERT_EQ(tamrix("extract -q --codepage 932 -d " + out.string() + " " + at("j.cab")).status, 0);

@@ -9,8 +9,8 @@ namespace {
 constexpr uint16_t kMszip = 1;
 constexpr uint32_t kBlockSize = 32768;
 
-FileSpec entry(uint32_t offset, uint32_t size, uint16_t folderIndex) {
-    FileSpec file;
+TestFile entry(uint32_t offset, uint32_t size, uint16_t folderIndex) {
+    TestFile file;
     file.name = "zeros";
     file.folderOffset = offset;
     file.size = size;
@@ -23,7 +23,7 @@ FileSpec entry(uint32_t offset, uint32_t size, uint16_t folderIndex) {
 TEST_F(EngineTest, FileAcrossTheFourGibibytePoint) {
     const auto frames = mszip::test::makeMszipBlocks(Bytes(kBlockSize, 0), {9});
     ASSERT_EQ(frames.size(), 1u);
-    BlockSpec zeros;
+    TestBlock zeros;
     zeros.data = frames[0];
     zeros.uncompressedSize = uint16_t(kBlockSize);
     zeros.withChecksum = false;  // keeps the test quick; the checksum has suites of its own
@@ -33,11 +33,11 @@ TEST_F(EngineTest, FileAcrossTheFourGibibytePoint) {
     const uint16_t indices[] = {0xFFFE, 0xFFFF, 0xFFFD};
     const char* names[] = {"one.cab", "two.cab", "three.cab"};
     for (int i = 0; i < 3; ++i) {
-        CabinetSpec cabinet;
+        TestCabinet cabinet;
         cabinet.cabinetIndex = uint16_t(i);
         if (i > 0) cabinet.previousCabinet = names[i - 1];
         if (i < 2) cabinet.nextCabinet = names[i + 1];
-        cabinet.folders.push_back(folderOf(std::vector<BlockSpec>(blockCounts[i], zeros), kMszip));
+        cabinet.folders.push_back(folderOf(std::vector<TestBlock>(blockCounts[i], zeros), kMszip));
         cabinet.files = {entry(offset, size, indices[i])};
         addFile(names[i], buildCabinet(cabinet));
     }

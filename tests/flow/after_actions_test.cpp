@@ -202,10 +202,10 @@ constexpr const char* kExtractionFailed =
 Bytes damagedCabinet(const Bytes& setup, const Bytes& big) {
     StoredLayout layout = layOutStored({{"setup.exe", setup}, {"bin\\big.bin", big}});
     layout.folder.blocks[1].checksumXor = 1;
-    CabinetSpec cabSpec;
-    cabSpec.folders = {layout.folder};
-    cabSpec.files = layout.files;
-    return buildCabinet(cabSpec);
+    TestCabinet testCabinet;
+    testCabinet.folders = {layout.folder};
+    testCabinet.files = layout.files;
+    return buildCabinet(testCabinet);
 }
 
 // A damaged cabinet is reported, and nothing that assumes a complete extraction follows.

@@ -20,10 +20,10 @@ protected:
     // A one-folder stored cabinet of the given files.
     static Bytes cabinetOf(const std::vector<std::pair<std::string, Bytes>>& contents) {
         StoredLayout layout = layOutStored(contents);
-        CabinetSpec cabSpec;
-        cabSpec.folders = {layout.folder};
-        cabSpec.files = layout.files;
-        return buildCabinet(cabSpec);
+        TestCabinet testCabinet;
+        testCabinet.folders = {layout.folder};
+        testCabinet.files = layout.files;
+        return buildCabinet(testCabinet);
     }
 
     std::string writePackage(const Bytes& cabinet, const HeaderFields& header, bool crc = true,

@@ -227,16 +227,16 @@ TEST_F(FlowTest, CancelDuringExtractionSkipsTheAfterActions) {
 
 TEST_F(FlowTest, MissingNextCabinetEndsWhenTheScriptStops) {
     StoredLayout layout = layOutStored({{"big.bin", data}});
-    CabinetSpec cabSpec;
-    cabSpec.nextCabinet = "setup2.cab";
-    cabSpec.nextDisk = "Disk 2";
+    TestCabinet testCabinet;
+    testCabinet.nextCabinet = "setup2.cab";
+    testCabinet.nextDisk = "Disk 2";
     layout.folder.blocks.pop_back();  // the rest would be in the next cabinet
     layout.files[0].folderIndex = 0xFFFE;
-    cabSpec.folders = {layout.folder};
-    cabSpec.files = layout.files;
+    testCabinet.folders = {layout.folder};
+    testCabinet.files = layout.files;
     HeaderFields header = quietHeader(folder);
     header.openFolderAfter = 1;
-    FlowResult result = run(writePackage(buildCabinet(cabSpec), header), {"wait"});
+    FlowResult result = run(writePackage(buildCabinet(testCabinet), header), {"wait"});
     EXPECT_EQ(2, result.count("cabinet missing \"setup2.cab\""));
     EXPECT_FALSE(result.saw("shell open"));
     EXPECT_FALSE(fileExists(out("big.bin")));

@@ -35,8 +35,8 @@ protected:
         header.skipDestinationDialog = header.autoConfirm = header.openFolderAfter = 1;
         return writePackage(buildCabinet(first), header);
     }
-    void putSecondInPlace(const CabinetSpec& spec) {
-        writeFile(folder.host("pkg/set2.cab"), buildCabinet(spec));
+    void putSecondInPlace(const TestCabinet& cabinet) {
+        writeFile(folder.host("pkg/set2.cab"), buildCabinet(cabinet));
     }
 
     // The transcript's line for the question, with the words added for a damaged cabinet.
@@ -47,7 +47,7 @@ protected:
                (problem.empty() ? "" : "\\n\\n" + problem) + "\"";
     }
 
-    CabinetSpec first, second;
+    TestCabinet first, second;
 };
 
 TEST_F(NextCabinetTest, RetryAfterTheCabinetIsPutInPlaceCompletesTheExtraction) {
@@ -77,7 +77,7 @@ TEST_F(NextCabinetTest, DamagedSecondCabinetIsNamedWithWhatIsWrong) {
     Bytes truncated = buildCabinet(second);
     truncated.resize(20);
     writeFile(folder.host("pkg/set2.cab"), truncated);
-    CabinetSpec otherSet = second;
+    TestCabinet otherSet = second;
     otherSet.setId = 0x4321;
     int asked = 0;
     onCabinetMissing = [&](const std::string&) {
@@ -96,7 +96,7 @@ TEST_F(NextCabinetTest, DamagedSecondCabinetIsNamedWithWhatIsWrong) {
 class BadChecksumTest : public NextCabinetTest {
 protected:
     FlowResult runWithDamagedSecond(const std::string& answer) {
-        CabinetSpec damaged = second;
+        TestCabinet damaged = second;
         damaged.folders[0].blocks[0].checksumXor = 1;
         putSecondInPlace(damaged);
         onCabinetMissing = [this](const std::string&) { putSecondInPlace(second); };

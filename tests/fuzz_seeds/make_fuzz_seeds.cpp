@@ -58,11 +58,11 @@ std::vector<Bytes> compressFrames(const pack::Compression& compression, const By
     return blocks;
 }
 
-test::FolderSpec compressedFolder(const pack::Compression& compression, const Bytes& data) {
-    std::vector<test::BlockSpec> blocks;
+test::TestFolder compressedFolder(const pack::Compression& compression, const Bytes& data) {
+    std::vector<test::TestBlock> blocks;
     const std::vector<Bytes> frames = compressFrames(compression, data);
     for (size_t i = 0; i < frames.size(); ++i) {
-        test::BlockSpec block;
+        test::TestBlock block;
         block.data = frames[i];
         block.uncompressedSize = uint16_t(std::min<size_t>(kFrame, data.size() - i * kFrame));
         blocks.push_back(block);
@@ -70,8 +70,8 @@ test::FolderSpec compressedFolder(const pack::Compression& compression, const By
     return test::folderOf(blocks, compression.typeWord());
 }
 
-test::FileSpec entry(const std::string& name, uint32_t offset, uint32_t size, uint16_t folder) {
-    test::FileSpec file;
+test::TestFile entry(const std::string& name, uint32_t offset, uint32_t size, uint16_t folder) {
+    test::TestFile file;
     file.name = name;
     file.folderOffset = offset;
     file.size = size;
@@ -95,14 +95,14 @@ void engineSeeds() {
                                          {pack::CompressionKind::Lzx, 15},
                                          {pack::CompressionKind::Quantum, 12}};
     for (const pack::Compression& method : methods) {
-        test::CabinetSpec plan;
+        test::TestCabinet plan;
         plan.folders.push_back(compressedFolder(method, data));
         plan.files = {entry("b.txt", 30000, 10000, 0), entry("a.txt", 0, 30000, 0),
                       entry("empty", 0, 0, 0)};
         put("cab_engine_fuzzer", method.describe(), engineInput(test::buildCabinet(plan)));
     }
     // Reserve areas and an overlapping entry.
-    test::CabinetSpec reserved;
+    test::TestCabinet reserved;
     reserved.reservePresent = true;
     reserved.headerReserve = Bytes(6, 0xAB);
     reserved.folderReserveSize = 3;
@@ -114,9 +114,9 @@ void engineSeeds() {
 
     // A set: a file that goes on into the next cabinet, cut inside a split block.
     const Bytes stream = sampleData(50000, 3);
-    std::vector<test::BlockSpec> blocks = test::storedBlocks(stream);
+    std::vector<test::TestBlock> blocks = test::storedBlocks(stream);
     auto [first, rest] = test::splitBlock(blocks[1], 7000);
-    test::CabinetSpec one, two;
+    test::TestCabinet one, two;
     one.nextCabinet = "b.cab";
     one.folders.push_back(test::folderOf({blocks[0], first}));
     one.files = {entry("a", 0, 1000, 0), entry("span", 1000, 49000, 0xFFFE)};
@@ -203,7 +203,7 @@ void frontEndSeeds() {
         put("fuzz_target_path", "name" + std::to_string(i++), input);
     }
 
-    test::CabinetSpec plan;
+    test::TestCabinet plan;
     const test::StoredLayout layout = test::layOutStored({{"a.txt", sampleData(100, 7)}});
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;

@@ -19,24 +19,24 @@ bool has(const std::string& output, const std::string& fragment) {
 // The middle cabinet of a set: reserve areas, neighbours (the next one's disk name with a line
 // break in it), an LZX folder whose blocks carry checksums and a stored one whose blocks do not.
 test::Bytes middleCabinet() {
-    test::CabinetSpec spec;
-    spec.setId = 0x4D2;
-    spec.cabinetIndex = 1;
-    spec.reservePresent = true;
-    spec.headerReserve = test::Bytes(6, 0xAA);
-    spec.folderReserveSize = 2;
-    spec.dataReserveSize = 1;
-    spec.previousCabinet = "part1.cab";
-    spec.previousDisk = "Disk 1";
-    spec.nextCabinet = "part3.cab";
-    spec.nextDisk = "Disk\n3";
-    std::vector<test::BlockSpec> checked = test::storedBlocks(test::patternBytes(40000, 3));
-    spec.folders.push_back(test::folderOf(checked, 0x1503));
-    std::vector<test::BlockSpec> unchecked = test::storedBlocks(test::patternBytes(70000, 4));
-    for (test::BlockSpec& block : unchecked) block.withChecksum = false;
-    spec.folders.push_back(test::folderOf(unchecked));
-    spec.files = {{"a.bin", 40000, 0, 0}, {"b.bin", 30000, 0, 1}, {"c.bin", 40000, 30000, 1}};
-    return test::buildCabinet(spec);
+    test::TestCabinet cabinet;
+    cabinet.setId = 0x4D2;
+    cabinet.cabinetIndex = 1;
+    cabinet.reservePresent = true;
+    cabinet.headerReserve = test::Bytes(6, 0xAA);
+    cabinet.folderReserveSize = 2;
+    cabinet.dataReserveSize = 1;
+    cabinet.previousCabinet = "part1.cab";
+    cabinet.previousDisk = "Disk 1";
+    cabinet.nextCabinet = "part3.cab";
+    cabinet.nextDisk = "Disk\n3";
+    std::vector<test::TestBlock> checked = test::storedBlocks(test::patternBytes(40000, 3));
+    cabinet.folders.push_back(test::folderOf(checked, 0x1503));
+    std::vector<test::TestBlock> unchecked = test::storedBlocks(test::patternBytes(70000, 4));
+    for (test::TestBlock& block : unchecked) block.withChecksum = false;
+    cabinet.folders.push_back(test::folderOf(unchecked));
+    cabinet.files = {{"a.bin", 40000, 0, 0}, {"b.bin", 30000, 0, 1}, {"c.bin", 40000, 30000, 1}};
+    return test::buildCabinet(cabinet);
 }
 
 TEST(InfoCommand, APlainCabinetShowsItsSetReserveNeighboursFoldersAndFiles) {

@@ -13,13 +13,13 @@ namespace tamrix::test {
 namespace {
 
 // One folder holding `data` as a single file, coded with a fresh compressor.
-FolderSpec quantumFolder(const Bytes& data, unsigned windowBits, uint16_t levelBits = 0x40) {
+TestFolder quantumFolder(const Bytes& data, unsigned windowBits, uint16_t levelBits = 0x40) {
     QuantumEncoder encoder(windowBits);
-    FolderSpec folder;
+    TestFolder folder;
     folder.typeWord = uint16_t(2 | levelBits | windowBits << 8);
     for (size_t at = 0; at < data.size(); at += 32768) {
         const uint32_t n = uint32_t(std::min<size_t>(32768, data.size() - at));
-        BlockSpec block;
+        TestBlock block;
         block.data = encoder.encodeFrame(data.data() + at, n);
         block.uncompressedSize = uint16_t(n);
         folder.blocks.push_back(block);
@@ -30,10 +30,10 @@ FolderSpec quantumFolder(const Bytes& data, unsigned windowBits, uint16_t levelB
 class QuantumEngine : public EngineTest {
   protected:
     void addCabinet(const std::vector<std::pair<Bytes, unsigned>>& folders) {
-        CabinetSpec cabinet;
+        TestCabinet cabinet;
         for (size_t k = 0; k < folders.size(); ++k) {
             cabinet.folders.push_back(quantumFolder(folders[k].first, folders[k].second));
-            FileSpec file;
+            TestFile file;
             file.name = "f" + std::to_string(k);
             file.size = uint32_t(folders[k].first.size());
             file.folderIndex = uint16_t(k);

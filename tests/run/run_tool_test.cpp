@@ -34,7 +34,7 @@ class RunToolTest : public ::testing::Test {
         header.autoConfirm = 1;
         return header;
     }
-    std::string writePackage(const CabinetSpec& cabinet, const HeaderFields& header) {
+    std::string writePackage(const TestCabinet& cabinet, const HeaderFields& header) {
         const std::string path = folder.host("setup.exe");
         writeFile(path, makePackage(buildCabinet(cabinet), header));
         writeFile(folder.host("answers"), {});
@@ -43,7 +43,7 @@ class RunToolTest : public ::testing::Test {
     // A package that extracts `contents` to out/ without a dialog or a question.
     std::string package(const std::vector<std::pair<std::string, Bytes>>& contents) {
         StoredLayout layout = layOutStored(contents);
-        CabinetSpec cabinet;
+        TestCabinet cabinet;
         cabinet.folders.push_back(layout.folder);
         cabinet.files = layout.files;
         return writePackage(cabinet, quietHeader(folder));
@@ -84,17 +84,17 @@ TEST_F(RunToolTest, NothingIsWrittenThroughALinkInTheDestination) {
 
 // A small file, then 1.5 GiB of zeros in MSZIP blocks (about 2 MB of cabinet), whose writing
 // takes long enough to be interrupted; the folder is opened afterwards unless the run stops.
-CabinetSpec smallThenLarge() {
+TestCabinet smallThenLarge() {
     auto encoder = pack::makeFrameEncoder({pack::CompressionKind::Mszip, 0});
     const Bytes zeros(32768, 0);
-    BlockSpec block;
+    TestBlock block;
     std::string error;
     encoder->encodeFrame(zeros.data(), 32768, &block.data, &error);
     block.uncompressedSize = 32768;
-    CabinetSpec cabinet;
+    TestCabinet cabinet;
     cabinet.folders.push_back(folderOf(storedBlocks(Bytes(100, 's'))));
-    cabinet.folders.push_back(folderOf(std::vector<BlockSpec>(49152, block), 1));
-    FileSpec small, large;
+    cabinet.folders.push_back(folderOf(std::vector<TestBlock>(49152, block), 1));
+    TestFile small, large;
     small.name = "small.txt";
     small.size = 100;
     large.name = "large.bin";

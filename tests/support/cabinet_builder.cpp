@@ -40,7 +40,7 @@ uint32_t referenceChecksum(const uint8_t* data, size_t count, uint32_t seed) {
     return sum ^ tail;
 }
 
-Bytes buildCabinet(const CabinetSpec& plan) {
+Bytes buildCabinet(const TestCabinet& plan) {
     Bytes out(36, 0);
     put32(out, 0, plan.signature);
     put32(out, 12, plan.reservedFieldValue);
@@ -78,7 +78,7 @@ Bytes buildCabinet(const CabinetSpec& plan) {
     out.resize(folderTable + plan.folders.size() * (8 + folderReserve), 0);
     out.resize(out.size() + plan.paddingBeforeFiles, 0xA5);
     put32(out, 16, uint32_t(out.size()));
-    for (const FileSpec& file : plan.files) {
+    for (const TestFile& file : plan.files) {
         append32(out, file.size);
         append32(out, file.folderOffset);
         append16(out, file.folderIndex);
@@ -93,7 +93,7 @@ Bytes buildCabinet(const CabinetSpec& plan) {
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     if (plan.reverseFolderData) std::reverse(order.begin(), order.end());
     for (size_t index : order) {
-        const FolderSpec& folder = plan.folders[index];
+        const TestFolder& folder = plan.folders[index];
         const size_t entry = folderTable + index * (8 + folderReserve);
         put32(out, entry, folder.firstBlockOffsetOverride.value_or(uint32_t(out.size())));
         put16(out, entry + 4, folder.blockCountOverride.value_or(uint16_t(folder.blocks.size())));
@@ -101,7 +101,7 @@ Bytes buildCabinet(const CabinetSpec& plan) {
         for (size_t i = 0; i < folderReserve && i < folder.reserve.size(); ++i) {
             out[entry + 8 + i] = folder.reserve[i];
         }
-        for (const BlockSpec& block : folder.blocks) {
+        for (const TestBlock& block : folder.blocks) {
             Bytes head(8 + dataReserve, 0);
             put16(head, 4, block.compressedSizeOverride.value_or(uint16_t(block.data.size())));
             put16(head, 6, block.uncompressedSize);
@@ -134,11 +134,11 @@ Bytes patternBytes(size_t count, uint32_t seed) {
     return out;
 }
 
-std::vector<BlockSpec> storedBlocks(const Bytes& stream, uint32_t blockSize) {
-    std::vector<BlockSpec> blocks;
+std::vector<TestBlock> storedBlocks(const Bytes& stream, uint32_t blockSize) {
+    std::vector<TestBlock> blocks;
     for (size_t at = 0; at < stream.size(); at += blockSize) {
         const size_t size = std::min<size_t>(blockSize, stream.size() - at);
-        BlockSpec block;
+        TestBlock block;
         block.data.assign(stream.begin() + long(at), stream.begin() + long(at + size));
         block.uncompressedSize = uint16_t(size);
         blocks.push_back(std::move(block));
@@ -146,8 +146,8 @@ std::vector<BlockSpec> storedBlocks(const Bytes& stream, uint32_t blockSize) {
     return blocks;
 }
 
-FolderSpec folderOf(std::vector<BlockSpec> blocks, uint16_t typeWord) {
-    FolderSpec folder;
+TestFolder folderOf(std::vector<TestBlock> blocks, uint16_t typeWord) {
+    TestFolder folder;
     folder.typeWord = typeWord;
     folder.blocks = std::move(blocks);
     return folder;
@@ -157,7 +157,7 @@ StoredLayout layOutStored(const std::vector<std::pair<std::string, Bytes>>& cont
                           uint16_t folderIndex, uint32_t blockSize) {
     StoredLayout layout;
     for (const auto& [name, data] : contents) {
-        FileSpec file;
+        TestFile file;
         file.name = name;
         file.size = uint32_t(data.size());
         file.folderOffset = uint32_t(layout.stream.size());
@@ -170,9 +170,9 @@ StoredLayout layOutStored(const std::vector<std::pair<std::string, Bytes>>& cont
     return layout;
 }
 
-std::pair<BlockSpec, BlockSpec> splitBlock(const BlockSpec& block, size_t firstPartSize) {
+std::pair<TestBlock, TestBlock> splitBlock(const TestBlock& block, size_t firstPartSize) {
     if (firstPartSize > block.data.size()) throw std::out_of_range("split beyond the block");
-    BlockSpec first = block, second = block;
+    TestBlock first = block, second = block;
     first.data.assign(block.data.begin(), block.data.begin() + long(firstPartSize));
     first.uncompressedSize = 0;
     second.data.assign(block.data.begin() + long(firstPartSize), block.data.end());

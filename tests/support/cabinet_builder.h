@@ -12,7 +12,7 @@ namespace tamrix::test {
 
 using Bytes = std::vector<uint8_t>;
 
-struct BlockSpec {
+struct TestBlock {
     Bytes data;                                      // the block's (compressed) bytes
     uint16_t uncompressedSize;                       // 0 marks the first part of a split block
     Bytes reserve;                                   // resized to the cabinet's data reserve size
@@ -21,15 +21,15 @@ struct BlockSpec {
     std::optional<uint16_t> compressedSizeOverride;  // written instead of data.size()
 };
 
-struct FolderSpec {
+struct TestFolder {
     uint16_t typeWord = 0;
-    std::vector<BlockSpec> blocks;
+    std::vector<TestBlock> blocks;
     Bytes reserve;  // resized to the cabinet's folder reserve size
     std::optional<uint16_t> blockCountOverride;
     std::optional<uint32_t> firstBlockOffsetOverride;
 };
 
-struct FileSpec {
+struct TestFile {
     std::string name;
     uint32_t size = 0;
     uint32_t folderOffset = 0;
@@ -40,7 +40,7 @@ struct FileSpec {
     bool terminateName = true;  // false leaves the name without its NUL (a broken entry)
 };
 
-struct CabinetSpec {
+struct TestCabinet {
     uint16_t version = 0x0103;
     uint32_t signature = 0x4643534D;
     uint16_t setId = 0x1234;
@@ -53,8 +53,8 @@ struct CabinetSpec {
     std::optional<uint16_t> headerReserveSizeOverride;  // written instead of headerReserve.size()
     std::optional<std::string> previousCabinet, previousDisk;  // present together or not at all
     std::optional<std::string> nextCabinet, nextDisk;
-    std::vector<FolderSpec> folders;
-    std::vector<FileSpec> files;
+    std::vector<TestFolder> folders;
+    std::vector<TestFile> files;
     uint32_t paddingBeforeFiles = 0;  // filler between the folder table and the file table
     uint32_t paddingBeforeData = 0;   // filler between the file table and the first block
     bool reverseFolderData = false;   // lay the folders' blocks out last folder first
@@ -64,21 +64,21 @@ struct CabinetSpec {
 // The block checksum, written independently of the engine's.
 uint32_t referenceChecksum(const uint8_t* data, size_t count, uint32_t seed);
 
-Bytes buildCabinet(const CabinetSpec& plan);
+Bytes buildCabinet(const TestCabinet& plan);
 
 // Deterministic pseudo-random bytes.
 Bytes patternBytes(size_t count, uint32_t seed);
 
 // Cuts a stream into stored blocks of blockSize bytes (the last one shorter).
-std::vector<BlockSpec> storedBlocks(const Bytes& stream, uint32_t blockSize = 32768);
+std::vector<TestBlock> storedBlocks(const Bytes& stream, uint32_t blockSize = 32768);
 
 // A folder of the given blocks.
-FolderSpec folderOf(std::vector<BlockSpec> blocks, uint16_t typeWord = 0);
+TestFolder folderOf(std::vector<TestBlock> blocks, uint16_t typeWord = 0);
 
 // A stored folder holding `contents` back to back, plus the file entries for them.
 struct StoredLayout {
-    FolderSpec folder;
-    std::vector<FileSpec> files;
+    TestFolder folder;
+    std::vector<TestFile> files;
     Bytes stream;
 };
 StoredLayout layOutStored(const std::vector<std::pair<std::string, Bytes>>& contents,
@@ -86,6 +86,6 @@ StoredLayout layOutStored(const std::vector<std::pair<std::string, Bytes>>& cont
 
 // Splits one block into the two parts of a split block: the first `firstPartSize` bytes (with
 // uncompressedSize 0) and the rest (with the block's real uncompressedSize).
-std::pair<BlockSpec, BlockSpec> splitBlock(const BlockSpec& block, size_t firstPartSize);
+std::pair<TestBlock, TestBlock> splitBlock(const TestBlock& block, size_t firstPartSize);
 
 }  // namespace tamrix::test

@@ -109,11 +109,11 @@ TEST_F(ExtractCommand, ControlCharactersAreEscapedAndReplaced) {
 
     // The engine's own errors name cabinets escaped too: here a missing next cabinet.
     StoredLayout layout = layOutStored({{"run", patternBytes(40000, 1)}});
-    CabinetSpec first;
+    TestCabinet first;
     first.nextCabinet = "evil\x1B]0;title\x07.cab";
     first.nextDisk = "";
     first.folders.push_back(folderOf({layout.folder.blocks[0]}));
-    first.files = {FileSpec{"run", 40000, 0, 0xFFFE}};
+    first.files = {TestFile{"run", 40000, 0, 0xFFFE}};
     write("first.cab", buildCabinet(first));
     run = tamrix("extract --force -d b first.cab");
     EXPECT_EQ(1, run.status);
@@ -141,13 +141,13 @@ TEST_F(ExtractCommand, StandardInputAsDash) {
 TEST_F(ExtractCommand, StoppedMidFileLeavesOnlyCompleteFiles) {
     // "span" runs into two.cab, which is a named pipe: opening it blocks until SIGTERM comes.
     const Bytes stream = patternBytes(50000, 3);
-    std::vector<BlockSpec> blocks = storedBlocks(stream);
-    CabinetSpec one;
+    std::vector<TestBlock> blocks = storedBlocks(stream);
+    TestCabinet one;
     one.nextCabinet = "two.cab";
     one.nextDisk = "";
     one.folders.push_back(folderOf({blocks[0]}));
-    FileSpec done{"done", 1000, 0, 0};
-    FileSpec span{"span", 49000, 1000, 0xFFFE};
+    TestFile done{"done", 1000, 0, 0};
+    TestFile span{"span", 49000, 1000, 0xFFFE};
     one.files = {done, span};
     write("one.cab", buildCabinet(one));
     ASSERT_EQ(0, mkfifo(at("two.cab").c_str(), 0600));

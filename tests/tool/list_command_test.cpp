@@ -7,16 +7,16 @@ namespace {
 class ListCommand : public ToolCommandTest {};
 
 // Two folders (stored, then LZX-typed) and a last entry that goes on into the next cabinet.
-CabinetSpec twoFolders() {
-    CabinetSpec plan;
+TestCabinet twoFolders() {
+    TestCabinet plan;
     plan.nextCabinet = "next.cab";
     plan.nextDisk = "";
     plan.folders.push_back(folderOf(storedBlocks(Bytes(300, 'a'))));
     plan.folders.push_back(folderOf(storedBlocks(Bytes(100, 'b')), 0x1503));
-    FileSpec quoted{"say \"hi\"\\x.txt", 300, 0, 0};
+    TestFile quoted{"say \"hi\"\\x.txt", 300, 0, 0};
     quoted.attributes = 0x21;
-    FileSpec odd{"\x81\x7F\xFF", 0, 0, 1};  // bytes code page 932 does not map
-    FileSpec running{"run", 100, 0, 0xFFFE};
+    TestFile odd{"\x81\x7F\xFF", 0, 0, 1};  // bytes code page 932 does not map
+    TestFile running{"run", 100, 0, 0xFFFE};
     plan.files = {quoted, odd, running};
     return plan;
 }
@@ -54,8 +54,8 @@ TEST_F(ListCommand, JsonHasOneObjectPerFile) {
     EXPECT_EQ(expected, run.out);
 
     // A name marked UTF-8 that is UTF-8 converts exactly: no nameHex.
-    CabinetSpec utf8 = twoFolders();
-    utf8.files = {FileSpec{"\xE6\x97\xA5", 1, 0, 0}};
+    TestCabinet utf8 = twoFolders();
+    utf8.files = {TestFile{"\xE6\x97\xA5", 1, 0, 0}};
     utf8.files[0].attributes = 0xA0;
     write("u.cab", buildCabinet(utf8));
     run = tamrix("list --json u.cab");

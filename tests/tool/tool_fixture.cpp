@@ -66,7 +66,7 @@ std::vector<std::string> ToolCommandTest::filesBelow(const std::string& folder) 
 
 Bytes storedCabinetOf(const std::vector<std::pair<std::string, Bytes>>& contents) {
     StoredLayout layout = layOutStored(contents);
-    CabinetSpec plan;
+    TestCabinet plan;
     plan.folders.push_back(layout.folder);
     plan.files = layout.files;
     return buildCabinet(plan);

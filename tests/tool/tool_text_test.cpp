@@ -59,10 +59,10 @@ Parsed parse(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     Parsed parsed;
-    const std::vector<OptionSpec> specs = {
+    const std::vector<OptionRule> rules = {
         {'q', "quiet", false, 1}, {'d', "dir", true, 2}, {'v', nullptr, false, 3}};
     parsed.outcome = parseArguments(
-        int(argv.size()), argv.data(), "cmd", specs,
+        int(argv.size()), argv.data(), "cmd", rules,
         [&](int id, const std::string& value, std::string* problem) {
             if (value == "bad") {
                 *problem = "bad value";
@@ -91,7 +91,7 @@ TEST(Arguments, OptionsWordsAndTheEndOfOptions) {
 }
 
 TEST(FolderTable, ReadsTypeWordsPastReserveAndNames) {
-    test::CabinetSpec plan;
+    test::TestCabinet plan;
     plan.reservePresent = true;
     plan.headerReserve = test::Bytes(8, 1);
     plan.folderReserveSize = 3;
@@ -101,7 +101,7 @@ TEST(FolderTable, ReadsTypeWordsPastReserveAndNames) {
     plan.nextDisk = "";
     plan.folders.push_back(test::folderOf(test::storedBlocks(test::Bytes(10, 1)), 0x1503));
     plan.folders.push_back(test::folderOf(test::storedBlocks(test::Bytes(10, 2)), 0x0001));
-    plan.files.push_back(test::FileSpec{"f", 10, 0, 0});
+    plan.files.push_back(test::TestFile{"f", 10, 0, 0});
     const test::Bytes cabinet = test::buildCabinet(plan);
     auto readAt = [&](size_t limit) {
         return [&cabinet, limit](uint64_t offset, void* buffer, size_t size) {

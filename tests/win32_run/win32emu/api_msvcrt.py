@@ -235,7 +235,7 @@ def crt_toupper(s, value):
     return value - 32 if ord("a") <= value <= ord("z") else value
 
 
-SPEC = re.compile(rb"%([-+ 0#]*)(\*|\d+)?(?:\.(\*|\d+))?(hh|h|ll|l|I64|I32|I)?([diouxXcsp%])")
+CONVERSION = re.compile(rb"%([-+ 0#]*)(\*|\d+)?(?:\.(\*|\d+))?(hh|h|ll|l|I64|I32|I)?([diouxXcsp%])")
 
 
 def format_text(s, template, arguments):
@@ -250,7 +250,7 @@ def format_text(s, template, arguments):
         index += 1
         return value
 
-    for match in SPEC.finditer(template):
+    for match in CONVERSION.finditer(template):
         out += template[position: match.start()]
         position = match.end()
         flags, width, precision, size, kind = match.groups()

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "codecs/little_endian.h"
+
 namespace tamrix {
 
 constexpr uint32_t kCabinetSignature = 0x4643534D;  // "MSCF" as a little-endian word
@@ -33,13 +35,6 @@ constexpr bool continuedFromPrevious(uint16_t folderIndex) {
 // 0xFFFE and 0xFFFF both count as continued into the next cabinet.
 constexpr bool continuedToNext(uint16_t folderIndex) {
     return (folderIndex & kContinuedToNext) == kContinuedToNext;
-}
-
-inline uint16_t load16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-inline uint32_t load32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 // Field offsets within the fixed header.

@@ -1,96 +1,97 @@
 // The bit reader of one block's deflate data: bits least significant first, held in a 64-bit
-// buffer. Past the end of the data it delivers zero bits without complaint; the stored-block
-// reader is the only one that asks where the data really stands.
+// buffer with the next bit at bit 0. Past the end of the data it delivers zero bits and counts
+// the zero bytes it made up; only the stored-block reader asks where the data really stands.
 #pragma once
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
+
+#include "codecs/little_endian.h"
 
 namespace tamrix::mszip {
-
-struct BitReader {
-    uint64_t bits;  // bits above `count` may hold the next input bytes again; never read them
-    uint32_t count;
-    const uint8_t* next;
-    const uint8_t* end;
-    const uint8_t* start;
-    uint32_t zeroBytes;  // zero bytes appended after the data ran out
-};
 
 // After any refill at least this many bits are held: enough for a whole match (length code and
 // extra bits, distance code and extra bits: at most 15 + 5 + 15 + 13 = 48).
 constexpr uint32_t kRefillBits = 56;
 
-inline void startBitReader(BitReader& reader, const uint8_t* data, uint32_t size) {
-    reader = BitReader{0, 0, data, data + size, data, 0};
-}
-
-inline uint64_t loadLittleEndian64(const uint8_t* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    if constexpr (std::endian::native == std::endian::big) {
-        word = __builtin_bswap64(word);
+class BitReader {
+  public:
+    void start(const uint8_t* data, uint32_t size) {
+        bits_ = 0;
+        count_ = 0;
+        next_ = data;
+        end_ = data + size;
+        start_ = data;
+        zeroBytes_ = 0;
     }
-    return word;
-}
 
-// Whole-word refill; needs 8 readable data bytes at `next`. Advances over the bytes that fit.
-inline void refillWord(BitReader& reader) {
-    reader.bits |= loadLittleEndian64(reader.next) << reader.count;
-    reader.next += (63 - reader.count) >> 3;
-    reader.count |= kRefillBits;
-}
+    // Data bytes not yet loaded into the buffer.
+    uint32_t bytesLeft() const { return uint32_t(end_ - next_); }
 
-// Byte-wise refill for the last bytes of the data, then zero bytes.
-inline void refillCareful(BitReader& reader) {
-    while (reader.count < kRefillBits) {
-        uint64_t byte = 0;
-        if (reader.next < reader.end) {
-            byte = *reader.next++;
-        } else {
-            ++reader.zeroBytes;
+    // One whole-word load; needs 8 data bytes left. Advances over the bytes that fit; the bits
+    // above count_ then hold those bytes again, which the next load ORs in unchanged.
+    void refillWord() {
+        bits_ |= load64(next_) << count_;
+        next_ += (63 - count_) >> 3;
+        count_ |= kRefillBits;
+    }
+
+    void refill() {
+        if (bytesLeft() >= 8) {
+            refillWord();
+            return;
         }
-        reader.bits |= byte << reader.count;
-        reader.count += 8;
+        // The last bytes one at a time, then zero bytes.
+        while (count_ < kRefillBits) {
+            uint64_t byte = 0;
+            if (next_ < end_) {
+                byte = *next_++;
+            } else {
+                ++zeroBytes_;
+            }
+            bits_ |= byte << count_;
+            count_ += 8;
+        }
     }
-}
 
-inline void refill(BitReader& reader) {
-    if (reader.end - reader.next >= 8) {
-        refillWord(reader);
-    } else {
-        refillCareful(reader);
+    // The whole buffer, for table lookups and for extra bits behind a code still held.
+    uint64_t buffer() const { return bits_; }
+    uint32_t count() const { return count_; }
+
+    uint32_t peek(uint32_t n) const { return uint32_t(bits_) & ((uint32_t{1} << n) - 1); }
+
+    void drop(uint32_t n) {
+        bits_ >>= n;
+        count_ -= n;
     }
-}
 
-inline uint32_t peekBits(const BitReader& reader, uint32_t n) {
-    return uint32_t(reader.bits) & ((uint32_t{1} << n) - 1);
-}
+    // Takes n (at most 32, and no more than held) bits.
+    uint32_t take(uint32_t n) {
+        const uint32_t value = uint32_t(bits_ & ((uint64_t{1} << n) - 1));
+        drop(n);
+        return value;
+    }
 
-inline void dropBits(BitReader& reader, uint32_t n) {
-    reader.bits >>= n;
-    reader.count -= n;
-}
+    // Offset of the next unread whole byte, counting made-up zero bytes; call on a byte boundary.
+    uint32_t bytePosition() const { return uint32_t(next_ - start_) + zeroBytes_ - count_ / 8; }
 
-// Takes n (at most 32, and no more than held) bits.
-inline uint32_t takeBits(BitReader& reader, uint32_t n) {
-    const uint32_t value = uint32_t(reader.bits & ((uint64_t{1} << n) - 1));
-    dropBits(reader, n);
-    return value;
-}
+    // Restarts the reader at a byte offset inside the data.
+    void seekBytes(uint32_t position) {
+        next_ = start_ + position;
+        bits_ = 0;
+        count_ = 0;
+        zeroBytes_ = 0;
+    }
 
-// Offset of the next unread whole byte, counting appended zero bytes; call on a byte boundary.
-inline uint32_t bytePosition(const BitReader& reader) {
-    return uint32_t(reader.next - reader.start) + reader.zeroBytes - reader.count / 8;
-}
+    const uint8_t* data() const { return start_; }
+    uint32_t size() const { return uint32_t(end_ - start_); }
 
-// Restarts the reader at a byte offset inside the data.
-inline void seekBytes(BitReader& reader, uint32_t position) {
-    reader.next = reader.start + position;
-    reader.bits = 0;
-    reader.count = 0;
-    reader.zeroBytes = 0;
-}
+  private:
+    uint64_t bits_;  // bits above count_ may hold the next input bytes again; never read them
+    uint32_t count_;
+    const uint8_t* next_;
+    const uint8_t* end_;
+    const uint8_t* start_;
+    uint32_t zeroBytes_;  // zero bytes made up after the data ran out
+};
 
 }  // namespace tamrix::mszip

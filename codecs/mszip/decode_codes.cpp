@@ -9,39 +9,68 @@ namespace tamrix::mszip {
 namespace {
 
 constexpr uint32_t kMaxMatchLength = 258;
+constexpr uint32_t kFastLoopOutput = kMaxMatchLength + kCopyOverrun;
+// The fast loop refills twice per round, each refill advancing at most 7 bytes and loading 8.
+constexpr uint32_t kFastLoopInput = 16;
+constexpr uint32_t kLiteralsPerRefill = 3;
 
-// Follows links into sub-tables. Returns false on an invalid entry. Needs the code's bits held.
-inline bool resolveEntry(BitReader& in, const HuffmanEntry* table, HuffmanEntry& entry) {
-    while (entry.op > kOpLinkBase) {
-        if (entry.op == kOpInvalid) return false;
-        dropBits(in, entry.bits);
-        entry = table[entry.value + peekBits(in, entry.op - kOpLinkBase)];
-    }
-    dropBits(in, entry.bits);
-    return true;
-}
-
-}  // namespace
-
-// The fast loop reads an entry as one 32-bit word: op in the low byte, bits above it, the
-// value in the high half (the layout of HuffmanEntry on a little-endian machine).
+// Entries are read as words: see HuffmanEntry.
 static_assert(std::endian::native == std::endian::little);
-inline uint32_t entryWord(const HuffmanEntry* table, uint64_t index) {
+constexpr uint32_t kLiteral = uint32_t{kKindLiteral} << 8;
+constexpr uint32_t kExceptional = uint32_t{kKindExceptional} << 8;
+constexpr uint32_t kLink = uint32_t{kKindLink} << 8;
+constexpr uint32_t kEndOfBlock = uint32_t{kKindEndOfBlock} << 8;
+
+inline uint32_t entryAt(const HuffmanEntry* table, uint32_t index) {
     uint32_t word;
     std::memcpy(&word, table + index, sizeof word);
     return word;
 }
-inline uint32_t wordOp(uint32_t word) {
-    return word & 0xFF;
+inline uint32_t totalBits(uint32_t entry) {
+    return entry & 0xFF;
 }
-inline uint32_t wordBits(uint32_t word) {
-    return (word >> 8) & 0xFF;
+inline uint32_t codeBits(uint32_t entry) {
+    return (entry >> 8) & kKindCodeBits;
 }
-inline uint32_t wordValue(uint32_t word) {
-    return word >> 16;
+inline uint32_t entryValue(uint32_t entry) {
+    return entry >> 16;
 }
 
-bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) {
+// The extra bits of a length or distance entry, from the buffer as it stood before the entry's
+// bits were dropped: they follow the code.
+inline uint32_t extraBits(uint64_t before, uint32_t entry) {
+    return (uint32_t(before) & ((uint32_t{1} << totalBits(entry)) - 1)) >> codeBits(entry);
+}
+
+// Consumes a length or distance entry and returns its value.
+inline uint32_t takeValue(BitReader& in, uint32_t entry) {
+    const uint64_t before = in.buffer();
+    in.drop(totalBits(entry));
+    return entryValue(entry) + extraBits(before, entry);
+}
+
+// Drops a link's first-level bits and looks the code up in its sub-table (never a link).
+inline uint32_t followLink(BitReader& in, const HuffmanEntry* table, uint32_t link) {
+    in.drop(totalBits(link));
+    return entryAt(table, entryValue(link) + in.peek(codeBits(link)));
+}
+
+// Looks up the code at the front of the reader, which holds all its bits.
+inline uint32_t lookUp(BitReader& in, const HuffmanEntry* table, uint32_t mask) {
+    const uint32_t entry = entryAt(table, uint32_t(in.buffer()) & mask);
+    return (entry & kLink) != 0 ? followLink(in, table, entry) : entry;
+}
+
+// The Linux tool inlines the loop into one copy per instruction set; the stub, built for size,
+// has the one copy.
+#ifdef _WIN32
+#define TAMRIX_LOOP_INLINE inline
+#else
+#define TAMRIX_LOOP_INLINE inline __attribute__((always_inline))
+#endif
+
+TAMRIX_LOOP_INLINE bool decodeCodesLoop(InflateState& state, DecodeTable litLen,
+                                        DecodeTable distance) {
     BitReader in = state.input;
     uint8_t* out = state.out;
     uint8_t* const window = state.window;
@@ -51,91 +80,105 @@ bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) 
     const HuffmanEntry* const distanceTable = distance.entries;
     const uint32_t distanceMask = (uint32_t{1} << distance.width) - 1;
     bool valid = false;
+    uint32_t entry;
 
-    // Fast loop: whole-word refills and no limit checks while a longest match still fits and
-    // sixteen data bytes remain (two refills per iteration). A refill covers a whole match.
-    while (in.end - in.next >= 16 && uint32_t(outLimit - out) >= kMaxMatchLength) {
-        refillWord(in);
-        uint32_t word = entryWord(litLenTable, in.bits & litLenMask);
-        if (wordOp(word) == kOpLiteral) {
-            // Runs of literals: a first-level literal takes at most 11 bits, so three fit in
-            // one refill. A code that follows them is decoded after a second refill, which
-            // keeps the bits it was looked up with.
-            dropBits(in, wordBits(word));
-            *out++ = uint8_t(wordValue(word));
-            word = entryWord(litLenTable, in.bits & litLenMask);
-            if (wordOp(word) != kOpLiteral) goto code;
-            dropBits(in, wordBits(word));
-            *out++ = uint8_t(wordValue(word));
-            word = entryWord(litLenTable, in.bits & litLenMask);
-            if (wordOp(word) != kOpLiteral) goto code;
-            dropBits(in, wordBits(word));
-            *out++ = uint8_t(wordValue(word));
-            continue;
-        code:
-            refillWord(in);
+    // Fast loop: no limit checks inside a round while a longest match still fits and the input
+    // holds two word refills. Each round starts with the next literal/length entry already
+    // looked up (at least a first-level width of bits is held) and a refill, so the lookup
+    // does not wait for it. A refill covers a whole match.
+    if (in.bytesLeft() < kFastLoopInput || uint32_t(outLimit - out) < kFastLoopOutput) goto careful;
+    in.refillWord();
+    entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
+    do {
+        in.refillWord();
+        if ((entry & kExceptional) != 0) {
+            if ((entry & kLink) == 0) goto exceptional;
+            entry = followLink(in, litLenTable, entry);
+            if ((entry & kExceptional) != 0) goto exceptional;
         }
-        if (wordOp(word) > kOpLinkBase) {
-            if (wordOp(word) == kOpInvalid) goto done;
-            dropBits(in, wordBits(word));
-            word = entryWord(litLenTable,
-                             wordValue(word) + peekBits(in, wordOp(word) - kOpLinkBase));
-            if (wordOp(word) == kOpInvalid) goto done;
-        }
-        dropBits(in, wordBits(word));
-        if (wordOp(word) == kOpLiteral) {
-            *out++ = uint8_t(wordValue(word));
+        if ((entry & kLiteral) != 0) {
+            // A run of literals: three first-level ones (11 bits at most), or one from a
+            // sub-table (15 bits) and two more, leave the bits for the next lookup.
+            uint32_t literals = 0;
+#pragma GCC unroll 3
+            do {
+                in.drop(totalBits(entry));
+                *out++ = uint8_t(entryValue(entry));
+                entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
+            } while (++literals < kLiteralsPerRefill && (entry & kLiteral) != 0);
             continue;
         }
-        if (wordOp(word) == kOpEndOfBlock) {
-            valid = true;
-            goto done;
+        {
+            const uint32_t length = takeValue(in, entry);
+            // The distance entry is looked up before the second refill, which it needs not.
+            entry = entryAt(distanceTable, uint32_t(in.buffer()) & distanceMask);
+            in.refillWord();
+            if ((entry & kExceptional) != 0) {
+                if ((entry & kLink) == 0) goto done;
+                entry = followLink(in, distanceTable, entry);
+                if ((entry & kExceptional) != 0) goto done;
+            }
+            const uint32_t matchDistance = takeValue(in, entry);
+            entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
+            out = copyMatchFast(window, out, matchDistance, length);
         }
-        const uint32_t length = wordValue(word) + takeBits(in, wordOp(word));
-        word = entryWord(distanceTable, in.bits & distanceMask);
-        if (wordOp(word) > kOpLinkBase) {
-            if (wordOp(word) == kOpInvalid) goto done;
-            dropBits(in, wordBits(word));
-            word = entryWord(distanceTable,
-                             wordValue(word) + peekBits(in, wordOp(word) - kOpLinkBase));
-            if (wordOp(word) == kOpInvalid) goto done;
-        }
-        dropBits(in, wordBits(word));
-        const uint32_t matchDistance = wordValue(word) + takeBits(in, wordOp(word));
-        out = copyMatch(window, out, matchDistance, length);
-    }
+    } while (in.bytesLeft() >= kFastLoopInput && uint32_t(outLimit - out) >= kFastLoopOutput);
 
+careful:
     // Careful loop near the end of the input or of the output limit.
     for (;;) {
         if (out == outLimit) {
             valid = true;
-            break;
+            goto done;
         }
-        refill(in);
-        HuffmanEntry entry = litLenTable[in.bits & litLenMask];
-        if (!resolveEntry(in, litLenTable, entry)) break;
-        if (entry.op == kOpLiteral) {
-            *out++ = uint8_t(entry.value);
+        in.refill();
+        entry = lookUp(in, litLenTable, litLenMask);
+        if ((entry & kExceptional) != 0) goto exceptional;
+        if ((entry & kLiteral) != 0) {
+            in.drop(totalBits(entry));
+            *out++ = uint8_t(entryValue(entry));
             continue;
         }
-        if (entry.op == kOpEndOfBlock) {
-            valid = true;
-            break;
-        }
-        uint32_t length = entry.value + takeBits(in, entry.op);
-        entry = distanceTable[in.bits & distanceMask];
-        if (!resolveEntry(in, distanceTable, entry)) break;
-        const uint32_t matchDistance = entry.value + takeBits(in, entry.op);
+        uint32_t length = takeValue(in, entry);
+        entry = lookUp(in, distanceTable, distanceMask);
+        if ((entry & kExceptional) != 0) goto done;
+        const uint32_t matchDistance = takeValue(in, entry);
         // A match cut by the output limit ends the block's decoding there.
         const uint32_t room = uint32_t(outLimit - out);
         if (length > room) length = room;
         out = copyMatch(window, out, matchDistance, length);
     }
 
+exceptional:
+    // The end of the block, or an invalid code (nothing of which is consumed).
+    if ((entry & kEndOfBlock) != 0) {
+        in.drop(totalBits(entry));
+        valid = true;
+    }
 done:
     state.input = in;
     state.out = out;
     return valid;
 }
+
+}  // namespace
+
+#if !defined(_WIN32) && (defined(__x86_64__) || defined(__i386__))
+// With BMI2 the compiler shifts by a register without touching the flags (shrx), which shortens
+// the chain from one entry to the next lookup; the machine decides once per deflate block.
+__attribute__((target("bmi2"))) static bool decodeCodesBmi2(InflateState& state, DecodeTable litLen,
+                                                            DecodeTable distance) {
+    return decodeCodesLoop(state, litLen, distance);
+}
+
+bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) {
+    if (__builtin_cpu_supports("bmi2")) return decodeCodesBmi2(state, litLen, distance);
+    return decodeCodesLoop(state, litLen, distance);
+}
+#else
+bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) {
+    return decodeCodesLoop(state, litLen, distance);
+}
+#endif
 
 }  // namespace tamrix::mszip

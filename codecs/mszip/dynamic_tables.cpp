@@ -5,7 +5,7 @@
 namespace tamrix::mszip {
 namespace {
 
-constexpr HuffmanEntry kNoCodes[1] = {{kOpInvalid, 0, 0}};
+constexpr HuffmanEntry kNoCodes[1] = {{0, kKindInvalid, 0}};
 
 constexpr uint32_t kRepeatPrevious = 16;   // 3..6 copies of the previous length
 constexpr uint32_t kRepeatZeroShort = 17;  // 3..10 zeros; 18: 11..138 zeros
@@ -22,16 +22,16 @@ DecodeTable emptyTable() {
 
 bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* distance) {
     BitReader& in = state.input;
-    refill(in);
-    const uint32_t litLenCount = takeBits(in, 5) + kLengthSymbolBase;
-    const uint32_t distanceCount = takeBits(in, 5) + 1;
-    const uint32_t codeLengthCount = takeBits(in, 4) + 4;
+    in.refill();
+    const uint32_t litLenCount = in.take(5) + kLengthSymbolBase;
+    const uint32_t distanceCount = in.take(5) + 1;
+    const uint32_t codeLengthCount = in.take(4) + 4;
     if (litLenCount > kMaxLitLenCodes || distanceCount > kMaxDistanceCodes) return false;
 
     uint8_t codeLengthLengths[kCodeLengthCodes] = {};
     for (uint32_t i = 0; i < codeLengthCount; ++i) {
-        if (in.count < 3) refill(in);
-        codeLengthLengths[kCodeLengthOrder[i]] = uint8_t(takeBits(in, 3));
+        if (in.count() < 3) in.refill();
+        codeLengthLengths[kCodeLengthOrder[i]] = uint8_t(in.take(3));
     }
     uint32_t width = kCodeLengthRootBits;
     if (buildHuffmanTable(codeLengthLengths, kCodeLengthCodes,
@@ -40,7 +40,6 @@ bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* di
         return false;
     }
     const DecodeTable codeLengthTable = tableOrEmpty(state.lengthArea, width);
-    const uint32_t codeLengthMask = (uint32_t{1} << codeLengthTable.width) - 1;
 
     // One sequence for both codes: a repeat may run from the literal/length lengths into the
     // distance lengths. A repeat of the previous length before any length repeats 0.
@@ -49,11 +48,11 @@ bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* di
     uint32_t filled = 0;
     uint8_t previous = 0;
     while (filled < total) {
-        refill(in);
-        const HuffmanEntry entry = codeLengthTable.entries[in.bits & codeLengthMask];
+        in.refill();
+        const HuffmanEntry entry = codeLengthTable.entries[in.peek(codeLengthTable.width)];
         // Filler codes of a one-code table, and any code of an empty one, are invalid.
-        if (entry.op != kOpLiteral) return false;
-        dropBits(in, entry.bits);
+        if ((entry.kind & kKindLiteral) == 0) return false;
+        in.drop(entry.totalBits);
         const uint32_t symbol = entry.value;
         if (symbol < kRepeatPrevious) {
             previous = uint8_t(symbol);
@@ -63,12 +62,12 @@ bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* di
         uint32_t repeat;
         uint8_t value = 0;
         if (symbol == kRepeatPrevious) {
-            repeat = 3 + takeBits(in, 2);
+            repeat = 3 + in.take(2);
             value = previous;
         } else if (symbol == kRepeatZeroShort) {
-            repeat = 3 + takeBits(in, 3);
+            repeat = 3 + in.take(3);
         } else {
-            repeat = 11 + takeBits(in, 7);
+            repeat = 11 + in.take(7);
         }
         if (repeat > total - filled) return false;
         previous = value;

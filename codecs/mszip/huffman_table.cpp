@@ -15,6 +15,21 @@ uint32_t lowMask(uint32_t bitCount) {
     return (uint32_t{1} << bitCount) - 1;
 }
 
+HuffmanEntry makeEntry(uint32_t totalBits, uint32_t kind, uint32_t value) {
+    return HuffmanEntry{uint8_t(totalBits), uint8_t(kind), uint16_t(value)};
+}
+
+// The entry of `symbol` whose code takes `codeBits` bits in its table.
+HuffmanEntry symbolEntry(uint32_t symbol, uint32_t codeBits, const SymbolCoding& coding) {
+    if (symbol < coding.plainSymbols) {
+        if (symbol < kEndOfBlockSymbol) return makeEntry(codeBits, kKindLiteral | codeBits, symbol);
+        return makeEntry(codeBits, kKindExceptional | kKindEndOfBlock | codeBits, symbol);
+    }
+    const uint32_t extraBits = coding.extraBits[symbol - coding.plainSymbols];
+    if (extraBits == kInvalidExtraBits) return makeEntry(0, kKindInvalid, 0);
+    return makeEntry(codeBits + extraBits, codeBits, coding.bases[symbol - coding.plainSymbols]);
+}
+
 }  // namespace
 
 TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
@@ -76,17 +91,9 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
     for (uint32_t length = minLength; length <= maxLength; ++length) {
         uint32_t codesAfterThis = codesOfLength[length];
         while (codesAfterThis-- != 0) {
-            HuffmanEntry entry{kOpInvalid, 0, 0};
-            if (symbol < symbolsEnd) {
-                const uint32_t s = *symbol++;
-                if (s < coding.plainSymbols) {
-                    entry.op = s < kEndOfBlockSymbol ? kOpLiteral : kOpEndOfBlock;
-                    entry.value = uint16_t(s);
-                } else {
-                    entry.op = coding.extraBits[s - coding.plainSymbols];
-                    entry.value = coding.bases[s - coding.plainSymbols];
-                }
-            }
+            // Symbols in code order, then the filler codes.
+            const bool filler = symbol == symbolsEnd;
+            const uint32_t s = filler ? 0 : *symbol++;
             HuffmanEntry* table = area;
             uint32_t tableSize = rootSize;
             uint32_t index = code;
@@ -110,8 +117,8 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                     subSize = uint32_t{1} << sizeBits;
                     if (subSize > capacity - used) return TableAreaFull;
                     subTable = area + used;
-                    area[prefix] = HuffmanEntry{uint8_t(kOpLinkBase + sizeBits),
-                                                uint8_t(tableBits), uint16_t(used)};
+                    area[prefix] =
+                        makeEntry(tableBits, kKindExceptional | kKindLink | sizeBits, used);
                     used += subSize;
                     subPrefix = prefix;
                 }
@@ -120,7 +127,8 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                 index = code >> tableBits;
                 codeBits = length - tableBits;
             }
-            entry.bits = uint8_t(codeBits);
+            const HuffmanEntry entry =
+                filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, codeBits, coding);
             for (; index < tableSize; index += uint32_t{1} << codeBits) table[index] = entry;
 
             // Next code in canonical order: a bit-reversed increment.

@@ -6,18 +6,23 @@
 namespace tamrix::mszip {
 
 // One lookup slot. A code's bits are read least significant first, so the next `width` bits of
-// the stream index a table directly.
+// the stream index a table directly. An entry carries all its code needs: a length or distance
+// entry consumes its code and extra bits at once, and tells where the extra bits start.
 struct HuffmanEntry {
-    uint8_t op;      // see the kOp* values; 0..13 = extra bits of a length or distance
-    uint8_t bits;    // code bits this entry resolves (a link: the bits of its own table)
-    uint16_t value;  // literal, symbol or base value; for a link, the sub-table's area index
+    uint8_t totalBits;  // bits consumed: the code's, plus any extra bits; a link: its table's width
+    uint8_t kind;       // kKind* flags, ORed with the code's bits (a link: its sub-table's width)
+    uint16_t value;     // literal, symbol or base value; for a link, the sub-table's area index
 };
 static_assert(sizeof(HuffmanEntry) == 4);
 
-constexpr uint8_t kOpEndOfBlock = 15;
-constexpr uint8_t kOpLiteral = 16;   // also a plain symbol of the code-length code
-constexpr uint8_t kOpLinkBase = 16;  // 17..32: sub-table indexed by the next op - 16 bits
-constexpr uint8_t kOpInvalid = 99;   // filler code of an incomplete code, or an unusable symbol
+// The decoder reads an entry as one 32-bit word: totalBits in the low byte, kind above it, the
+// value in the high half (the layout of HuffmanEntry on a little-endian machine).
+constexpr uint8_t kKindLiteral = 0x80;      // value: a literal byte, or a plain symbol
+constexpr uint8_t kKindExceptional = 0x40;  // alone: a filler code or an unusable symbol
+constexpr uint8_t kKindLink = 0x20;         // with kKindExceptional: a sub-table
+constexpr uint8_t kKindEndOfBlock = 0x10;   // with kKindExceptional
+constexpr uint8_t kKindInvalid = kKindExceptional;
+constexpr uint8_t kKindCodeBits = 0x0F;  // a length or distance entry's kind is its code's bits
 
 enum TableBuildResult : int32_t {
     TableBuilt = 0,
@@ -26,8 +31,9 @@ enum TableBuildResult : int32_t {
     TableAreaFull = 3,        // the tables would not fit into the area
 };
 
-// How symbols at or above `plainSymbols` turn into entries: op = extraBits[symbol - plain],
-// value = bases[symbol - plain]. Plain symbols below 256 become literals, 256 the end of block.
+// How symbols at or above `plainSymbols` turn into entries: extraBits[symbol - plain] extra bits
+// (kInvalidExtraBits: an unusable symbol), value = bases[symbol - plain]. Plain symbols below
+// 256 become literals, the others the end of block.
 struct SymbolCoding {
     uint32_t plainSymbols;
     const uint16_t* bases;

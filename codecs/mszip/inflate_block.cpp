@@ -16,7 +16,7 @@ enum DeflateBlockType : uint32_t {
 };
 
 uint32_t byteOrZero(const BitReader& in, uint32_t position) {
-    return position < uint32_t(in.end - in.start) ? in.start[position] : 0;
+    return position < in.size() ? in.data()[position] : 0;
 }
 
 uint32_t read16(const BitReader& in, uint32_t position) {
@@ -26,21 +26,21 @@ uint32_t read16(const BitReader& in, uint32_t position) {
 // A stored block: LEN and NLEN on the next byte boundary, then LEN bytes taken as they are.
 bool copyStoredBlock(InflateState& state) {
     BitReader& in = state.input;
-    dropBits(in, in.count % 8);
-    const uint32_t position = bytePosition(in);
+    in.drop(in.count() % 8);
+    const uint32_t position = in.bytePosition();
     const uint32_t length = read16(in, position);
     if (read16(in, position + 2) != (~length & 0xFFFF)) return false;
     // LEN must not run past the block's compressed bytes. So the reader never stands beyond
     // the data's end, and past the end it only ever sees zero bits.
     const uint32_t dataStart = position + 4;
-    const uint32_t inputSize = uint32_t(in.end - in.start);
+    const uint32_t inputSize = in.size();
     if (dataStart > inputSize || length > inputSize - dataStart) return false;
 
     const uint32_t room = uint32_t(state.outLimit - state.out);
     const uint32_t copied = length < room ? length : room;
-    std::memcpy(state.out, in.start + dataStart, copied);
+    std::memcpy(state.out, in.data() + dataStart, copied);
     state.out += copied;
-    seekBytes(in, dataStart + length);
+    in.seekBytes(dataStart + length);
     return true;
 }
 
@@ -50,9 +50,9 @@ bool inflateBlockData(InflateState& state) {
     state.finalBlock = false;
     while (!state.finalBlock && state.out != state.outLimit) {
         BitReader& in = state.input;
-        if (in.count < 3) refill(in);
-        state.finalBlock = takeBits(in, 1) != 0;
-        switch (takeBits(in, 2)) {
+        if (in.count() < 3) in.refill();
+        state.finalBlock = in.take(1) != 0;
+        switch (in.take(2)) {
             case StoredBlock:
                 if (!copyStoredBlock(state)) return false;
                 break;

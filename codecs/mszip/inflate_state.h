@@ -19,8 +19,9 @@ constexpr uint32_t kDistanceRootBits = 8;
 // codes share heads a sub-table of 2^(depth below the root) entries; the worst case over all
 // complete codes of at most 288 codes no longer than 15 bits is 2342 entries at 11 first-level
 // bits (2340 for the 286 codes a dynamic block can declare), and over 32 distance codes 402 at 8
-// bits (400 for 30). Wide first levels resolve nearly every code in one lookup. The code-length table (at most 7 bits, 128 entries) is built in the
-// literal/length area before the literal/length tables replace it.
+// bits (400 for 30). Wide first levels resolve nearly every code in one lookup. The code-length
+// table (at most 7 bits, 128 entries) is built in the literal/length area before the literal/length
+// tables replace it.
 constexpr uint32_t kLengthAreaSize = 2342;   // code-length table, then literal/length tables
 constexpr uint32_t kDistanceAreaSize = 402;  // distance tables
 

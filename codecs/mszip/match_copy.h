@@ -16,6 +16,9 @@ inline void copy8(uint8_t* to, const uint8_t* from) {
 inline void copy4(uint8_t* to, const uint8_t* from) {
     std::memcpy(to, from, 4);
 }
+inline void copy16(uint8_t* to, const uint8_t* from) {
+    std::memcpy(to, from, 16);
+}
 
 // Copies `length` bytes from `distance` back, where that source lies at or after `window`.
 // Overlapping copies repeat bytes, as an LZ77 copy must.
@@ -72,6 +75,47 @@ inline uint8_t* copyMatch(uint8_t* window, uint8_t* out, uint32_t distance, uint
         if (length == 0) return out;
     }
     return copyFromBehind(out, distance, length);
+}
+
+}  // namespace tamrix::mszip
+
+namespace tamrix::mszip {
+
+// Room a fast copy needs behind the match: its whole words may run this far past the end.
+constexpr uint32_t kCopyOverrun = 16;
+
+// copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match. Copies by whole
+// words and lets the last one run past the match; the bytes it runs over may still be the
+// previous block's history, so they are read first and put back after. The stub, built for
+// size, copies exactly.
+inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, uint32_t length) {
+#ifdef _WIN32
+    return copyMatch(window, out, distance, length);
+#else
+    if (distance > uint32_t(out - window)) return copyMatch(window, out, distance, length);
+    uint8_t* const end = out + length;
+    uint8_t behind[kCopyOverrun];
+    std::memcpy(behind, end, kCopyOverrun);
+    const uint8_t* from = out - distance;
+    if (distance >= 16) {
+        // Each word read lies wholly before the bytes it is written to.
+        do {
+            copy16(out, from);
+            out += 16;
+            from += 16;
+        } while (out < end);
+    } else if (distance >= 8) {
+        do {
+            copy8(out, from);
+            out += 8;
+            from += 8;
+        } while (out < end);
+    } else {
+        copyFromBehind(out, distance, length);
+    }
+    std::memcpy(end, behind, kCopyOverrun);
+    return end;
+#endif
 }
 
 }  // namespace tamrix::mszip

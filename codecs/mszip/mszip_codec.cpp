@@ -75,8 +75,7 @@ CodecResult decompressMszip(void* handle, const uint8_t* input, uint32_t inputCo
 
     InflateState& state = *mszip->state;
     const uint32_t limit = *outputSize < state.maximumOutput ? *outputSize : state.maximumOutput;
-    mszip::startBitReader(state.input, input + sizeof kSignature,
-                          inputCount - uint32_t(sizeof kSignature));
+    state.input.start(input + sizeof kSignature, inputCount - uint32_t(sizeof kSignature));
     state.window = output;
     state.out = output;
     state.outLimit = output + limit;

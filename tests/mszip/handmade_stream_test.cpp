@@ -215,6 +215,39 @@ TEST(MszipHandmade, MatchesReachIntoThePreviousBlock) {
     EXPECT_EQ(decoder.decodeOk(c.block()), std::vector<uint8_t>(5, 'q'));
 }
 
+TEST(MszipHandmade, WordCopiesKeepThePreviousBlockBehindTheMatch) {
+    // Matches inside the block, each followed by one reading the previous block's bytes just
+    // behind the cursor (distance 32768 - j: offset cursor + j), which a copy by whole words
+    // must not have spoilt. Literals around them keep the decoder in its fast loop.
+    const std::vector<uint8_t> first = pattern(32768, 5);
+    BitWriter a;
+    a.stored(false, first);
+    BitWriter b;
+    b.header(true, 1);
+    std::vector<uint8_t> history = first;
+    auto literal = [&](uint8_t value) {
+        b.fixedSymbol(value);
+        history.push_back(value);
+    };
+    auto match = [&](uint32_t length, uint32_t distance) {
+        b.fixedMatch(length, distance);
+        for (uint32_t i = 0; i < length; ++i) history.push_back(history[history.size() - distance]);
+    };
+    for (uint32_t i = 0; i < 40; ++i) literal(uint8_t(i * 11));
+    for (uint32_t k = 0; k < 60; ++k) {
+        match(3 + k % 30, 8 + k % 29);
+        match(3 + k % 7, 32768 - k % 16);
+        if (k % 4 == 0) literal(uint8_t(k));
+    }
+    for (uint32_t i = 0; i < 40; ++i) literal(uint8_t(i * 13));
+    b.fixedSymbol(256);
+
+    MszipDecoder decoder;
+    EXPECT_EQ(decoder.decodeOk(a.block()), first);
+    EXPECT_EQ(decoder.decodeOk(b.block()),
+              std::vector<uint8_t>(history.begin() + 32768, history.end()));
+}
+
 TEST(MszipHandmade, MatchesCopyAsIfByteByByte) {
     // Every distance 1..24 with lengths 3..40, against a byte-by-byte copy.
     BitWriter w;

@@ -31,11 +31,12 @@ Built build(const std::vector<uint8_t>& lengths, uint32_t width, uint32_t capaci
 HuffmanEntry lookup(const Built& b, uint32_t bits, uint32_t* used) {
     HuffmanEntry e = b.area[bits & ((1u << b.width) - 1)];
     *used = 0;
-    while (e.op > kOpLinkBase && e.op != kOpInvalid) {
-        *used += e.bits;
-        e = b.area[e.value + ((bits >> *used) & ((1u << (e.op - kOpLinkBase)) - 1))];
+    if (e.kind & kKindLink) {
+        *used = e.totalBits;
+        e = b.area[e.value + ((bits >> *used) & ((1u << (e.kind & kKindCodeBits)) - 1))];
+        EXPECT_FALSE(e.kind & kKindLink) << "two levels at most";
     }
-    *used += e.bits;
+    *used += e.totalBits;
     return e;
 }
 
@@ -54,7 +55,8 @@ void expectEveryCodeResolves(const std::vector<uint8_t>& lengths, const Built& b
         const uint32_t followingBits = ~((1u << lengths[s]) - 1);
         const HuffmanEntry e = lookup(b, reversed(codes[s], lengths[s]) | followingBits, &used);
         ASSERT_EQ(e.value, s) << "symbol " << s;
-        ASSERT_EQ(e.op, s < 256 ? kOpLiteral : kOpEndOfBlock);
+        ASSERT_EQ(e.kind & ~kKindCodeBits,
+                  s < 256 ? kKindLiteral : kKindExceptional | kKindEndOfBlock);
         ASSERT_EQ(used, lengths[s]);
     }
 }
@@ -86,7 +88,7 @@ TEST(HuffmanTable, LoneOneBitCodeIsAcceptedWithAFillerBeside) {
     EXPECT_EQ(b.result, TableBuilt);
     EXPECT_EQ(b.width, 1u);
     EXPECT_EQ(b.area[0].value, 2);
-    EXPECT_EQ(b.area[1].op, kOpInvalid);
+    EXPECT_EQ(b.area[1].kind, kKindInvalid);
 }
 
 TEST(HuffmanTable, WidthFollowsTheShortestAndLongestCodes) {

@@ -59,12 +59,14 @@ class BitReader {
 
     uint32_t peek(uint32_t n) const { return uint32_t(bits_) & ((uint32_t{1} << n) - 1); }
 
+    // Drops n (fewer than 32, and no more than held) bits. Saying so spares 32-bit code the test
+    // for a shift by 32 or more; 64-bit code masks the count anyway.
     void drop(uint32_t n) {
-        bits_ >>= n;
+        bits_ >>= n & (sizeof(void*) == 4 ? 31 : 63);
         count_ -= n;
     }
 
-    // Takes n (at most 32, and no more than held) bits.
+    // Takes n (fewer than 32, and no more than held) bits.
     uint32_t take(uint32_t n) {
         const uint32_t value = uint32_t(bits_ & ((uint64_t{1} << n) - 1));
         drop(n);

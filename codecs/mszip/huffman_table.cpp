@@ -4,6 +4,8 @@
 // allocated.
 #include "codecs/mszip/huffman_table.h"
 
+#include <cstring>
+
 #include "codecs/mszip/deflate_constants.h"
 
 namespace tamrix::mszip {
@@ -129,7 +131,12 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
             }
             const HuffmanEntry entry =
                 filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, codeBits, coding);
-            for (; index < tableSize; index += uint32_t{1} << codeBits) table[index] = entry;
+            // Stored as one word: the fill is most of the builder's time.
+            uint32_t word;
+            std::memcpy(&word, &entry, sizeof word);
+            for (; index < tableSize; index += uint32_t{1} << codeBits) {
+                std::memcpy(table + index, &word, sizeof word);
+            }
 
             // Next code in canonical order: a bit-reversed increment.
             uint32_t bit = uint32_t{1} << (length - 1);

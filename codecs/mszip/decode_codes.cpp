@@ -9,6 +9,7 @@ namespace tamrix::mszip {
 namespace {
 
 constexpr uint32_t kMaxMatchLength = 258;
+// The most a fast round writes: three literals, or a longest match and its copy's overrun.
 constexpr uint32_t kFastLoopOutput = kMaxMatchLength + kCopyOverrun;
 // The fast loop refills twice per round, each refill advancing at most 7 bytes and loading 8.
 constexpr uint32_t kFastLoopInput = 16;

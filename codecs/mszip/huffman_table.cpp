@@ -17,6 +17,15 @@ uint32_t lowMask(uint32_t bitCount) {
     return (uint32_t{1} << bitCount) - 1;
 }
 
+// The low `bitCount` bits of `value` (at most 16) in reverse order, without branches.
+uint32_t reversed(uint32_t value, uint32_t bitCount) {
+    value = (value >> 1 & 0x5555) | (value & 0x5555) << 1;
+    value = (value >> 2 & 0x3333) | (value & 0x3333) << 2;
+    value = (value >> 4 & 0x0F0F) | (value & 0x0F0F) << 4;
+    value = (value >> 8 & 0x00FF) | (value & 0x00FF) << 8;
+    return value >> (16 - bitCount);
+}
+
 HuffmanEntry makeEntry(uint32_t totalBits, uint32_t kind, uint32_t value) {
     return HuffmanEntry{uint8_t(totalBits), uint8_t(kind), uint16_t(value)};
 }
@@ -86,7 +95,7 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
     HuffmanEntry* subTable = nullptr;
     uint32_t subSize = 0;
     uint32_t subPrefix = rootSize;  // first-level index of the open sub-table; none yet
-    uint32_t code = 0;              // the current code, bit-reversed
+    uint32_t canonical = 0;         // the current code, first bit highest
     const uint16_t* symbol = sorted;
     const uint16_t* const symbolsEnd = sorted + realCodes;
 
@@ -96,6 +105,8 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
             // Symbols in code order, then the filler codes.
             const bool filler = symbol == symbolsEnd;
             const uint32_t s = filler ? 0 : *symbol++;
+            // Codes index the tables first bit lowest.
+            const uint32_t code = reversed(canonical++, length);
             HuffmanEntry* table = area;
             uint32_t tableSize = rootSize;
             uint32_t index = code;
@@ -131,21 +142,14 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
             }
             const HuffmanEntry entry =
                 filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, codeBits, coding);
-            // Stored as one word: the fill is most of the builder's time.
+            // Stored as one word, which the compiler does not see by itself.
             uint32_t word;
             std::memcpy(&word, &entry, sizeof word);
             for (; index < tableSize; index += uint32_t{1} << codeBits) {
                 std::memcpy(table + index, &word, sizeof word);
             }
-
-            // Next code in canonical order: a bit-reversed increment.
-            uint32_t bit = uint32_t{1} << (length - 1);
-            while (code & bit) {
-                code ^= bit;
-                bit >>= 1;
-            }
-            code ^= bit;
         }
+        canonical <<= 1;
     }
     return fillerCodes != 0 && maxLength != 1 ? TableIncomplete : TableBuilt;
 }

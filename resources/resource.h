@@ -12,13 +12,13 @@
 
 // Controls. The dialogs' buttons OK, Cancel, Yes and No carry the system's ids.
 #define IDC_STATIC (-1)
-// Dialog 103.
+// In IDD_CRC_CHECK.
 #define IDC_CRC_BAR 1004
-// Dialog 202.
+// In IDD_DESTINATION.
 #define IDC_DESTINATION_BROWSE 1000
 #define IDC_DESTINATION_EDIT 1001
 #define IDC_DESTINATION_ARCHIVE_FOLDER 1012
-// Dialog 2007.
+// In IDD_REPLACE.
 #define IDC_REPLACE_YES_TO_ALL 1003
 #define IDC_REPLACE_NEWER 1004
 #define IDC_REPLACE_EXISTING_DETAILS 1005
@@ -27,13 +27,13 @@
 #define IDC_REPLACE_NAME 1009  // the name template, filled with the file's name
 #define IDC_REPLACE_EXISTING_ICON 1010
 #define IDC_REPLACE_NEW_ICON 1011
-// Dialog 2008.
+// In IDD_PROGRESS.
 #define IDC_PROGRESS_BAR 1004
 #define IDC_PROGRESS_FILE_NAME 1006
 
 // Icons. The program's icon has the lowest id, so the shell shows it for the file.
 #define IDI_PROGRAM 200
-#define IDI_REPLACE 205  // the picture of dialog 2007
+#define IDI_REPLACE 205  // the picture in IDD_REPLACE
 
 // The application manifest (the id the loader reads a program's manifest from) and the version
 // information.

@@ -1,8 +1,8 @@
 // The destination dialog with the system's folder browser.
 #include "ui/destination_dialog.h"
 
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/module.h"
 #include "resources/resource.h"

@@ -115,8 +115,8 @@ const Corpus& corpus() {
         made.stream.resize(z.total_out);
         deflateEnd(&z);
         for (size_t at = 0; at < made.data.size(); at += 32768) {
-            made.independent.push_back(
-                deflateFrame(made.data.data() + at, std::min<size_t>(32768, made.data.size() - at)));
+            made.independent.push_back(deflateFrame(
+                made.data.data() + at, std::min<size_t>(32768, made.data.size() - at)));
         }
         return made;
     }();

@@ -17,8 +17,7 @@ namespace {
 
 const SymbolCoding kPlain{288, nullptr, nullptr};
 
-TableBuildResult buildInto(const std::vector<uint8_t>& lengths, uint32_t width,
-                           uint32_t capacity) {
+TableBuildResult buildInto(const std::vector<uint8_t>& lengths, uint32_t width, uint32_t capacity) {
     std::vector<HuffmanEntry> area(capacity);
     return buildHuffmanTable(lengths.data(), uint32_t(lengths.size()), kPlain, area.data(),
                              capacity, &width);
@@ -30,7 +29,8 @@ TEST(MszipTableArea, AreasHoldTheWorstCompleteCodeAndNoMore) {
     EXPECT_EQ(litLen.entries, kLengthAreaSize);
     EXPECT_EQ(distance.entries, kDistanceAreaSize);
     // The codes reaching the bound need exactly that many entries from the builder.
-    for (const auto& [worst, root] : {std::pair{litLen, kLitLenRootBits}, {distance, kDistanceRootBits}}) {
+    for (const auto& [worst, root] :
+         {std::pair{litLen, kLitLenRootBits}, {distance, kDistanceRootBits}}) {
         EXPECT_EQ(buildInto(worst.lengths, root, worst.entries), TableBuilt);
         EXPECT_EQ(buildInto(worst.lengths, root, worst.entries - 1), TableAreaFull);
     }
@@ -50,7 +50,8 @@ TEST(MszipTableArea, RandomDeepCodesStayWithinTheBound) {
         std::vector<uint8_t> leaves = {1, 1};
         while (leaves.size() < symbols) {
             size_t i = random() % leaves.size();
-            if (random() % 2) i = size_t(std::max_element(leaves.begin(), leaves.end()) - leaves.begin());
+            if (random() % 2)
+                i = size_t(std::max_element(leaves.begin(), leaves.end()) - leaves.begin());
             if (leaves[i] == 15) i = random() % leaves.size();
             if (leaves[i] == 15) continue;
             ++leaves[i];
@@ -76,9 +77,11 @@ TEST(MszipTableArea, BlocksWithTheWorstCodesDecode) {
     std::vector<uint8_t> litLen(kMaxLitLenCodes);
     std::vector<uint8_t> sortedShape(shape.lengths);
     std::sort(sortedShape.begin(), sortedShape.end());
-    for (uint32_t s = 0; s < kMaxLitLenCodes; ++s) litLen[s] = sortedShape[(s + 7) % kMaxLitLenCodes];
+    for (uint32_t s = 0; s < kMaxLitLenCodes; ++s)
+        litLen[s] = sortedShape[(s + 7) % kMaxLitLenCodes];
     // Distance: the worst 30-code shape over the 30 distance symbols.
-    const std::vector<uint8_t> distance = worstCaseCode(kMaxDistanceCodes, kDistanceRootBits).lengths;
+    const std::vector<uint8_t> distance =
+        worstCaseCode(kMaxDistanceCodes, kDistanceRootBits).lengths;
     const std::vector<uint32_t> litLenCodes = canonicalCodes(litLen);
     const std::vector<uint32_t> distanceCodes = canonicalCodes(distance);
 

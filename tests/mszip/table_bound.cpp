@@ -81,7 +81,8 @@ WorstCode worstCaseCode(uint32_t symbols, uint32_t rootBits) {
         const uint32_t shallow = c / 16u, deep = c % 16u;
         const uint32_t atShallow = shallow == deep ? (1u << shallow) : (1u << shallow) - 1;
         worst.lengths.insert(worst.lengths.end(), atShallow, uint8_t(rootBits + shallow));
-        for (uint32_t d = shallow + 1; d < deep; ++d) worst.lengths.push_back(uint8_t(rootBits + d));
+        for (uint32_t d = shallow + 1; d < deep; ++d)
+            worst.lengths.push_back(uint8_t(rootBits + d));
         if (deep > shallow) worst.lengths.insert(worst.lengths.end(), 2, uint8_t(rootBits + deep));
         spent -= chainCodes(shallow, deep);
         // The state before: one whose last depth allows this subtree and whose gain led here.

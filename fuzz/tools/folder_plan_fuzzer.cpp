@@ -7,18 +7,16 @@
 #include <cstdlib>
 #include <vector>
 
+#include "codecs/little_endian.h"
 #include "tools/folder_plan.h"
 
 namespace {
 
 using namespace tamrix::tool;
+using tamrix::load32;
 
 uint8_t folderByte(uint16_t folder, uint64_t position) {
     return uint8_t(position * 31 + folder * 7 + (position >> 9));
-}
-
-uint32_t load32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 struct CheckingTargets : RunTargets {

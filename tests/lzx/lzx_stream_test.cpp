@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "codecs/little_endian.h"
 #include "tests/lzx/lzx_stream_builder.h"
 #include "tests/lzx/lzx_test_util.h"
 
@@ -256,7 +257,7 @@ TEST(LzxStream, E8TranslationStopsAfter32768Frames) {
     EXPECT_TRUE(out == frame);  // stream offset 0: 0 - 0 stays 0
     for (uint32_t i = 1; i < frames; ++i) {
         ASSERT_EQ(d.decode(frame, 16, &out), CodecSuccess);
-        const uint32_t operand = out[1] | out[2] << 8 | out[3] << 16 | uint32_t(out[4]) << 24;
+        const uint32_t operand = load32(out.data() + 1);
         const uint32_t expected = i < lzx::kE8FrameLimit ? 0u - 16 * i : 0;
         ASSERT_EQ(operand, expected) << "frame " << i;
     }

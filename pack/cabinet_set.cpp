@@ -285,7 +285,8 @@ class SetLayout {
 // Set identifier: made from the files' names and details and from every block's size and checksum,
 // so the same input gives the same id (builds are repeatable) while a cabinet of another build of a
 // set with the same names is told apart and refused instead of being read as this set's part.
-uint16_t setIdOf(const std::vector<CabinetEntry>& entries, const std::vector<SpooledBlock>& blocks) {
+uint16_t setIdOf(const std::vector<CabinetEntry>& entries,
+                 const std::vector<SpooledBlock>& blocks) {
     uLong crc = crc32(0, nullptr, 0);
     const auto fold = [&crc](const void* bytes, size_t count) {
         crc = crc32(crc, static_cast<const Bytef*>(bytes), uInt(count));

@@ -1,9 +1,20 @@
 #include "codecs/lzx/lzx_huffman_table.h"
 
 namespace tamrix::lzx {
+namespace {
+
+// The entry of a symbol, without its length. Symbols from 256 on are main-tree matches; the
+// length and pre-trees have fewer symbols, so their entries never carry extra bits.
+inline uint32_t symbolEntry(uint32_t symbol) {
+    uint32_t entry = symbol << 16;
+    if (symbol >= kLiteralCount) entry |= uint32_t(kExtraBits[(symbol - kLiteralCount) >> 3]) << 8;
+    return entry;
+}
+
+}  // namespace
 
 bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
-                      int16_t* table, int16_t (*nodes)[2]) {
+                      uint32_t* table, uint32_t (*nodes)[2]) {
     const uint32_t tableSize = 1u << tableBits;
     uint32_t count[17] = {};
     for (uint32_t s = 0; s < symbolCount; ++s) ++count[lengths[s]];
@@ -31,30 +42,31 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     // Entries past the short codes lead into node chains.
     for (uint32_t i = start[tableBits + 1] >> (16 - tableBits); i < tableSize; ++i) table[i] = 0;
 
-    int32_t nextNode = int32_t(symbolCount);
+    uint32_t nextNode = 0;
     for (uint32_t symbol = 0; symbol < symbolCount; ++symbol) {
         const uint32_t len = lengths[symbol];
         if (len == 0) continue;
+        const uint32_t entry = symbolEntry(symbol) | len;
         if (len <= tableBits) {
             const uint32_t first = start[len];
-            if (first + weight[len] > tableSize) return false;
-            for (uint32_t i = first; i < first + weight[len]; ++i) table[i] = int16_t(symbol);
-            start[len] += weight[len];
+            const uint32_t end = first + weight[len];
+            for (uint32_t i = first; i < end; ++i) table[i] = entry;
+            start[len] = end;
             continue;
         }
         const uint32_t code = start[len];
         start[len] += weight[len];
-        int16_t* slot = &table[code >> (16 - tableBits)];
-        for (int32_t bit = 15 - int32_t(tableBits); bit >= 16 - int32_t(len); --bit) {
-            if (*slot == 0) {
+        uint32_t* slot = &table[code >> (16 - tableBits)];
+        for (uint32_t bit = 16 - tableBits; bit-- > 16 - len;) {
+            if (*slot == 0) {  // a final entry is never 0: its length is not
                 nodes[nextNode][0] = 0;
                 nodes[nextNode][1] = 0;
-                *slot = int16_t(-nextNode);
+                *slot = nextNode << 16 | kChainFlag;
                 ++nextNode;
             }
-            slot = &nodes[-*slot][(code >> bit) & 1];
+            slot = &nodes[entrySymbol(*slot)][(code >> bit) & 1];
         }
-        *slot = int16_t(symbol);
+        *slot = entry;
     }
     return true;
 }
@@ -74,7 +86,7 @@ bool buildAlignedTable(const uint8_t* lengths, uint8_t* table) {
         if (len == 0) continue;
         const uint32_t weight = 1u << (7 - len);
         if (start[len] + weight > 128) return false;
-        for (uint32_t i = start[len]; i < start[len] + weight; ++i) table[i] = uint8_t(symbol);
+        for (uint32_t i = start[len]; i < start[len] + weight; ++i) table[i] = uint8_t(len << 3 | symbol);
         start[len] = uint16_t(start[len] + weight);
     }
     return true;

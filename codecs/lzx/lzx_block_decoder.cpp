@@ -15,9 +15,11 @@ namespace {
 // The Linux tool inlines the decoding step into its loops; the stub keeps one copy of each.
 #ifdef _WIN32
 #define LZX_STEP inline
+#define LZX_COLD inline
 constexpr bool kFastLoop = false;
 #else
 #define LZX_STEP inline __attribute__((always_inline))
+#define LZX_COLD __attribute__((noinline))
 constexpr bool kFastLoop = true;
 #endif
 
@@ -29,7 +31,7 @@ inline void copy8(uint8_t* dst, const uint8_t* src) {
 
 // Copies non-overlapping bytes exactly: nothing past dst + length is touched, since the bytes
 // ahead of the position are the oldest history, which later matches may still read.
-inline void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
+LZX_STEP void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
     if (length > 32) {
         std::memcpy(dst, src, length);
     } else if (length > 16) {
@@ -85,7 +87,7 @@ inline void copyOverlapping(uint8_t* dst, uint32_t gap, uint32_t length) {
 
 // Copies a match whose destination stays inside the window. A source that runs over the
 // window's end continues in the mirror of the pass's first 257 bytes.
-inline void copyMatch(uint8_t* window, uint32_t mask, uint32_t pos, uint32_t distance,
+LZX_COLD void copyMatch(uint8_t* window, uint32_t mask, uint32_t pos, uint32_t distance,
                       uint32_t length) {
     uint8_t* dst = window + pos;
     const uint8_t* src = window + ((pos - distance) & mask);
@@ -129,6 +131,16 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
         d.window[pos] = uint8_t(symbol);
         if (kMirrored) d.window[d.windowSize + pos] = uint8_t(symbol);
         ++pos;
+        if (!kChecked) {
+            // At least 33 bits are left: a second literal needs no refill, and the position
+            // stays below the limit by a match's length.
+            const uint32_t next = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
+            if (entrySymbol(next) < kLiteralCount) {
+                r.drop(entryCodeLength(next));
+                d.window[pos] = uint8_t(entrySymbol(next));
+                ++pos;
+            }
+        }
         return true;
     }
     uint32_t length = symbol & 7;  // the length header: 256 is a multiple of 8
@@ -167,6 +179,8 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
     if (kChecked && length > limit - pos) return false;
     if (kMirrored) {
         copyMatchMirrored(d.window, d.windowSize, d.windowMask, pos, distance, length);
+    } else if (distance <= pos && distance >= length) [[likely]] {
+        copyDisjoint(d.window + pos, d.window + pos - distance, length);
     } else {
         copyMatch(d.window, d.windowMask, pos, distance, length);
     }

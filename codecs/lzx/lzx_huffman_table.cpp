@@ -1,5 +1,7 @@
 #include "codecs/lzx/lzx_huffman_table.h"
 
+#include <cstring>
+
 namespace tamrix::lzx {
 namespace {
 
@@ -9,6 +11,17 @@ inline uint32_t symbolEntry(uint32_t symbol) {
     uint32_t entry = symbol << 16;
     if (symbol >= kLiteralCount) entry |= uint32_t(kExtraBits[(symbol - kLiteralCount) >> 3]) << 8;
     return entry;
+}
+
+// Fills n entries from p with one entry. A code's entries form a run of a power of two that
+// starts at a multiple of it, so runs of 4 or more are written 4 at a time.
+inline void fillEntries(uint32_t* p, uint32_t n, uint32_t entry) {
+    if (n < 4) {
+        for (uint32_t i = 0; i < n; ++i) p[i] = entry;
+        return;
+    }
+    const uint32_t quad[4] = {entry, entry, entry, entry};
+    for (uint32_t i = 0; i < n; i += 4) std::memcpy(p + i, quad, sizeof quad);
 }
 
 }  // namespace
@@ -24,7 +37,7 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     start[1] = 0;
     for (uint32_t i = 1; i <= 16; ++i) start[i + 1] = start[i] + (count[i] << (16 - i));
     if (start[17] == 0) {
-        for (uint32_t i = 0; i < tableSize; ++i) table[i] = 0;
+        std::memset(table, 0, tableSize * sizeof *table);
         return true;
     }
     if (start[17] != 65536) return false;
@@ -40,7 +53,8 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     }
 
     // Entries past the short codes lead into node chains.
-    for (uint32_t i = start[tableBits + 1] >> (16 - tableBits); i < tableSize; ++i) table[i] = 0;
+    const uint32_t chained = start[tableBits + 1] >> (16 - tableBits);
+    std::memset(table + chained, 0, (tableSize - chained) * sizeof *table);
 
     uint32_t nextNode = 0;
     for (uint32_t symbol = 0; symbol < symbolCount; ++symbol) {
@@ -48,10 +62,8 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
         if (len == 0) continue;
         const uint32_t entry = symbolEntry(symbol) | len;
         if (len <= tableBits) {
-            const uint32_t first = start[len];
-            const uint32_t end = first + weight[len];
-            for (uint32_t i = first; i < end; ++i) table[i] = entry;
-            start[len] = end;
+            fillEntries(table + start[len], weight[len], entry);
+            start[len] += weight[len];
             continue;
         }
         const uint32_t code = start[len];

@@ -97,13 +97,13 @@ class BitReader {
     const uint8_t* data_ = nullptr;
     uint32_t dataSize_ = 0;
     uint32_t primePos_ = 0;
-    uint32_t loadPos_ = 0;        // next byte to load; may run past dataSize_, which loads zeros
-    uint64_t bits_ = 0;           // next bit at bit 63
-    uint32_t count_ = 0;          // valid bits in bits_
-    int64_t wordsReadable_ = 0;   // 16-bit words a word-wise reader could take: up to data end + 4
-    int64_t symbolLimit_ = 0;     // consumed bits from which no symbol may start
-    int64_t overrunLimit_ = 0;    // consumed bits from which a word-wise reader has run dry
-    uint32_t guardPos_ = 0;       // while loadPos_ <= guardPos_, symbolLimit_ cannot have been reached
+    uint32_t loadPos_ = 0;       // next byte to load; may run past dataSize_, which loads zeros
+    uint64_t bits_ = 0;          // next bit at bit 63
+    uint32_t count_ = 0;         // valid bits in bits_
+    int64_t wordsReadable_ = 0;  // 16-bit words a word-wise reader could take: up to data end + 4
+    int64_t symbolLimit_ = 0;    // consumed bits from which no symbol may start
+    int64_t overrunLimit_ = 0;   // consumed bits from which a word-wise reader has run dry
+    uint32_t guardPos_ = 0;  // while loadPos_ <= guardPos_, symbolLimit_ cannot have been reached
 };
 
 }  // namespace tamrix::lzx

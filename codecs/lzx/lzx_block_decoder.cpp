@@ -88,7 +88,7 @@ inline void copyOverlapping(uint8_t* dst, uint32_t gap, uint32_t length) {
 // Copies a match whose destination stays inside the window. A source that runs over the
 // window's end continues in the mirror of the pass's first 257 bytes.
 LZX_COLD void copyMatch(uint8_t* window, uint32_t mask, uint32_t pos, uint32_t distance,
-                      uint32_t length) {
+                        uint32_t length) {
     uint8_t* dst = window + pos;
     const uint8_t* src = window + ((pos - distance) & mask);
     if (src + length <= dst || src >= dst + length) {

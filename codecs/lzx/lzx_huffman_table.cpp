@@ -98,7 +98,8 @@ bool buildAlignedTable(const uint8_t* lengths, uint8_t* table) {
         if (len == 0) continue;
         const uint32_t weight = 1u << (7 - len);
         if (start[len] + weight > 128) return false;
-        for (uint32_t i = start[len]; i < start[len] + weight; ++i) table[i] = uint8_t(len << 3 | symbol);
+        for (uint32_t i = start[len]; i < start[len] + weight; ++i)
+            table[i] = uint8_t(len << 3 | symbol);
         start[len] = uint16_t(start[len] + weight);
     }
     return true;

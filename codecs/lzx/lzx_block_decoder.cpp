@@ -85,15 +85,10 @@ inline void copyOverlapping(uint8_t* dst, uint32_t gap, uint32_t length) {
     for (; i < length; ++i) dst[i] = dst[i - step];
 }
 
-// Copies a match whose destination stays inside the window. A source that runs over the
-// window's end continues in the mirror of the pass's first 257 bytes.
-LZX_COLD void copyMatch(uint8_t* window, uint32_t mask, uint32_t pos, uint32_t distance,
-                        uint32_t length) {
-    uint8_t* dst = window + pos;
-    const uint8_t* src = window + ((pos - distance) & mask);
-    if (src + length <= dst || src >= dst + length) {
-        copyDisjoint(dst, src, length);
-    } else if (src > dst) {
+// Copies a match that overlaps its source. A source that runs over the window's end
+// continues in the mirror of the pass's first 257 bytes.
+LZX_COLD void copyOverlap(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    if (src > dst) {
         // Only distances near the window size: the source lies ahead and is read first.
         std::memmove(dst, src, length);
     } else {
@@ -179,10 +174,14 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
     if (kChecked && length > limit - pos) return false;
     if (kMirrored) {
         copyMatchMirrored(d.window, d.windowSize, d.windowMask, pos, distance, length);
-    } else if (distance <= pos && distance >= length) [[likely]] {
-        copyDisjoint(d.window + pos, d.window + pos - distance, length);
     } else {
-        copyMatch(d.window, d.windowMask, pos, distance, length);
+        uint8_t* dst = d.window + pos;
+        const uint8_t* src = d.window + ((pos - distance) & d.windowMask);
+        if (src + length <= dst || src >= dst + length) [[likely]] {
+            copyDisjoint(dst, src, length);
+        } else {
+            copyOverlap(dst, src, length);
+        }
     }
     pos += length;
     return true;

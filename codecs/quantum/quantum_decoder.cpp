@@ -2,7 +2,7 @@
 // adaptive models, feeding literals and matches into the window.
 #include "codecs/quantum/quantum_decoder.h"
 
-#include "codecs/quantum/quantum_bit_input.h"
+#include "codecs/quantum/quantum_bit_reader.h"
 #include "codecs/quantum/quantum_division.h"
 #include "codecs/quantum/quantum_memory_window.h"
 #include "codecs/quantum/quantum_paged_window.h"
@@ -26,61 +26,68 @@ namespace {
 #endif
 
 // Lives in the frame decoder's locals: fully inlined, its registers stay in machine registers.
+// Instead of the code register it keeps the code's offset above low, which every shift moves
+// exactly as it moves the code.
 class ArithmeticDecoder {
   public:
-    explicit ArithmeticDecoder(BitInput& bits) : bits_(bits), code_(bits.take(16)) {}
+    ArithmeticDecoder(const uint8_t* input, uint32_t size) : bits_(input, size) {
+        bits_.refill();
+        offset_ = bits_.take(16);
+    }
 
     TAMRIX_INLINE uint32_t decode(QuantumModel& m) {
-        const uint32_t total = m.entries[0].cumFreq;
+        const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
         const uint32_t range = high_ - low_ + 1;
-        const uint32_t target = ((((code_ - low_) & 0xFFFF) + 1) * total - 1) / range;
+        const uint32_t target = ((offset_ + 1) * total - 1) / range;
         const int i = findEntry(m, target);
-        const uint32_t symbol = m.entries[i].symbol;
+        const uint32_t symbol = m.symbol[i];
         const uint64_t reciprocal = totalReciprocals.of[total];
-        high_ = (low_ + divideByTotal(m.entries[i].cumFreq * range, reciprocal) - 1) & 0xFFFF;
-        low_ = (low_ + divideByTotal(m.entries[i + 1].cumFreq * range, reciprocal)) & 0xFFFF;
+        const uint32_t top = divideByTotal(m.cumFreq[i] * range, reciprocal);
+        const uint32_t bottom = divideByTotal(m.cumFreq[i + 1] * range, reciprocal);
+        high_ = (low_ + top - 1) & 0xFFFF;
+        low_ = (low_ + bottom) & 0xFFFF;
+        offset_ = (offset_ - bottom) & 0xFFFF;
         renormalise();
         adaptModel(m, i);
         return symbol;
     }
 
-    TAMRIX_INLINE uint32_t raw(int n) { return n ? bits_.take(n) : 0; }
-
-  private:
-    TAMRIX_INLINE void renormalise() {
-        for (;;) {
-            uint32_t differ = low_ ^ high_;
-            int n;
-            if (!(differ & 0x8000)) {
-                // Shift out every leading bit low and high agree on at once.
-                n = differ ? __builtin_clz(differ) - 16 : 16;
-            } else if (low_ & ~high_ & 0x4000) {  // low has bit 14, high has not
-                // Straddling the middle: drop the second bit and remember it in the code.
-                code_ ^= 0x4000;
-                low_ &= 0x3FFF;
-                high_ |= 0x4000;
-                n = 1;
-            } else {
-                return;
-            }
-            low_ = (low_ << n) & 0xFFFF;
-            high_ = ((high_ << n) | ((1u << n) - 1)) & 0xFFFF;
-            code_ = ((code_ << n) | bits_.take(n)) & 0xFFFF;
-        }
+    TAMRIX_INLINE uint32_t raw(int n) {
+        bits_.refill();
+        return bits_.take(n);
     }
 
-    BitInput& bits_;
+    bool exhausted() const { return bits_.exhausted(); }
+
+  private:
+    // Shifts out every leading bit low and high agree on, then every step where they straddle
+    // the middle (low 01..., high 10...), where the second bit is dropped instead: low keeps a
+    // clear top bit and high a set one. One shift of the offset takes the bits of both.
+    TAMRIX_INLINE void renormalise() {
+        const int agreed = __builtin_clz((low_ ^ high_) << 16 | 0x8000);
+        low_ = (low_ << agreed) & 0xFFFF;
+        high_ = ((high_ << agreed) | ((1u << agreed) - 1)) & 0xFFFF;
+        const int straddled = __builtin_clz(~((low_ & ~high_) << 17));
+        low_ = (low_ << straddled) & 0x7FFF;
+        high_ = ((high_ << straddled) | ((1u << straddled) - 1) | 0x8000) & 0xFFFF;
+        const int n = agreed + straddled;
+        bits_.refill();
+        offset_ = ((offset_ << n) | bits_.take(n)) & 0xFFFF;
+    }
+
+    BitReader bits_;
     uint32_t low_ = 0;
     uint32_t high_ = 0xFFFF;
-    uint32_t code_;
+    uint32_t offset_;
 };
 
 template <class Window>
-bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameCursor& c) {
-    ArithmeticDecoder ac(bits);
+bool decodeSteps(QuantumDecoder& d, const Window& window, const uint8_t* input, uint32_t inputCount,
+                 FrameCursor& c) {
+    ArithmeticDecoder ac(input, inputCount);
     QuantumModel* models = d.models;
-    while (c.remaining > 0 && !bits.exhausted()) {
+    while (c.remaining > 0 && !ac.exhausted()) {
         const uint32_t selector = ac.decode(models[kSelectorModel]);
         if (selector < kLiteralSelectors) {
             const uint32_t symbol = ac.decode(models[kLiteralModel0 + int(selector)]);
@@ -104,7 +111,7 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameC
         const uint32_t distance = kSlotBases.position[slot] + ac.raw(kPositionExtraBits[slot]) + 1;
         window.match(c, length, distance);
     }
-    return !bits.exhausted() && !c.outputOverrun;
+    return !ac.exhausted() && !c.outputOverrun;
 }
 
 }  // namespace
@@ -114,13 +121,12 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, BitInput& bits, FrameC
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
     prepareTotalReciprocals();
-    BitInput bits(input, inputCount);
     FrameCursor c{output, wanted, d.streamPosition, false};
     bool ok;
     if (d.window) {
-        ok = decodeSteps(d, MemoryWindow{d.window, d.windowMask}, bits, c);
+        ok = decodeSteps(d, MemoryWindow{d.window, d.windowMask}, input, inputCount, c);
     } else {
-        ok = decodeSteps(d, PagedWindow{&d}, bits, c);
+        ok = decodeSteps(d, PagedWindow{&d}, input, inputCount, c);
     }
     d.streamPosition = c.position;
     return ok && !d.windowFailure;

@@ -37,8 +37,8 @@ class MatchFinder {
     uint32_t niceLength_;
     uint32_t bucketSize_;
     std::vector<uint8_t> buffer_;
-    uint64_t start_ = 0;           // folder position of buffer_[0]
-    uint64_t nextInsert_ = 0;      // first position not yet in the chains
+    uint64_t start_ = 0;       // folder position of buffer_[0]
+    uint64_t nextInsert_ = 0;  // first position not yet in the chains
     // Per four-byte hash, the latest positions + 1 (0 = none), newest first.
     std::vector<uint32_t> buckets_;
     std::vector<uint32_t> head3_;  // per three-byte hash: the latest position + 1

@@ -20,12 +20,12 @@
 namespace tamrix::quantum {
 
 // The shift that renormalises [low, high] (low < high, at least 4 apart): past every leading bit
-// the two agree on, then past every bit where they straddle the middle (low 01..., high 10...).
+// the two agree on, then past every bit where they straddle the middle (low 01..., high 10...):
+// after the first bit where they differ, the run of bits where low has 1 and high 0.
 inline int renormalisingShift(uint32_t low, uint32_t high) {
-    // Below the first bit where they differ, a bit other than low 1 / high 0 ends the straddle.
-    const int differ = 31 - __builtin_clz((low ^ high) | 1);
-    const uint32_t ends = (~low | high) & ((1u << differ) - 1);
-    return __builtin_clz(ends | 1) - 17;
+    const int differ = __builtin_clz((low ^ high) | 1);  // 16 + the bits agreed on
+    const uint32_t straddle = ((low & ~high) << 1) << differ;
+    return differ - 16 + __builtin_clz(~straddle);
 }
 
 class ArithmeticDecoder {

@@ -21,7 +21,7 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, const uint8_t* input, 
                  FrameCursor& c) {
     ArithmeticDecoder ac(input, inputCount);
     QuantumModel* models = d.models;
-    while (c.remaining > 0 && !ac.exhausted()) {
+    while (c.output != c.end && !ac.exhausted()) {
         const uint32_t selector = ac.decode<groupsFor(kSelectorSymbols)>(models[kSelectorModel]);
         if (selector < kLiteralSelectors) {
             const uint32_t symbol =
@@ -54,7 +54,7 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, const uint8_t* input, 
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
     prepareTotalReciprocals();
-    FrameCursor c{output, wanted, d.streamPosition, false};
+    FrameCursor c{output, output + wanted, d.streamPosition, false};
     bool ok;
     if (d.window) {
         ok = decodeSteps(d, MemoryWindow{d.window, d.windowMask}, input, inputCount, c);

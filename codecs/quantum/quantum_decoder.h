@@ -68,9 +68,11 @@ extern QuantumDecoder gQuantumDecoder;
 // Where the frame being decoded stands; kept in locals of the frame decoder.
 struct FrameCursor {
     uint8_t* output;
-    uint32_t remaining;
+    uint8_t* end;  // of the bytes wanted; set to the output pointer to stop the frame
     uint32_t position;
     bool outputOverrun;
+
+    uint32_t remaining() const { return uint32_t(end - output); }
 };
 
 void initModels(QuantumDecoder& d);

@@ -44,7 +44,6 @@ struct MemoryWindow {
     uint32_t mask;
 
     void literal(FrameCursor& c, uint8_t b) const {
-        --c.remaining;
         base[c.position & mask] = b;
         ++c.position;
         *c.output++ = b;
@@ -53,12 +52,11 @@ struct MemoryWindow {
     // A distance reaching before the first byte decoded since reset reads whatever the window
     // holds (zeros in a fresh window), as the window is a plain ring.
     void match(FrameCursor& c, uint32_t length, uint32_t distance) const {
-        if (c.remaining < length) {
+        if (c.remaining() < length) {
             c.outputOverrun = true;
-            c.remaining = 0;
+            c.end = c.output;
             return;
         }
-        c.remaining -= length;
         uint32_t src = (c.position - distance) & mask;
         uint32_t dst = c.position & mask;
         c.position += length;

@@ -85,7 +85,7 @@ void startWriting(WindowPageCache& cache, WindowSlot* s) {
 
 void failWindow(QuantumDecoder& d, FrameCursor& c) {
     d.windowFailure = true;
-    c.remaining = 0;
+    c.end = c.output;
 }
 
 void freeSlots(QuantumDecoder& d) {
@@ -168,13 +168,12 @@ void advanceWritePage(QuantumDecoder& d, FrameCursor& c) {
 }
 
 void pagedMatch(QuantumDecoder& d, FrameCursor& c, uint32_t length, uint32_t distance) {
-    if (c.remaining < length) {
+    if (c.remaining() < length) {
         c.outputOverrun = true;
-        c.remaining = 0;
+        c.end = c.output;
         return;
     }
     WindowPageCache& cache = d.cache;
-    c.remaining -= length;
     uint32_t src = (c.position - distance) & d.windowMask;
     c.position += length;
     // Touch the write slot so that the source fetches below evict other slots first.

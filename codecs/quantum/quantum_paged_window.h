@@ -25,7 +25,6 @@ struct PagedWindow {
 
     void literal(FrameCursor& c, uint8_t b) const {
         WindowPageCache& cache = d->cache;
-        --c.remaining;
         ++c.position;
         *c.output++ = b;
         *cache.writePointer++ = b;

@@ -21,7 +21,7 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, const uint8_t* input, 
                  FrameCursor& c) {
     ArithmeticDecoder ac(input, inputCount);
     QuantumModel* models = d.models;
-    while (c.output != c.end && !ac.exhausted()) {
+    while (c.done != c.wanted && !ac.exhausted()) {
         const uint32_t selector = ac.decode<groupsFor(kSelectorSymbols)>(models[kSelectorModel]);
         if (selector < kLiteralSelectors) {
             const uint32_t symbol =
@@ -54,14 +54,14 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, const uint8_t* input, 
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
     prepareTotalReciprocals();
-    FrameCursor c{output, output + wanted, d.streamPosition, false};
+    FrameCursor c{output, d.streamPosition, 0, wanted, false};
     bool ok;
     if (d.window) {
         ok = decodeSteps(d, MemoryWindow{d.window, d.windowMask}, input, inputCount, c);
     } else {
         ok = decodeSteps(d, PagedWindow{&d}, input, inputCount, c);
     }
-    d.streamPosition = c.position;
+    d.streamPosition = c.position();
     return ok && !d.windowFailure;
 }
 

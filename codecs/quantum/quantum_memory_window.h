@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "codecs/quantum/quantum_arithmetic_decoder.h"
 #include "codecs/quantum/quantum_decoder.h"
 
 namespace tamrix::quantum {
@@ -43,30 +44,29 @@ struct MemoryWindow {
     uint8_t* base;
     uint32_t mask;
 
-    void literal(FrameCursor& c, uint8_t b) const {
-        base[c.position & mask] = b;
-        ++c.position;
-        *c.output++ = b;
+    TAMRIX_QUANTUM_INLINE void literal(FrameCursor& c, uint8_t b) const {
+        base[c.position() & mask] = b;
+        c.output[c.done++] = b;
     }
 
     // A distance reaching before the first byte decoded since reset reads whatever the window
     // holds (zeros in a fresh window), as the window is a plain ring.
-    void match(FrameCursor& c, uint32_t length, uint32_t distance) const {
+    TAMRIX_QUANTUM_INLINE void match(FrameCursor& c, uint32_t length, uint32_t distance) const {
         if (c.remaining() < length) {
             c.outputOverrun = true;
-            c.end = c.output;
+            c.stop();
             return;
         }
-        uint32_t src = (c.position - distance) & mask;
-        uint32_t dst = c.position & mask;
-        c.position += length;
+        uint32_t src = (c.position() - distance) & mask;
+        uint32_t dst = c.position() & mask;
+        uint8_t* out = c.next();
+        c.done += length;
         if (src + length <= mask + 1 && dst + length <= mask + 1) {
 #ifndef _WIN32
             // Eight bytes at a time, when every byte read is final before it is read: the source
             // lies at least a word behind, or ahead beyond the bytes this copy writes.
             if (distance >= 8 && (src < dst || src >= dst + length)) {
-                copyByWords(base + dst, base + src, c.output, length);
-                c.output += length;
+                copyByWords(base + dst, base + src, out, length);
                 return;
             }
 #endif
@@ -77,14 +77,13 @@ struct MemoryWindow {
             } else {
                 for (uint32_t k = 0; k < length; ++k) base[dst + k] = base[src + k];
             }
-            std::memcpy(c.output, base + dst, length);
-            c.output += length;
+            std::memcpy(out, base + dst, length);
             return;
         }
         for (uint32_t k = 0; k < length; ++k) {
             uint8_t b = base[src];
             base[dst] = b;
-            *c.output++ = b;
+            *out++ = b;
             src = (src + 1) & mask;
             dst = (dst + 1) & mask;
         }

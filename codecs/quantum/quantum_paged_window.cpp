@@ -85,7 +85,7 @@ void startWriting(WindowPageCache& cache, WindowSlot* s) {
 
 void failWindow(QuantumDecoder& d, FrameCursor& c) {
     d.windowFailure = true;
-    c.end = c.output;
+    c.stop();
 }
 
 void freeSlots(QuantumDecoder& d) {
@@ -170,12 +170,11 @@ void advanceWritePage(QuantumDecoder& d, FrameCursor& c) {
 void pagedMatch(QuantumDecoder& d, FrameCursor& c, uint32_t length, uint32_t distance) {
     if (c.remaining() < length) {
         c.outputOverrun = true;
-        c.end = c.output;
+        c.stop();
         return;
     }
     WindowPageCache& cache = d.cache;
-    uint32_t src = (c.position - distance) & d.windowMask;
-    c.position += length;
+    uint32_t src = (c.position() - distance) & d.windowMask;
     // Touch the write slot so that the source fetches below evict other slots first.
     fetchPage(d, cache.writeSlot->page, false);
     while (length > 0) {
@@ -195,8 +194,8 @@ void pagedMatch(QuantumDecoder& d, FrameCursor& c, uint32_t length, uint32_t dis
         } else {
             std::memcpy(w, s, chunk);
         }
-        std::memcpy(c.output, w, chunk);
-        c.output += chunk;
+        std::memcpy(c.next(), w, chunk);
+        c.done += chunk;
         cache.writePointer += chunk;
         if (cache.writePointer == cache.writeEnd) {
             advanceWritePage(d, c);

@@ -25,8 +25,7 @@ struct PagedWindow {
 
     void literal(FrameCursor& c, uint8_t b) const {
         WindowPageCache& cache = d->cache;
-        ++c.position;
-        *c.output++ = b;
+        c.output[c.done++] = b;
         *cache.writePointer++ = b;
         if (cache.writePointer == cache.writeEnd) advanceWritePage(*d, c);
     }

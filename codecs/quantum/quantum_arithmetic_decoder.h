@@ -7,7 +7,6 @@
 #include "codecs/quantum/quantum_bit_reader.h"
 #include "codecs/quantum/quantum_division.h"
 #include "codecs/quantum/quantum_model.h"
-#include "codecs/quantum/quantum_scaled_search.h"
 
 // The Linux tool forces the decoder into the frame loop for speed; the stub, built for size,
 // leaves the choice to the compiler (about 2 KiB of repeated decoding code saved).
@@ -19,13 +18,21 @@
 
 namespace tamrix::quantum {
 
-// The shift that renormalises [low, high] (low < high, at least 4 apart): past every leading bit
-// the two agree on, then past every bit where they straddle the middle (low 01..., high 10...):
-// after the first bit where they differ, the run of bits where low has 1 and high 0.
-inline int renormalisingShift(uint32_t low, uint32_t high) {
+// [low, high] after renormalising, and the bits it shifted in. Past every leading bit the two
+// agree on, then past every bit where they straddle the middle (low 01..., high 10...): after the
+// first bit where they differ, the run of bits where low has 1 and high 0. Such a straddle drops
+// the second bit instead of the first, so low ends with a clear top bit and high a set one.
+// low < high, at least 4 apart, as a decoded symbol always leaves them.
+struct Renormalised {
+    uint32_t low;
+    uint32_t high;
+    int shift;
+};
+inline Renormalised renormalised(uint32_t low, uint32_t high) {
     const int differ = __builtin_clz((low ^ high) | 1);  // 16 + the bits agreed on
     const uint32_t straddle = ((low & ~high) << 1) << differ;
-    return differ - 16 + __builtin_clz(~straddle);
+    const int n = differ - 16 + __builtin_clz(~straddle);
+    return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n};
 }
 
 class ArithmeticDecoder {
@@ -42,17 +49,17 @@ class ArithmeticDecoder {
         const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
         const uint32_t range = high_ - low_ + 1;
-        const uint32_t scaled = (offset_ + 1) * total - 1;
+        const uint32_t target = ((offset_ + 1) * total - 1) / range;
 #ifdef __SSE2__
-        const int i = range <= 0xFFFF ? findEntryScaled<Groups>(m, range, scaled)
-                                      : findEntry(m, scaled / range);
+        const int i = findEntryGrouped<Groups>(m, target);
 #else
-        const int i = findEntry(m, scaled / range);
+        const int i = findEntry(m, target);
 #endif
         const uint32_t symbol = m.symbol[i];
         const uint64_t reciprocal = totalReciprocals.of[total];
         const uint32_t top = divideByTotal(m.cumFreq[i] * range, reciprocal);
         const uint32_t bottom = divideByTotal(m.cumFreq[i + 1] * range, reciprocal);
+        // top <= range: high stays within 16 bits, and above low (range > total).
         high_ = low_ + top - 1;
         low_ += bottom;
         offset_ = (offset_ - bottom) & 0xFFFF;
@@ -72,14 +79,12 @@ class ArithmeticDecoder {
     }
 
   private:
-    // Low keeps a clear top bit and high a set one: a straddle drops the second bit instead of
-    // the first.
     TAMRIX_QUANTUM_INLINE void renormalise() {
-        const int n = renormalisingShift(low_, high_);
-        low_ = (low_ << n) & 0x7FFF;
-        high_ = ((high_ << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF;
+        const Renormalised r = renormalised(low_, high_);
+        low_ = r.low;
+        high_ = r.high;
         bits_.refill();
-        offset_ = ((offset_ << n) | bits_.take(n)) & 0xFFFF;
+        offset_ = ((offset_ << r.shift) | bits_.take(r.shift)) & 0xFFFF;
     }
 
     BitReader bits_;

@@ -39,11 +39,13 @@ bool decodeSteps(QuantumDecoder& d, const Window& window, const uint8_t* input, 
             positionModel = kPosition5Model;
         } else {
             const uint32_t slot = ac.decode<groupsFor(kLengthSlots)>(models[kLengthModel]);
-            length = uint32_t(kSlotBases.length[slot]) + ac.raw(kLengthExtraBits[slot]) + kMinLongMatch;
+            length =
+                uint32_t(kSlotBases.length[slot]) + ac.raw(kLengthExtraBits[slot]) + kMinLongMatch;
             positionModel = kPosition6Model;
         }
         const uint32_t slot = ac.decode<groupsFor(kPositionSlots)>(models[positionModel]);
-        const uint32_t distance = uint32_t(kSlotBases.position[slot]) + ac.raw(kPositionExtraBits[slot]) + 1;
+        const uint32_t distance =
+            uint32_t(kSlotBases.position[slot]) + ac.raw(kPositionExtraBits[slot]) + 1;
         window.match(c, length, distance);
     }
     return !ac.exhausted() && !c.outputOverrun;

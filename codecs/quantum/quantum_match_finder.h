@@ -1,6 +1,7 @@
 // Hash-bucket match finder over the folder's history, for the Quantum compressor.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,7 +21,7 @@ class MatchFinder {
     // Appends the next frame to the history; positions are counted from the folder's start.
     void append(const uint8_t* data, uint32_t size);
     uint64_t end() const { return start_ + buffer_.size(); }
-    uint8_t byteAt(uint64_t position) const { return buffer_[position - start_]; }
+    uint8_t byteAt(uint64_t position) const { return buffer_[size_t(position - start_)]; }
 
     // The longest match for `position` of at most maxLength bytes that the format can express:
     // length 3 reaches back 4096 bytes, length 4 262,144, longer ones the whole window. Every

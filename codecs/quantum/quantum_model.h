@@ -63,15 +63,14 @@ inline int findEntry(const QuantumModel& m, uint32_t target) {
 template <int Groups>
 inline int findEntryGrouped(const QuantumModel& m, uint32_t target) {
     const __m128i t = _mm_set1_epi16(int16_t(target < 0x7FFF ? target : 0x7FFF));
-    __m128i above[size_t(Groups)];
-    for (int g = 0; g < Groups; ++g) {
+    const auto above = [&](int g) {
+        if (g >= Groups) return _mm_setzero_si128();
         const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(m.cumFreq + 1 + 8 * g));
-        above[g] = _mm_cmpgt_epi16(c, t);
-    }
+        return _mm_cmpgt_epi16(c, t);
+    };
     uint64_t mask = 0;
     for (int g = 0; g < Groups; g += 2) {
-        const __m128i next = g + 1 < Groups ? above[g + 1] : _mm_setzero_si128();
-        const auto bytes = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above[g], next)));
+        const auto bytes = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above(g), above(g + 1))));
         mask |= uint64_t(bytes) << (8 * g);
     }
     return __builtin_ctzll(~mask);

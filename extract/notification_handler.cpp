@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/filesystem.h"
 #include "platform/ui.h"
+#include "resources/resource.h"
 #include "resources/strings.h"
 #include "state/settings.h"
 #include "ui/progress_window.h"
@@ -26,7 +27,6 @@ bool fileInFlight = false;
 
 namespace {
 
-constexpr int kFileNameControl = 1006;
 constexpr int32_t kOutputFlags = 0x8321;  // untranslated, write-only, create, truncate, sequential
 constexpr int32_t kOutputMode = 0x180;
 constexpr uint32_t kKeptAttributes = 0x27;  // read-only, hidden, system, archive
@@ -95,7 +95,7 @@ int32_t fileBegin(NotificationRecord* record) {
     }
     if (cancelRequested.load()) return -1;
     if (settings.deleteAfterSetup) appendExtractedFile(targetPath);
-    platform::setDlgItemText(progressWindow, kFileNameControl, shown);
+    platform::setDlgItemText(progressWindow, IDC_PROGRESS_FILE_NAME, shown);
     int32_t handle = decoderOpen(targetPath, kOutputFlags, kOutputMode);
     fileInFlight = handle != -1;
     return handle;

@@ -1,5 +1,7 @@
 #include "ui/progress_window.h"
 
+#include "platform/ui.h"
+#include "resources/resource.h"
 #include "state/settings.h"
 
 namespace tamrix {
@@ -7,12 +9,11 @@ namespace tamrix {
 platform::WindowHandle progressWindow = nullptr;
 
 namespace {
-constexpr uintptr_t kCancelButton = 2;
 platform::ShellAnimation animation = {nullptr, nullptr};
 }  // namespace
 
 void createProgressWindow(uint32_t cabinetSize) {
-    progressWindow = platform::createModelessDialog(kProgressDialog, progressWindowProcedure,
+    progressWindow = platform::createModelessDialog(IDD_PROGRESS, progressWindowProcedure,
                                                     intptr_t(cabinetSize));
 }
 
@@ -20,12 +21,12 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
                                                  uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case platform::kWmInitDialog:
-            platform::sendDlgItemMessage(window, kProgressBarControl, platform::kPbmSetRange32, 0,
+            platform::sendDlgItemMessage(window, IDC_PROGRESS_BAR, platform::kPbmSetRange32, 0,
                                          int32_t(lParam) / 1024);
             animation = platform::openShellAnimation(window);
             return 1;
         case platform::kWmCommand:
-            if (wParam != kCancelButton) return 0;
+            if (wParam != platform::kIdCancel) return 0;
             // The window stays until the worker, which notices the stop, asks it to close.
             cancelRequested = kStoppedByUser;
             return 1;
@@ -41,7 +42,7 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
             platform::postQuitMessage(0);
             return 1;
         case kMsgProgress:
-            platform::sendDlgItemMessage(window, kProgressBarControl, platform::kPbmSetPos,
+            platform::sendDlgItemMessage(window, IDC_PROGRESS_BAR, platform::kPbmSetPos,
                                          uintptr_t(lParam), 0);
             return 0;
         case kMsgAnimationPlay:

@@ -117,15 +117,15 @@ int32_t fileEnd(NotificationRecord* record) {
     return 1;
 }
 
-// What was wrong with a next cabinet that was there but could not be used; null for one that
-// could not be opened, which the question itself says.
-const char* nextCabinetProblem(int32_t error) {
+// What was wrong with a next cabinet that was there but could not be used, as a string id; 0 for
+// one that could not be opened, which the question itself says.
+uint32_t nextCabinetProblem(int32_t error) {
     switch (error) {
-        case CabinetOpenFailed: return nullptr;
-        case CabinetMismatch: return "It belongs to another package or is another part of it.";
-        case CabinetVersionUnsupported: return "Its cabinet version is not supported.";
-        case OutOfMemory: return "There is not enough memory.";
-        default: return "It is damaged.";
+        case CabinetOpenFailed: return 0;
+        case CabinetMismatch: return kStringCabinetOfAnotherSet;
+        case CabinetVersionUnsupported: return kStringCabinetVersionUnsupported;
+        case OutOfMemory: return kStringOutOfMemory;
+        default: return kStringCabinetDamaged;
     }
 }
 
@@ -136,9 +136,10 @@ bool askForNextCabinet(const NotificationRecord* record) {
     char text[256 + 2 * kNameBufferSize + 64];
     loadString(kStringNextCabinetMissing, format, sizeof format);
     int length = std::snprintf(text, sizeof text, format, name, record->name3 ? record->name3 : "");
-    const char* problem = nextCabinetProblem(record->error);
-    if (problem && length > 0 && size_t(length) < sizeof text) {
-        std::snprintf(text + length, sizeof text - size_t(length), "\n\n%s", problem);
+    uint32_t problem = nextCabinetProblem(record->error);
+    if (problem && length > 0 && size_t(length) + 2 < sizeof text) {
+        text[length] = text[length + 1] = '\n';
+        loadString(problem, text + length + 2, int(sizeof text - size_t(length) - 2));
     }
     return platform::keepWaitingForCabinet(name, text);
 }

@@ -204,6 +204,11 @@ bool readSettingsFile(const std::string& path, std::vector<SettingLine>* lines,
         }
         lines->push_back({number, key, value});
     }
+    // A read error, or a folder (which opens as a file does), ends the lines as the end would.
+    if (in.bad()) {
+        *error = "cannot read the settings file '" + path + "'";
+        return false;
+    }
     return true;
 }
 

@@ -40,7 +40,7 @@
 #define IDR_MANIFEST 1
 #define IDR_VERSION 1
 
-// The string table, ids 1 to 12 (texts in string_table.inc).
+// The string table, ids 1 to 16 (texts in string_table.inc).
 #define IDS_CANNOT_CREATE_FILE 1
 #define IDS_CANNOT_OPEN_ARCHIVE 2
 #define IDS_UNSUPPORTED_FORMAT 3
@@ -53,4 +53,9 @@
 #define IDS_INVALID_PATH 10
 #define IDS_EXTRACTION_FAILED 11
 #define IDS_NEXT_CABINET_MISSING 12
-#define IDS_LAST IDS_NEXT_CABINET_MISSING
+// What is wrong with a next cabinet that is there but cannot be used, added to the question.
+#define IDS_CABINET_DAMAGED 13
+#define IDS_CABINET_OF_ANOTHER_SET 14
+#define IDS_CABINET_VERSION_UNSUPPORTED 15
+#define IDS_OUT_OF_MEMORY 16
+#define IDS_LAST IDS_OUT_OF_MEMORY

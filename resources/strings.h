@@ -1,4 +1,4 @@
-// The string table (ids 1 to 12, named in resource.h) in English and Japanese.
+// The string table (ids 1 to 16, named in resource.h) in English and Japanese.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,10 @@ enum StringId : uint32_t {
     kStringInvalidPath = IDS_INVALID_PATH,
     kStringExtractionFailed = IDS_EXTRACTION_FAILED,
     kStringNextCabinetMissing = IDS_NEXT_CABINET_MISSING,
+    kStringCabinetDamaged = IDS_CABINET_DAMAGED,
+    kStringCabinetOfAnotherSet = IDS_CABINET_OF_ANOTHER_SET,
+    kStringCabinetVersionUnsupported = IDS_CABINET_VERSION_UNSUPPORTED,
+    kStringOutOfMemory = IDS_OUT_OF_MEMORY,
     kLastStringId = IDS_LAST,
 };
 

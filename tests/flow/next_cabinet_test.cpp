@@ -5,6 +5,7 @@
 
 #include "platform/posix/console_interaction.h"
 #include "tests/flow/flow_fixture.h"
+#include "tests/support/scoped_state.h"
 
 namespace tamrix::test {
 namespace {
@@ -47,6 +48,21 @@ protected:
                (problem.empty() ? "" : "\\n\\n" + problem) + "\"";
     }
 
+    // set2.cab cut short, then one of another set, then the right one: Retry twice completes.
+    FlowResult runPastTwoUnusableCabinets() {
+        Bytes truncated = buildCabinet(second);
+        truncated.resize(20);
+        writeFile(folder.host("pkg/set2.cab"), truncated);
+        TestCabinet otherSet = second;
+        otherSet.setId = 0x4321;
+        int asked = 0;
+        onCabinetMissing = [&](const std::string&) {
+            if (++asked == 1) putSecondInPlace(otherSet);
+            if (asked == 2) putSecondInPlace(second);
+        };
+        return run(package(), {"wait", "wait"});
+    }
+
     TestCabinet first, second;
 };
 
@@ -74,20 +90,27 @@ TEST_F(NextCabinetTest, CancelStopsTheExtractionAsTheUsersOwnStop) {
 // Retry asks again as long as the cabinet cannot be used; a damaged one is named the same way,
 // with what is wrong with it.
 TEST_F(NextCabinetTest, DamagedSecondCabinetIsNamedWithWhatIsWrong) {
-    Bytes truncated = buildCabinet(second);
-    truncated.resize(20);
-    writeFile(folder.host("pkg/set2.cab"), truncated);
-    TestCabinet otherSet = second;
-    otherSet.setId = 0x4321;
-    int asked = 0;
-    onCabinetMissing = [&](const std::string&) {
-        if (++asked == 1) putSecondInPlace(otherSet);
-        if (asked == 2) putSecondInPlace(second);
-    };
-    FlowResult result = run(package(), {"wait", "wait"});
+    FlowResult result = runPastTwoUnusableCabinets();
     EXPECT_EQ(1, result.count(question("It is damaged.")));
     EXPECT_EQ(1, result.count(question("It belongs to another package or is another part of it.")));
     EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ(data, readFile(out("big.bin")));
+}
+
+// A Japanese system names what is wrong in Japanese, as it asks the question.
+TEST_F(NextCabinetTest, JapaneseNamesWhatIsWrongInJapanese) {
+    FlowResult result;
+    {
+        ScopedCodePage page(932);
+        ScopedLanguage language(Language::Japanese);
+        result = runPastTwoUnusableCabinets();
+    }
+    const std::string retryThen = "[再試行] を選んでください。\\n\\n";
+    EXPECT_EQ(1, result.count(retryThen + "ファイルが破損しています。\""));
+    EXPECT_EQ(1,
+              result.count(retryThen +
+                           "別のパッケージのファイルか、このパッケージの別の分割ファイルです。\""));
+    EXPECT_FALSE(result.saw("It is damaged."));
     EXPECT_EQ(data, readFile(out("big.bin")));
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pack/compression.h"
+#include "pack/package_settings.h"
 #include "tests/support/byte_fields.h"
 #include "tests/support/cabinet_builder.h"
 #include "tests/support/flow_runner.h"
@@ -212,6 +213,24 @@ void frontEndSeeds() {
     put("fuzz_package_layout", "package", test::makePackage(test::buildCabinet(plan), header));
 }
 
+// Settings files as users write them (comments, blank lines, quotes, CRLF), and as `tamrix info
+// --settings` writes them (the writer's quoted and escaped forms).
+void settingsSeeds() {
+    const std::string handwritten =
+        "# package settings\n\ncaption = My Setup\r\n  question=\"  Install?  \"\n"
+        "destination = '%temp%\\demo '\nsetup = \"C:\\temp\\setup.exe\"\n"
+        "auto-confirm = yes\nopen-folder = off\ncompression = lzx:21\n"
+        "question = e\"tab\\there \\x41\\\\\"\n";
+    put("fuzz_settings_file", "handwritten", Bytes(handwritten.begin(), handwritten.end()));
+    std::string generated;
+    for (const char* value :
+         {"", " leading", "trailing\t", "\"quoted\"", "'single'", "Install?\nNow\r\x01\x7F",
+          "back\\slash \"and\" quote\n", "e\"not escaped", "#not a comment", "caf\xC3\xA9"}) {
+        generated += pack::settingLine("question", value);
+    }
+    put("fuzz_settings_file", "generated", Bytes(generated.begin(), generated.end()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,6 +243,7 @@ int main(int argc, char** argv) {
     codecSeeds();
     roundTripSeeds();
     frontEndSeeds();
+    settingsSeeds();
     std::printf("%d seeds written below %s\n", written, argv[1]);
     return 0;
 }

@@ -242,6 +242,11 @@ TEST(SettingsFile, KeyValueLinesWithCommentsAndQuotes) {
     lines.clear();
     EXPECT_FALSE(pack::readSettingsFile(folder.host("bad.ini"), &lines, &error));
     EXPECT_NE(std::string::npos, error.find(":2:")) << error;
+
+    // A folder opens as a file does but cannot be read: refused, not taken for an empty file.
+    lines.clear();
+    EXPECT_FALSE(pack::readSettingsFile(folder.host(""), &lines, &error));
+    EXPECT_NE(std::string::npos, error.find("cannot read")) << error;
 }
 
 }  // namespace

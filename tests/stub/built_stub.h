@@ -15,10 +15,11 @@ struct BuiltStub {
     std::vector<PeResource> resources;
 };
 
-// Null when TAMRIX_STUB is not set.
+// Null when TAMRIX_STUB is not set; throws when it names a missing file.
 const BuiltStub* builtStub();
 
-// Tests on the stub: skipped with a message when it has not been built.
+// Tests on the stub: skipped with a message when TAMRIX_STUB is not set, failed when it names
+// no file.
 class BuiltStubTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -11,9 +11,9 @@ constexpr uint32_t kEnglish = 1033;
 constexpr uint32_t kJapanese = 1041;
 constexpr uint32_t kNeutral = 0;
 
-constexpr int kStringCount = IDS_LAST;
+constexpr uint32_t kStringCount = IDS_LAST;
 
-// Ids 1 to 12, exactly as the program shows them (typos included).
+// Ids 1 to 16, exactly as the program shows them (typos included).
 const char* const kEnglishStrings[kStringCount] = {
     "Cannot create a file.",
     "Cannot open arhive.",
@@ -28,6 +28,10 @@ const char* const kEnglishStrings[kStringCount] = {
     "Extraction failed. Some files could not be extracted.",
     "The next part of this package, '%s', cannot be found or read.\nPut it in the folder '%s' and "
     "choose Retry.",
+    "It is damaged.",
+    "It belongs to another package or is another part of it.",
+    "Its cabinet version is not supported.",
+    "There is not enough memory.",
 };
 const char* const kJapaneseStrings[kStringCount] = {
     "展開先にファイルを作成できません。",
@@ -42,37 +46,59 @@ const char* const kJapaneseStrings[kStringCount] = {
     "%%s バイト\n%04d年%02d月%02d日 ??曜日、%02d:%02d:%02d",
     "格納パス情報がおかしいです。",
     "展開に失敗しました。一部のファイルを展開できませんでした。",
-    "このパッケージの次の分割ファイル '%s' が見つからないか、読み込めません。\nフォルダ '%s' に置いて"
+    "このパッケージの次の分割ファイル '%s' が見つからないか、読み込めません。\nフォルダ '%s' "
+    "に置いて"
     "から [再試行] を選んでください。",
+    "ファイルが破損しています。",
+    "別のパッケージのファイルか、このパッケージの別の分割ファイルです。",
+    "対応していないキャビネットのバージョンです。",
+    "メモリが不足しています。",
 };
 
 TEST_F(BuiltStubTest, StringTableHoldsTheTextsInBothLanguages) {
+    // Block n holds ids 16 * (n - 1) to 16 * n - 1: all ids of the table, in order.
+    auto table = [this](uint32_t language) {
+        std::vector<std::string> strings;
+        for (uint32_t block = 1; block <= kStringCount / 16 + 1; ++block) {
+            const PeResource* found = resource(kResourceString, block, language);
+            if (!found) {
+                ADD_FAILURE() << "no string block " << block << " in language " << language;
+                return std::vector<std::string>();
+            }
+            auto texts = decodeStringBlock(found->data);
+            if (!texts) {
+                ADD_FAILURE() << "string block " << block << " does not decode";
+                return std::vector<std::string>();
+            }
+            strings.insert(strings.end(), texts->begin(), texts->end());
+        }
+        return strings;
+    };
     for (auto [language, texts] :
          {std::pair{kEnglish, kEnglishStrings}, std::pair{kJapanese, kJapaneseStrings}}) {
         SCOPED_TRACE(language);
-        const PeResource* block = resource(kResourceString, 1, language);  // ids 0 to 15
-        ASSERT_NE(nullptr, block);
-        auto strings = decodeStringBlock(block->data);
-        ASSERT_TRUE(strings);
-        EXPECT_EQ("", (*strings)[0]);
-        for (int id = 1; id <= kStringCount; ++id) {
-            EXPECT_EQ(texts[id - 1], (*strings)[id]) << "id " << id;
+        std::vector<std::string> strings = table(language);
+        ASSERT_FALSE(strings.empty());
+        EXPECT_EQ("", strings[0]);
+        for (size_t id = 1; id <= kStringCount; ++id) {
+            EXPECT_EQ(texts[id - 1], strings[id]) << "id " << id;
         }
-        for (int id = kStringCount + 1; id < 16; ++id) EXPECT_EQ("", (*strings)[id]) << "id " << id;
+        for (size_t id = kStringCount + 1; id < strings.size(); ++id) {
+            EXPECT_EQ("", strings[id]) << "id " << id;
+        }
     }
     // The Linux string table serves the same texts.
     for (auto [language, code] :
          {std::pair{Language::English, kEnglish}, std::pair{Language::Japanese, kJapanese}}) {
-        auto strings = decodeStringBlock(resource(kResourceString, 1, code)->data);
+        std::vector<std::string> strings = table(code);
+        ASSERT_FALSE(strings.empty());
         for (uint32_t id = 1; id <= kStringCount; ++id) {
-            EXPECT_STREQ(stringTableText(language, id), (*strings)[id].c_str()) << "id " << id;
+            EXPECT_STREQ(stringTableText(language, id), strings[id].c_str()) << "id " << id;
         }
     }
     // The file-replace details pick their arrangement by this.
-    auto english = decodeStringBlock(resource(kResourceString, 1, kEnglish)->data);
-    auto japanese = decodeStringBlock(resource(kResourceString, 1, kJapanese)->data);
-    EXPECT_NE(std::string::npos, (*english)[9].find("Byte"));
-    EXPECT_EQ(std::string::npos, (*japanese)[9].find("Byte"));
+    EXPECT_NE(std::string::npos, table(kEnglish)[9].find("Byte"));
+    EXPECT_EQ(std::string::npos, table(kJapanese)[9].find("Byte"));
 }
 
 TEST_F(BuiltStubTest, NoResourceInAThirdLanguage) {

@@ -54,7 +54,14 @@ bool fileExists(const std::string& hostPath) {
 
 std::string builtStubPath() {
     const char* path = std::getenv("TAMRIX_STUB");
-    return path ? path : "";
+    if (!path || !*path) return "";
+    // The test command always names the stub it built: a wrong or stale name fails every check on
+    // the stub instead of quietly skipping them or packing without it.
+    if (!fileExists(path)) {
+        throw std::runtime_error(std::string("TAMRIX_STUB names ") + path +
+                                 ", which is not there: build the win32 preset first");
+    }
+    return path;
 }
 
 }  // namespace tamrix::test

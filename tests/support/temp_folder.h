@@ -30,6 +30,7 @@ void writeFile(const std::string& hostPath, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& hostPath);
 
 // Path of the built stub from the TAMRIX_STUB environment variable, or empty when it is not set.
+// Throws when it names a file that is not there, so that the checks on the stub fail.
 std::string builtStubPath();
 
 }  // namespace tamrix::test

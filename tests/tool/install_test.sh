@@ -12,6 +12,10 @@ test -x "$work/prefix/bin/tamrix" || { echo "no bin/tamrix"; exit 1; }
 grep -q '^\.TH TAMRIX 1' "$work/prefix/share/man/man1/tamrix.1" || { echo "no man page"; exit 1; }
 grep -q 'max\\-cabinet\\-size' "$work/prefix/share/man/man1/tamrix.1" || { echo "man page lacks the tool section"; exit 1; }
 echo data >"$work/file.txt"
+# The test command names the stub it built (TAMRIX_STUB): then the stub must be installed.
+if [ -n "${TAMRIX_STUB:-}" ] && [ ! -f "$stub" ]; then
+  echo "TAMRIX_STUB is set but the build has no stub at $stub"; exit 1
+fi
 if [ -f "$stub" ]; then
   cmp "$stub" "$work/prefix/share/tamrix/tamrix-stub.exe" || { echo "stub not installed"; exit 1; }
   "$work/prefix/bin/tamrix" pack -q -o "$work/p.exe" "$work/file.txt"

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """ctest's entry: `ctest_entry.py flow|corpus TAMRIX SOURCE_DIR`. Exits 77 (skipped) without
-TAMRIX_STUB, without the emulator's Python packages, or, for the corpus, without the corpus
-(TAMRIX_CORPUS, else shared/corpus/public beside the source folder)."""
+TAMRIX_STUB (and fails when it names a missing file), without the emulator's Python packages, or,
+for the corpus, without the corpus (TAMRIX_CORPUS, else shared/corpus/public beside the source
+folder)."""
 
 import os
 import subprocess
@@ -9,9 +10,12 @@ import sys
 
 part, tamrix, source = sys.argv[1:4]
 stub = os.environ.get("TAMRIX_STUB")
-if not stub or not os.path.isfile(stub):
+if not stub:
     print("TAMRIX_STUB is not set: skipped")
     sys.exit(77)
+if not os.path.isfile(stub):
+    print("TAMRIX_STUB names %s, which is not there: build the win32 preset first" % stub)
+    sys.exit(1)
 try:
     import pefile  # noqa: F401
     import unicorn  # noqa: F401

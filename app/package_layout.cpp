@@ -4,7 +4,7 @@
 
 #include "paths/folder_macros.h"
 #include "platform/files.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix {
 
@@ -30,16 +30,20 @@ bool readPackageHeader(int32_t file, uint32_t imageEnd, PackageHeader* header) {
 
 bool applyPackageHeader(PackageHeader* header, const char* packagePath) {
     if (!header->setupCommand[0]) header->deleteAfterSetup = 0;
-    bool uniqueTemporaryFolder = expandFolderMacro(settings.destination, header->destination,
-                                                   header->deleteAfterSetup, packagePath) != 0;
-    std::memcpy(settings.setupCommand, header->setupCommand, sizeof settings.setupCommand);
-    settings.autoConfirm = header->autoConfirm;
-    settings.openFolderAfter = header->openFolderAfter;
-    settings.deleteAfterSetup = header->deleteAfterSetup;
-    settings.skipDestinationDialog = header->skipDestinationDialog;
-    settings.cabinetCrc = header->cabinetCrc;
-    std::memcpy(settings.promptCaption, header->promptCaption, sizeof settings.promptCaption);
-    std::memcpy(settings.promptText, header->promptText, sizeof settings.promptText);
+    bool uniqueTemporaryFolder =
+        expandFolderMacro(runState.settings.destination, header->destination,
+                          header->deleteAfterSetup, packagePath) != 0;
+    std::memcpy(runState.settings.setupCommand, header->setupCommand,
+                sizeof runState.settings.setupCommand);
+    runState.settings.autoConfirm = header->autoConfirm;
+    runState.settings.openFolderAfter = header->openFolderAfter;
+    runState.settings.deleteAfterSetup = header->deleteAfterSetup;
+    runState.settings.skipDestinationDialog = header->skipDestinationDialog;
+    runState.settings.cabinetCrc = header->cabinetCrc;
+    std::memcpy(runState.settings.promptCaption, header->promptCaption,
+                sizeof runState.settings.promptCaption);
+    std::memcpy(runState.settings.promptText, header->promptText,
+                sizeof runState.settings.promptText);
     return uniqueTemporaryFolder;
 }
 
@@ -51,14 +55,14 @@ int32_t findCabinet(const char* path, int32_t openHandle) {
     }
     int32_t size = platform::fileSeek(file, 0, 2);
     platform::fileSeek(file, 0, 0);
-    cabinetOffset = -1;
+    runState.cabinetOffset = -1;
     static uint8_t piece[kCabinetSearchPiece];
     CabinetSignatureScanner scanner;
     for (;;) {
         int32_t got = platform::fileRead(file, piece, kCabinetSearchPiece);
         if (got <= 0) break;
         if (scanner.feed(piece, uint32_t(got))) {
-            cabinetOffset = int32_t(scanner.offset());
+            runState.cabinetOffset = int32_t(scanner.offset());
             break;
         }
     }

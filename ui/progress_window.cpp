@@ -1,19 +1,16 @@
 #include "ui/progress_window.h"
 
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix {
 
-platform::WindowHandle progressWindow = nullptr;
-
 namespace {
 constexpr uintptr_t kCancelButton = 2;
-platform::ShellAnimation animation = {nullptr, nullptr};
 }  // namespace
 
 void createProgressWindow(uint32_t cabinetSize) {
-    progressWindow = platform::createModelessDialog(kProgressDialog, progressWindowProcedure,
-                                                    intptr_t(cabinetSize));
+    runState.progressWindow = platform::createModelessDialog(
+        kProgressDialog, progressWindowProcedure, intptr_t(cabinetSize));
 }
 
 intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, uint32_t message,
@@ -22,21 +19,21 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
         case platform::kWmInitDialog:
             platform::sendDlgItemMessage(window, kProgressBarControl, platform::kPbmSetRange32, 0,
                                          int32_t(lParam) / 1024);
-            animation = platform::openShellAnimation(window);
+            runState.animation = platform::openShellAnimation(window);
             return 1;
         case platform::kWmCommand:
             if (wParam != kCancelButton) return 0;
             // The window stays until the worker, which notices the stop, asks it to close.
-            cancelRequested = kStoppedByUser;
+            runState.cancelRequested = kStoppedByUser;
             return 1;
         case platform::kWmSysCommand:
             if ((wParam & 0xFFF0) != platform::kScClose) return 0;
-            cancelRequested = kStoppedByUser;
+            runState.cancelRequested = kStoppedByUser;
             platform::destroyWindow(window);
             platform::postQuitMessage(0);
             return 1;
         case platform::kWmClose:
-            platform::closeShellAnimation(animation);
+            platform::closeShellAnimation(runState.animation);
             platform::destroyWindow(window);
             platform::postQuitMessage(0);
             return 1;
@@ -45,10 +42,10 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
                                          uintptr_t(lParam), 0);
             return 0;
         case kMsgAnimationPlay:
-            platform::playShellAnimation(animation);
+            platform::playShellAnimation(runState.animation);
             return 1;
         case kMsgAnimationStop:
-            platform::stopShellAnimation(animation);
+            platform::stopShellAnimation(runState.animation);
             return 1;
         default:
             return 0;

@@ -3,7 +3,7 @@
 #include <shlobj.h>
 
 #include "platform/module.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "ui/archive_folder_box.h"
 #include "ui/destination_dialog.h"
 
@@ -39,14 +39,14 @@ int browseForFolder(HWND owner, char* path) {
 }
 
 void readEdit(HWND dialog) {
-    GetDlgItemTextA(dialog, kEditControl, settings.destination, kPathSize);
+    GetDlgItemTextA(dialog, kEditControl, runState.settings.destination, kPathSize);
 }
 
 INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             dialogArchiveName = reinterpret_cast<const char*>(lParam);
-            SetDlgItemTextA(dialog, kEditControl, settings.destination);
+            SetDlgItemTextA(dialog, kEditControl, runState.settings.destination);
             return TRUE;
         case WM_COMMAND:
             switch (wParam) {
@@ -59,18 +59,19 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
                     return TRUE;
                 case kBrowseButton:
                     readEdit(dialog);
-                    if (browseForFolder(dialog, settings.destination)) {
-                        SetDlgItemTextA(dialog, kEditControl, settings.destination);
+                    if (browseForFolder(dialog, runState.settings.destination)) {
+                        SetDlgItemTextA(dialog, kEditControl, runState.settings.destination);
                     }
                     return TRUE;
                 case kArchiveFolderBox: {
                     readEdit(dialog);
                     bool ticked = IsDlgButtonChecked(dialog, kArchiveFolderBox) != 0;
                     // A join too long for the destination is refused: the box goes back to clear.
-                    if (!applyArchiveFolderBox(settings.destination, dialogArchiveName, ticked)) {
+                    if (!applyArchiveFolderBox(runState.settings.destination, dialogArchiveName,
+                                               ticked)) {
                         CheckDlgButton(dialog, kArchiveFolderBox, BST_UNCHECKED);
                     }
-                    SetDlgItemTextA(dialog, kEditControl, settings.destination);
+                    SetDlgItemTextA(dialog, kEditControl, runState.settings.destination);
                     return TRUE;
                 }
                 default:

@@ -6,13 +6,12 @@
 #include "paths/path_text.h"
 #include "platform/file_limits.h"
 #include "platform/module.h"
+#include "state/run_state.h"
 #include "ui/file_details.h"
 #include "ui/progress_window.h"
 #include "ui/replace_dialog.h"
 
 namespace tamrix {
-
-uint32_t newerOnly = 0;
 
 namespace {
 
@@ -60,7 +59,7 @@ INT_PTR CALLBACK replaceProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
                 case IDNO: EndDialog(dialog, kReplaceNo); return TRUE;
                 case kYesToAllButton: EndDialog(dialog, kReplaceYesToAll); return TRUE;
                 case kNewerButton:
-                    newerOnly = 1;
+                    runState.newerOnly = 1;
                     EndDialog(dialog, kReplaceYes);
                     return TRUE;
                 case kCancelButton:
@@ -81,12 +80,12 @@ INT_PTR CALLBACK replaceProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 int askReplace(const ReplacePrompt& prompt) {
-    SendMessageA(static_cast<HWND>(progressWindow), kMsgAnimationStop, 0, 0);
+    SendMessageA(static_cast<HWND>(runState.progressWindow), kMsgAnimationStop, 0, 0);
     INT_PTR answer = DialogBoxParamA(static_cast<HINSTANCE>(platform::moduleInstance),
                                      MAKEINTRESOURCEA(kReplaceDialog),
-                                     static_cast<HWND>(progressWindow), replaceProcedure,
+                                     static_cast<HWND>(runState.progressWindow), replaceProcedure,
                                      reinterpret_cast<LPARAM>(&prompt));
-    SendMessageA(static_cast<HWND>(progressWindow), kMsgAnimationPlay, 0, 0);
+    SendMessageA(static_cast<HWND>(runState.progressWindow), kMsgAnimationPlay, 0, 0);
     return int(answer);
 }
 

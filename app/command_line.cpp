@@ -80,8 +80,8 @@ bool scanOptions(char* b, char*& mark) {
             endCharacter = '"';
         }
         char* valueEnd = std::strchr(value, endCharacter);
-        if (!copyBounded(runState.settings.setupCommand, kSetupCommandSize, value,
-                         valueEnd ? valueEnd : end)) {
+        if (!copyBounded(runState.settings.setupCommand, sizeof runState.settings.setupCommand,
+                         value, valueEnd ? valueEnd : end)) {
             return false;
         }
         if (valueEnd) {

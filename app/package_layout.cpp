@@ -1,5 +1,6 @@
 #include "app/package_layout.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "paths/folder_macros.h"
@@ -21,10 +22,9 @@ bool readPackageHeader(int32_t file, uint32_t imageEnd, PackageHeader* header) {
         return false;
     }
     if (std::memcmp(header->magic, kPackageMagic, 7) != 0) return false;
-    terminateField(header->destination, sizeof header->destination);
-    terminateField(header->setupCommand, sizeof header->setupCommand);
-    terminateField(header->promptCaption, sizeof header->promptCaption);
-    terminateField(header->promptText, sizeof header->promptText);
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) \
+    terminateField(header->name, sizeof header->name);
+#include "package/package_header_fields.inc"
     return true;
 }
 
@@ -33,17 +33,13 @@ bool applyPackageHeader(PackageHeader* header, const char* packagePath) {
     bool uniqueTemporaryFolder =
         expandFolderMacro(runState.settings.destination, header->destination,
                           header->deleteAfterSetup, packagePath) != 0;
-    std::memcpy(runState.settings.setupCommand, header->setupCommand,
-                sizeof runState.settings.setupCommand);
-    runState.settings.autoConfirm = header->autoConfirm;
-    runState.settings.openFolderAfter = header->openFolderAfter;
-    runState.settings.deleteAfterSetup = header->deleteAfterSetup;
-    runState.settings.skipDestinationDialog = header->skipDestinationDialog;
-    runState.settings.cabinetCrc = header->cabinetCrc;
-    std::memcpy(runState.settings.promptCaption, header->promptCaption,
-                sizeof runState.settings.promptCaption);
-    std::memcpy(runState.settings.promptText, header->promptText,
-                sizeof runState.settings.promptText);
+    // Settings is laid out as the header after its magic (state/settings.h): the fields after the
+    // destination, which the folder macros made, are taken over as one block.
+    static_assert(offsetof(Settings, destination) == 0);
+    constexpr size_t kSkipped = sizeof Settings::destination;
+    std::memcpy(reinterpret_cast<char*>(&runState.settings) + kSkipped,
+                reinterpret_cast<const char*>(header) + sizeof header->magic + kSkipped,
+                sizeof(Settings) - kSkipped);
     return uniqueTemporaryFolder;
 }
 

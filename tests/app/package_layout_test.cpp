@@ -138,6 +138,30 @@ TEST(ApplyPackageHeader, ReplacesEverySettingTheCommandLineMade) {
     EXPECT_EQ(7u, runState.settings.skipDestinationDialog);
 }
 
+// The fields after the destination are taken over as one block: each must land in its own setting
+// (the empty destination keeps the one before).
+TEST(ApplyPackageHeader, TakesOverEveryFieldAfterTheDestination) {
+    resetRunState();
+    test::HeaderFields fields;
+    fields.setupCommand = "setup.exe /q";
+    fields.autoConfirm = 2;
+    fields.openFolderAfter = 3;
+    fields.deleteAfterSetup = 4;
+    fields.skipDestinationDialog = 5;
+    fields.cabinetCrc = 0x12345678;
+    fields.promptCaption = "Caption";
+    fields.promptText = "Go on?";
+    std::vector<uint8_t> bytes = test::makePackageHeader(fields);
+    PackageHeader header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    applyPackageHeader(&header, "C:\\Pkg\\setup1.exe");
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) \
+    EXPECT_EQ(fields.name, runState.settings.name) << #name;
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) \
+    EXPECT_EQ(fields.name, runState.settings.name) << #name;
+#include "package/package_header_fields.inc"
+}
+
 TEST_F(PackageFile, CabinetIsFoundBehindImageAndHeader) {
     std::vector<uint8_t> image = test::makePeImage({{".text", 0x400, 0x200}, {".rsrc", 0x600, 0x200}});
     std::vector<uint8_t> all = concat({image, test::makePackageHeader({}), cabinetBytes(100)});

@@ -2,21 +2,20 @@
 
 #include <cstdio>
 
-#include "package/crc_range.h"
 #include "app/package_layout.h"
+#include "package/crc_range.h"
 #include "platform/file_limits.h"
 #include "platform/files.h"
 #include "platform/threads.h"
 #include "platform/ui.h"
 #include "platform/windows.h"
+#include "resources/resource.h"
 #include "resources/strings.h"
 
 namespace tamrix {
 
 namespace {
 
-constexpr int kCrcDialog = 103;
-constexpr int kCrcProgressBar = 1004;
 constexpr uint32_t kBarStep = 102400;  // the bar counts in steps of 100 KiB
 constexpr uint32_t kReadPiece = 2048;
 
@@ -47,7 +46,7 @@ uint32_t verifyPackageCrc(void* /*ownerWindow*/, platform::ModuleHandle, uint32_
     if (file == -1) return 0;
     int32_t length = platform::fileLength(file);
 
-    platform::WindowHandle box = platform::createModelessDialog(kCrcDialog, nullptr, 0);
+    platform::WindowHandle box = platform::createModelessDialog(IDD_CRC_CHECK, nullptr, 0);
     platform::ModuleImage image = platform::moduleImage();
     CrcRange range = packageCrcRange(findImageEnd(image.base, image.readable),
                                      findCertificateTable(image.base, image.readable),
@@ -55,7 +54,7 @@ uint32_t verifyPackageCrc(void* /*ownerWindow*/, platform::ModuleHandle, uint32_
     int32_t start = int32_t(range.start);
     uint32_t covered = range.end - range.start;
     platform::fileSeek(file, start, 0);
-    platform::sendDlgItemMessage(box, kCrcProgressBar, platform::kPbmSetRange32, 0,
+    platform::sendDlgItemMessage(box, IDC_CRC_BAR, platform::kPbmSetRange32, 0,
                                  int32_t(covered / kBarStep));
 
     uint8_t piece[kReadPiece];
@@ -67,8 +66,7 @@ uint32_t verifyPackageCrc(void* /*ownerWindow*/, platform::ModuleHandle, uint32_
         running = updateCrc32(running, piece, uint32_t(got));
         counter += uint32_t(got);
         platform::yieldThread();
-        platform::sendDlgItemMessage(box, kCrcProgressBar, platform::kPbmSetPos, counter / kBarStep,
-                                     0);
+        platform::sendDlgItemMessage(box, IDC_CRC_BAR, platform::kPbmSetPos, counter / kBarStep, 0);
         platform::pumpOneMessage(box);
     }
     platform::fileClose(file);

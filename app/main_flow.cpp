@@ -29,8 +29,6 @@ namespace tamrix {
 
 namespace {
 
-constexpr const char* kCaption = "ZER-AVE";
-
 void showString(uint32_t id, uint32_t icon, const char* argument = nullptr) {
     char format[128];
     char text[128 + kPathSize];
@@ -40,7 +38,7 @@ void showString(uint32_t id, uint32_t icon, const char* argument = nullptr) {
     } else {
         std::snprintf(text, sizeof text, "%s", format);
     }
-    platform::messageBox(text, kCaption, platform::kMbOk | icon);
+    platform::messageBox(text, platform::kMessageCaption, platform::kMbOk | icon);
 }
 
 // Reads the package: the own file's header when no package was named, then the cabinet's place.
@@ -117,7 +115,7 @@ Settled settleDestination(const char* packagePath) {
             char text[128 + kPathSize];
             loadString(kStringCreateFolderQuestion, format, sizeof format);
             std::snprintf(text, sizeof text, format, runState.settings.destination);
-            if (platform::messageBox(text, kCaption,
+            if (platform::messageBox(text, platform::kMessageCaption,
                                      platform::kMbOkCancel | platform::kMbIconQuestion) !=
                 platform::kIdOk) {
                 return Settled::DeclinedByUser;

@@ -5,9 +5,10 @@
 enable_language(RC)
 set(stub_resource_dir ${PROJECT_SOURCE_DIR}/resources)
 target_sources(tamrix-stub PRIVATE ${stub_resource_dir}/tamrix.rc)
-# windres reads the icons, the manifest and the string texts itself; rebuild when they change.
+# windres reads the icons, the manifest, the string texts and the ids itself; rebuild when they
+# change.
 set_source_files_properties(${stub_resource_dir}/tamrix.rc PROPERTIES OBJECT_DEPENDS
-  "${stub_resource_dir}/program.ico;${stub_resource_dir}/replace.ico;${stub_resource_dir}/tamrix.manifest;${stub_resource_dir}/string_table.inc")
+  "${stub_resource_dir}/program.ico;${stub_resource_dir}/replace.ico;${stub_resource_dir}/tamrix.manifest;${stub_resource_dir}/string_table.inc;${stub_resource_dir}/resource.h")
 
 # --- Imports: the common controls' initialisation entry by ordinal 17, from an import library
 # made from a .def file. It comes before the system's comctl32 import library, which serves any

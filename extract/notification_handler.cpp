@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/filesystem.h"
 #include "platform/ui.h"
+#include "resources/resource.h"
 #include "resources/strings.h"
 #include "state/run_state.h"
 #include "ui/progress_window.h"
@@ -21,7 +22,6 @@ namespace tamrix {
 
 namespace {
 
-constexpr int kFileNameControl = 1006;
 constexpr int32_t kOutputFlags = 0x8321;  // untranslated, write-only, create, truncate, sequential
 constexpr int32_t kOutputMode = 0x180;
 constexpr uint32_t kKeptAttributes = 0x27;  // read-only, hidden, system, archive
@@ -92,7 +92,7 @@ int32_t fileBegin(NotificationRecord* record) {
     }
     if (runState.cancelRequested.load()) return -1;
     if (runState.settings.deleteAfterSetup) appendExtractedFile(runState.targetPath);
-    platform::setDlgItemText(runState.progressWindow, kFileNameControl, shown);
+    platform::setDlgItemText(runState.progressWindow, IDC_PROGRESS_FILE_NAME, shown);
     int32_t handle = decoderOpen(runState.targetPath, kOutputFlags, kOutputMode);
     runState.fileInFlight = handle != -1;
     return handle;

@@ -296,12 +296,24 @@ class SetLayout {
     std::vector<size_t> firstBlockOf_, lastBlockOf_;
 };
 
-// Set identifier: the same files give the same set id, so builds are repeatable.
-uint16_t setIdOf(const std::vector<CabinetEntry>& entries) {
+// Set identifier: made from the files' names and details and from every block's size and checksum,
+// so the same input gives the same id (builds are repeatable) while a cabinet of another build of a
+// set with the same names is told apart and refused instead of being read as this set's part.
+uint16_t setIdOf(const std::vector<CabinetEntry>& entries, const std::vector<SpooledBlock>& blocks) {
     uLong crc = crc32(0, nullptr, 0);
+    const auto fold = [&crc](const void* bytes, size_t count) {
+        crc = crc32(crc, static_cast<const Bytef*>(bytes), uInt(count));
+    };
     for (const CabinetEntry& entry : entries) {
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(entry.name.c_str()),
-                    uInt(entry.name.size() + 1));
+        fold(entry.name.c_str(), entry.name.size() + 1);
+        const uint16_t details[3] = {entry.date, entry.time, entry.attributes};
+        fold(&entry.size, sizeof entry.size);
+        fold(details, sizeof details);
+    }
+    for (const SpooledBlock& block : blocks) {
+        const uint32_t sizes = uint32_t(block.uncompressedSize) << 16 | block.compressedSize;
+        fold(&sizes, sizeof sizes);
+        fold(&block.dataChecksum, sizeof block.dataChecksum);
     }
     return uint16_t(crc ^ (crc >> 16));
 }
@@ -470,7 +482,7 @@ bool writeCabinetSet(const std::vector<CabinetEntry>& entries, const CabinetOpti
             return false;
         }
     }
-    const uint16_t setId = setIdOf(entries);
+    const uint16_t setId = setIdOf(entries, blocks);
     std::vector<std::unique_ptr<OutputFile>> others;
     result->sizes.assign(parts.size(), 0);
     for (size_t k = 0; k < parts.size(); ++k) {

@@ -15,8 +15,6 @@ namespace tamrix {
 
 namespace {
 
-constexpr char kCaption[] = "ZER-AVE";
-
 // The file part of the entry being composed, and the text of its warning.
 char textBuffer[512];
 
@@ -62,7 +60,8 @@ int refuseName(const char* name) {
     char format[128];
     loadString(kStringInvalidFileName, format, sizeof format);
     std::snprintf(textBuffer, sizeof textBuffer, format, name);
-    platform::messageBox(textBuffer, kCaption, platform::kMbOk | platform::kMbIconWarning);
+    platform::messageBox(textBuffer, platform::kMessageCaption,
+                         platform::kMbOk | platform::kMbIconWarning);
     return 0;
 }
 
@@ -103,7 +102,8 @@ int composeTargetPath(const char* destination, char* name, char* out) {
         char text[128];
         loadString(kStringCannotCreateFolder, text, sizeof text);
         runState.cancelRequested = kStoppedOnFailure;
-        platform::messageBox(text, kCaption, platform::kMbOk | platform::kMbIconError);
+        platform::messageBox(text, platform::kMessageCaption,
+                             platform::kMbOk | platform::kMbIconError);
         return -1;
     }
     if (!textBuffer[0]) return 0;

@@ -20,6 +20,9 @@ constexpr int kIdRetry = 4;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 
+// The caption of the program's own message boxes.
+inline constexpr char kMessageCaption[] = "ZER-AVE";
+
 // Modal, no owner window. Texts are ANSI in the system code page. Returns the button pressed.
 int messageBox(const char* text, const char* caption, uint32_t type);
 

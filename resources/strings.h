@@ -1,25 +1,26 @@
-// The string table (ids 1 to 12) in English and Japanese.
+// The string table (ids 1 to 12, named in resource.h) in English and Japanese.
 #pragma once
 
 #include <cstdint>
 
+#include "resources/resource.h"
 
 namespace tamrix {
 
 enum StringId : uint32_t {
-    kStringCannotCreateFile = 1,
-    kStringCannotOpenArchive = 2,
-    kStringUnsupportedFormat = 3,
-    kStringCreateFolderQuestion = 4,
-    kStringCannotCreateFolderShort = 5,
-    kStringInvalidFileName = 6,
-    kStringCannotCreateFolder = 7,
-    kStringCrcError = 8,
-    kStringFileDetails = 9,
-    kStringInvalidPath = 10,
-    kStringExtractionFailed = 11,
-    kStringNextCabinetMissing = 12,
-    kLastStringId = kStringNextCabinetMissing,
+    kStringCannotCreateFile = IDS_CANNOT_CREATE_FILE,
+    kStringCannotOpenArchive = IDS_CANNOT_OPEN_ARCHIVE,
+    kStringUnsupportedFormat = IDS_UNSUPPORTED_FORMAT,
+    kStringCreateFolderQuestion = IDS_CREATE_FOLDER_QUESTION,
+    kStringCannotCreateFolderShort = IDS_CANNOT_CREATE_FOLDER_SHORT,
+    kStringInvalidFileName = IDS_INVALID_FILE_NAME,
+    kStringCannotCreateFolder = IDS_CANNOT_CREATE_FOLDER,
+    kStringCrcError = IDS_CRC_ERROR,
+    kStringFileDetails = IDS_FILE_DETAILS,
+    kStringInvalidPath = IDS_INVALID_PATH,
+    kStringExtractionFailed = IDS_EXTRACTION_FAILED,
+    kStringNextCabinetMissing = IDS_NEXT_CABINET_MISSING,
+    kLastStringId = IDS_LAST,
 };
 
 enum class Language { English, Japanese };

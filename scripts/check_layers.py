@@ -18,15 +18,17 @@ import re
 import subprocess
 import sys
 
-# Each layer (a folder, or a folder inside one) and the layers it builds on directly.
+# Each layer (a folder, a folder inside one, or a single header) and the layers it builds on
+# directly.
 LAYERS = {
+    "resources/resource.h": [],  # the resource ids, which the resource script reads too
     "codecs": [],  # the contract every decoder implements
     "codecs/mszip": ["codecs"],
     "codecs/lzx": ["codecs"],
     "codecs/quantum": ["codecs"],
     "cab": ["codecs/mszip", "codecs/lzx", "codecs/quantum"],
     "package": ["cab"],
-    "platform": [],
+    "platform": ["resources/resource.h"],
     "state": ["package", "platform"],
     "resources": ["platform"],
     "paths": ["state", "resources"],
@@ -53,9 +55,10 @@ def below(layer):
 
 
 def layer_of(path):
-    """The layer of a path relative to the source folder (the longest matching folder), or None."""
+    """The layer of a path relative to the source folder (the file itself, else the longest matching
+    folder), or None."""
     parts = path.replace(os.sep, "/").split("/")
-    for cut in range(len(parts) - 1, 0, -1):
+    for cut in range(len(parts), 0, -1):
         folder = "/".join(parts[:cut])
         if folder in LAYERS:
             return folder
@@ -66,7 +69,11 @@ def check_includes(source):
     breaches = []
     for layer in LAYERS:
         top = os.path.join(source, layer)
-        for folder, _, files in os.walk(top):
+        if os.path.isfile(top):
+            walk = [(os.path.dirname(top), [], [os.path.basename(top)])]
+        else:
+            walk = os.walk(top)
+        for folder, _, files in walk:
             for name in sorted(files):
                 if not name.endswith(SOURCE_SUFFIXES):
                     continue

@@ -1,28 +1,26 @@
 #include "ui/progress_window.h"
 
+#include "platform/ui.h"
+#include "resources/resource.h"
 #include "state/run_state.h"
 
 namespace tamrix {
 
-namespace {
-constexpr uintptr_t kCancelButton = 2;
-}  // namespace
-
 void createProgressWindow(uint32_t cabinetSize) {
-    runState.progressWindow = platform::createModelessDialog(
-        kProgressDialog, progressWindowProcedure, intptr_t(cabinetSize));
+    runState.progressWindow = platform::createModelessDialog(IDD_PROGRESS, progressWindowProcedure,
+                                                             intptr_t(cabinetSize));
 }
 
 intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, uint32_t message,
                                                  uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case platform::kWmInitDialog:
-            platform::sendDlgItemMessage(window, kProgressBarControl, platform::kPbmSetRange32, 0,
+            platform::sendDlgItemMessage(window, IDC_PROGRESS_BAR, platform::kPbmSetRange32, 0,
                                          int32_t(lParam) / 1024);
             runState.animation = platform::openShellAnimation(window);
             return 1;
         case platform::kWmCommand:
-            if (wParam != kCancelButton) return 0;
+            if (wParam != platform::kIdCancel) return 0;
             // The window stays until the worker, which notices the stop, asks it to close.
             runState.cancelRequested = kStoppedByUser;
             return 1;
@@ -38,7 +36,7 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
             platform::postQuitMessage(0);
             return 1;
         case kMsgProgress:
-            platform::sendDlgItemMessage(window, kProgressBarControl, platform::kPbmSetPos,
+            platform::sendDlgItemMessage(window, IDC_PROGRESS_BAR, platform::kPbmSetPos,
                                          uintptr_t(lParam), 0);
             return 0;
         case kMsgAnimationPlay:

@@ -1,4 +1,4 @@
-// The progress window (dialog 2008): a bar that follows the cabinet bytes read, the name of the
+// The progress window: a bar that follows the cabinet bytes read, the name of the
 // file being written, the shell's animation and a Cancel button.
 #pragma once
 
@@ -8,8 +8,6 @@
 
 namespace tamrix {
 
-constexpr int kProgressDialog = 2008;
-constexpr int kProgressBarControl = 1004;
 constexpr uint32_t kMsgAnimationPlay = platform::kWmUser + 1;
 constexpr uint32_t kMsgAnimationStop = platform::kWmUser + 2;
 // Private message of the progress window: lParam = KiB of cabinet read so far.

@@ -1,4 +1,4 @@
-// The file-replace question (dialog 2007): Yes, No, Yes to All, Newer, Cancel.
+// The file-replace question: Yes, No, Yes to All, Newer, Cancel.
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,8 @@ namespace tamrix::mszip {
 namespace {
 
 constexpr uint32_t kMaxMatchLength = 258;
+// The most one fast-loop iteration writes: two literals of a run, then a longest match.
+constexpr uint32_t kMostPerIteration = 2 + kMaxMatchLength;
 
 // Follows links into sub-tables. Returns false on an invalid entry. Needs the code's bits held.
 inline bool resolveEntry(BitReader& in, const HuffmanEntry* table, HuffmanEntry& entry) {
@@ -52,9 +54,9 @@ bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) 
     const uint32_t distanceMask = (uint32_t{1} << distance.width) - 1;
     bool valid = false;
 
-    // Fast loop: whole-word refills and no limit checks while a longest match still fits and
-    // sixteen data bytes remain (two refills per iteration). A refill covers a whole match.
-    while (in.end - in.next >= 16 && uint32_t(outLimit - out) >= kMaxMatchLength) {
+    // Fast loop: whole-word refills and no limit checks while the most an iteration writes still
+    // fits and sixteen data bytes remain (two refills per iteration). A refill covers a match.
+    while (in.end - in.next >= 16 && uint32_t(outLimit - out) >= kMostPerIteration) {
         refillWord(in);
         uint32_t word = entryWord(litLenTable, in.bits & litLenMask);
         if (wordOp(word) == kOpLiteral) {

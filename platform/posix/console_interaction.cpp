@@ -12,6 +12,7 @@
 #include "platform/posix/desktop.h"
 #include "platform/posix/host_paths.h"
 #include "platform/ui.h"
+#include "resources/resource.h"
 
 namespace tamrix::platform::posix {
 
@@ -68,7 +69,7 @@ int ConsoleInteraction::messageBox(const char* text, const char* caption, uint32
 void ConsoleInteraction::dialogShown(int templateId) {
     maximum_ = position_ = 0;
     fileName_.clear();
-    if (templateId == 103) std::fprintf(stderr, "CRC checking...\n");
+    if (templateId == IDD_CRC_CHECK) std::fprintf(stderr, "CRC checking...\n");
 }
 
 void ConsoleInteraction::dialogClosed(int) {
@@ -81,7 +82,7 @@ void ConsoleInteraction::dialogClosed(int) {
 }
 
 void ConsoleInteraction::controlText(int templateId, int controlId, const char* text) {
-    if (templateId != 2008 || controlId != 1006) return;
+    if (templateId != IDD_PROGRESS || controlId != IDC_PROGRESS_FILE_NAME) return;
     fileName_ = ansiToUtf8(text);
     if (isatty(STDERR_FILENO)) {
         drawBar();
@@ -108,10 +109,10 @@ void ConsoleInteraction::drawBar(bool force) {
 }
 
 int ConsoleInteraction::userClick(int templateId) {
-    if (templateId != 2008 || !interrupted) return 0;
+    if (templateId != IDD_PROGRESS || !interrupted) return 0;
     interrupted = 0;
     std::fprintf(stderr, "\ncancelling...\n");
-    return 2;
+    return kIdCancel;
 }
 
 DestinationAction ConsoleInteraction::destinationAction(const char* editText, bool) {

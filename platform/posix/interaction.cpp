@@ -34,13 +34,7 @@ void setDialogCaptionLookup(DialogCaptionLookup lookup) { captionLookup = lookup
 
 const char* dialogCaption(int templateId) {
     const char* caption = captionLookup ? captionLookup(templateId) : nullptr;
-    if (caption) return caption;
-    switch (templateId) {
-        case 202: return "Confirm Extracting";
-        case 2007: return "Confirm File Replace";
-        case 2008: return "Decompressing...";
-        default: return "";
-    }
+    return caption ? caption : "";
 }
 
 void Interaction::openFolder(const char* folder) { openFolderOnDesktop(folder); }

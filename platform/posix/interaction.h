@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "platform/ui.h"
+#include "resources/resource.h"
+
 namespace tamrix::platform::posix {
 
 // What the user does in the destination dialog, one action at a time.
@@ -16,11 +19,11 @@ struct DestinationAction {
 
 // The buttons of the file-replace dialog, by control id.
 enum ReplaceButton : int {
-    kReplaceButtonYes = 6,
-    kReplaceButtonNo = 7,
-    kReplaceButtonYesToAll = 1003,
-    kReplaceButtonNewer = 1004,
-    kReplaceButtonCancel = 1007,
+    kReplaceButtonYes = kIdYes,
+    kReplaceButtonNo = kIdNo,
+    kReplaceButtonYesToAll = IDC_REPLACE_YES_TO_ALL,
+    kReplaceButtonNewer = IDC_REPLACE_NEWER,
+    kReplaceButtonCancel = IDC_REPLACE_CANCEL,
 };
 
 class Interaction {
@@ -30,7 +33,7 @@ public:
     virtual int messageBox(const char* text, const char* caption, uint32_t type) = 0;
     virtual void beep() {}
 
-    // Modeless dialogs (the CRC box 103, the progress window 2008) and their controls.
+    // Modeless dialogs (the CRC box, the progress window) and their controls.
     virtual void dialogShown(int /*templateId*/) {}
     virtual void dialogClosed(int /*templateId*/) {}
     virtual void controlText(int /*templateId*/, int /*controlId*/, const char* /*text*/) {}
@@ -38,11 +41,11 @@ public:
     virtual void progressPosition(int /*templateId*/, int32_t /*position*/) {}
     // Asked after each update of a modeless dialog: the id of a control the user clicks now, or 0.
     virtual int userClick(int /*templateId*/) { return 0; }
-    // The destination dialog (202) showing editText, its check box ticked or not.
+    // The destination dialog showing editText, its check box ticked or not.
     virtual DestinationAction destinationAction(const char* /*editText*/, bool /*boxTicked*/) {
         return {DestinationAction::Ok, {}};
     }
-    // The file-replace dialog (2007) with its three filled texts; returns the button pressed.
+    // The file-replace dialog with its three filled texts; returns the button pressed.
     virtual int replaceDialog(const char* /*nameText*/, const char* /*existingDetails*/,
                               const char* /*newDetails*/) {
         return kReplaceButtonCancel;

@@ -7,6 +7,7 @@
 
 #include "platform/posix/host_paths.h"
 #include "platform/ui.h"
+#include "resources/resource.h"
 
 namespace tamrix::platform::posix {
 
@@ -112,7 +113,7 @@ void ScriptInteraction::dialogClosed(int templateId) {
 }
 
 void ScriptInteraction::controlText(int templateId, int controlId, const char* text) {
-    if (templateId == 2008 && controlId == 1006) ++filesShown_;
+    if (templateId == IDD_PROGRESS && controlId == IDC_PROGRESS_FILE_NAME) ++filesShown_;
     line("window " + std::to_string(templateId) + " control " + std::to_string(controlId) +
          " text=" + quoteForTranscript(text));
 }
@@ -123,14 +124,14 @@ void ScriptInteraction::progressPosition(int, int32_t position) { progressPositi
 
 int ScriptInteraction::userClick(int templateId) {
     // "stop N": press the progress window's Cancel once N file names have been shown.
-    if (templateId != 2008 || answers_.empty()) return 0;
+    if (templateId != IDD_PROGRESS || answers_.empty()) return 0;
     auto [word, rest] = splitAnswer(answers_.front());
     if (word != "stop") return 0;
     int after = rest.empty() ? 1 : std::atoi(rest.c_str());
     if (filesShown_ < after) return 0;
     answers_.pop_front();
-    line("click 2008 Cancel");
-    return 2;
+    line("click " + std::to_string(IDD_PROGRESS) + " Cancel");
+    return kIdCancel;
 }
 
 DestinationAction ScriptInteraction::destinationAction(const char* editText, bool boxTicked) {
@@ -141,8 +142,9 @@ DestinationAction ScriptInteraction::destinationAction(const char* editText, boo
         line("answer OK");
         return action;
     }
-    line("dialog 202 caption=" + quoteUtf8(dialogCaption(202)) + " edit=" + quoteForTranscript(editText) +
-         " box=" + (boxTicked ? "ticked" : "clear"));
+    line("dialog " + std::to_string(IDD_DESTINATION) +
+         " caption=" + quoteUtf8(dialogCaption(IDD_DESTINATION)) +
+         " edit=" + quoteForTranscript(editText) + " box=" + (boxTicked ? "ticked" : "clear"));
     std::string answer = takeAnswer();
     auto [word, rest] = splitAnswer(answer);
     std::string ansiRest = utf8ToAnsi(rest);
@@ -171,7 +173,8 @@ DestinationAction ScriptInteraction::destinationAction(const char* editText, boo
 
 int ScriptInteraction::replaceDialog(const char* nameText, const char* existingDetails,
                                      const char* newDetails) {
-    line("dialog 2007 caption=" + quoteUtf8(dialogCaption(2007)) + " file=" + quoteForTranscript(nameText) +
+    line("dialog " + std::to_string(IDD_REPLACE) + " caption=" +
+         quoteUtf8(dialogCaption(IDD_REPLACE)) + " file=" + quoteForTranscript(nameText) +
          " existing=" + quoteForTranscript(existingDetails) +
          " new=" + quoteForTranscript(newDetails));
     std::string answer = lower(takeAnswer());

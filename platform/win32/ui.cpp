@@ -11,7 +11,7 @@ int messageBox(const char* text, const char* caption, uint32_t type) {
 void messageBeepAsterisk() { MessageBeep(MB_ICONASTERISK); }
 
 bool keepWaitingForCabinet(const char*, const char* text) {
-    return MessageBoxA(nullptr, text, "ZER-AVE", MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
+    return MessageBoxA(nullptr, text, kMessageCaption, MB_RETRYCANCEL | MB_ICONWARNING) == IDRETRY;
 }
 
 }  // namespace tamrix::platform

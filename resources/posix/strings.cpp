@@ -19,11 +19,15 @@ const char* dialogCaptionUtf8(int templateId) {
     return dialogText(selectedLanguage, templateId, 0);
 }
 
+// The Linux interfaces show the captions of this table, like the system reads them from the
+// program's resources: from the start, whether a language is chosen or not.
+[[maybe_unused]] const bool captionsServed =
+    (platform::posix::setDialogCaptionLookup(dialogCaptionUtf8), true);
+
 }  // namespace
 
 void setLanguage(Language language) {
     selectedLanguage = language;
-    platform::posix::setDialogCaptionLookup(dialogCaptionUtf8);
 }
 
 Language currentLanguage() { return selectedLanguage; }

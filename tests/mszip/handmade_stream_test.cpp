@@ -255,6 +255,29 @@ TEST(MszipHandmade, DecodingStopsAtTheLimitAndIgnoresTheRest) {
     }
 }
 
+TEST(MszipHandmade, NoByteIsWrittenPastTheLimit) {
+    // Literals then two more and a longest match, the limit falling inside the match. A first
+    // short match shifts where the decoder's literal runs start, so every alignment is tried.
+    for (uint32_t shift = 3; shift <= 5; ++shift) {
+        for (uint32_t before = 32768 - 270; before <= 32768 - 250; ++before) {
+            BitWriter w;
+            w.header(true, 1);
+            w.fixedSymbol('a'), w.fixedMatch(shift, 1);
+            for (uint32_t i = 1 + shift; i < before; ++i) w.fixedSymbol('a' + i % 3);
+            w.fixedSymbol('x'), w.fixedSymbol('y');
+            w.fixedMatch(258, 1);
+            w.fixedMatch(258, 1);
+            w.fixedSymbol(256);
+            for (int i = 0; i < 8; ++i) w.bits(0, 32);  // input enough for the decoder's fast road
+            MszipDecoder decoder;
+            uint32_t produced = 0;
+            EXPECT_EQ(decoder.decode(w.block(), &produced), CodecSuccess) << shift << " " << before;
+            EXPECT_EQ(produced, 32768u);
+            EXPECT_TRUE(decoder.guardIntact()) << shift << " " << before;
+        }
+    }
+}
+
 TEST(MszipHandmade, ZeroBitsPastTheEndSpellEndOfBlock) {
     // A final fixed block whose end-of-block code (seven 0 bits) is missing from the data.
     BitWriter w;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -47,10 +48,22 @@ class MszipDecoder {
     }
     CodecResult reset() { return kMszipCodec.reset(handle_); }
     std::vector<uint8_t>& output() { return output_; }
+    // The guard bytes behind the 32,768 the codec may write: untouched after any decode.
+    bool guardIntact() const {
+        for (size_t i = 32768; i < output_.size(); ++i) {
+            if (output_[i] != kGuard) return false;
+        }
+        return true;
+    }
 
   private:
+    static constexpr uint8_t kGuard = 0xEE;
     void* handle_ = nullptr;
-    std::vector<uint8_t> output_ = std::vector<uint8_t>(32768, 0);
+    std::vector<uint8_t> output_ = [] {
+        std::vector<uint8_t> out(32768 + 64, kGuard);
+        std::fill(out.begin(), out.begin() + 32768, 0);
+        return out;
+    }();
 };
 
 }  // namespace tamrix::mszip::test

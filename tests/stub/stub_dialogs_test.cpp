@@ -2,12 +2,19 @@
 // control with its id, kind, place, size and text.
 #include <cctype>
 
+#include "platform/ui.h"
 #include "resources/dialog_texts.h"
+#include "resources/resource.h"
 #include "tests/stub/built_stub.h"
 #include "tests/support/resource_formats.h"
 
 namespace tamrix::test {
 namespace {
+
+using platform::kIdCancel;
+using platform::kIdNo;
+using platform::kIdOk;
+using platform::kIdYes;
 
 constexpr uint32_t kEnglish = 1033;
 constexpr uint32_t kJapanese = 1041;
@@ -33,65 +40,66 @@ struct Dialog {
 
 // clang-format off
 const std::vector<Dialog> kDialogs = {
-    {103, kEnglish, 157, 39, nullptr, false,
-     {{-1, Kind::Text, 7, 7, 79, 8, "CRC checking..."},
-      {1004, Kind::Progress, 7, 24, 143, 8, ""}}},
-    {103, kJapanese, 157, 39, nullptr, false,
-     {{-1, Kind::Text, 7, 7, 79, 8, "CRC をチェックしています..."},
-      {1004, Kind::Progress, 7, 24, 143, 8, ""}}},
-    {202, kEnglish, 251, 78, "Confirm Extracting", true,
-     {{-1, Kind::Text, 7, 7, 237, 13,
+    {IDD_CRC_CHECK, kEnglish, 157, 39, nullptr, false,
+     {{IDC_STATIC, Kind::Text, 7, 7, 79, 8, "CRC checking..."},
+      {IDC_CRC_BAR, Kind::Progress, 7, 24, 143, 8, ""}}},
+    {IDD_CRC_CHECK, kJapanese, 157, 39, nullptr, false,
+     {{IDC_STATIC, Kind::Text, 7, 7, 79, 8, "CRC をチェックしています..."},
+      {IDC_CRC_BAR, Kind::Progress, 7, 24, 143, 8, ""}}},
+    {IDD_DESTINATION, kEnglish, 251, 78, "Confirm Extracting", true,
+     {{IDC_STATIC, Kind::Text, 7, 7, 237, 13,
        "Please type the location where you want to place the extracted files."},
-      {1001, Kind::Edit, 7, 27, 179, 14, ""},
-      {1000, Kind::Button, 194, 26, 50, 14, "&Browse..."},
-      {1012, Kind::CheckBox, 15, 45, 229, 10, "&Create folder as the archive name to extract"},
-      {1, Kind::DefaultButton, 137, 57, 50, 14, "&OK"},
-      {2, Kind::Button, 194, 57, 50, 14, "Cancel"}}},
-    {202, kJapanese, 251, 76, "展開先の指定", true,
-     {{-1, Kind::Text, 7, 7, 237, 13, "展開先のフォルダを指定してください(&F):"},
-      {1001, Kind::Edit, 7, 27, 179, 14, ""},
-      {1000, Kind::Button, 194, 26, 50, 14, "参照(&B)..."},
-      {1012, Kind::CheckBox, 15, 47, 117, 10, "書庫名でフォルダを作成(&K)"},
-      {1, Kind::DefaultButton, 137, 55, 50, 14, "OK"},
-      {2, Kind::Button, 194, 55, 50, 14, "キャンセル"}}},
-    {2007, kEnglish, 283, 151, "Confirm File Replace", false,
-     {{-1, Kind::Icon, 7, 13, 20, 20, "", 205},
-      {1009, Kind::Text, 50, 12, 226, 20, "'%s'"},
-      {-1, Kind::Text, 38, 36, 147, 8, "Would you like to replace the existing file"},
-      {1010, Kind::Icon, 48, 51, 20, 20, ""},
-      {1005, Kind::Text, 93, 52, 183, 17, ""},
-      {-1, Kind::Text, 38, 78, 120, 8, "with this one?"},
-      {1011, Kind::Icon, 48, 93, 20, 20, ""},
-      {1008, Kind::Text, 93, 93, 183, 17, ""},
-      {6, Kind::DefaultButton, 7, 125, 49, 14, "&Yes"},
-      {7, Kind::Button, 62, 125, 49, 14, "&No"},
-      {1003, Kind::Button, 117, 125, 49, 14, "Yes to &All"},
-      {1004, Kind::Button, 172, 125, 49, 14, "Newe&r"},
-      {1007, Kind::Button, 227, 125, 49, 14, "&Cancel"}}},
-    {2007, kJapanese, 283, 151, "ファイル上書きの確認", false,
-     {{-1, Kind::Icon, 7, 13, 20, 20, "", 205},
-      {1009, Kind::Text, 50, 12, 226, 20, "展開先には既に '%s' のファイルが存在します。"},
-      {-1, Kind::Text, 38, 36, 45, 8, "現在のファイル"},
-      {1010, Kind::Icon, 48, 51, 20, 20, ""},
-      {1005, Kind::Text, 93, 52, 183, 17, ""},
-      {-1, Kind::Text, 38, 78, 120, 8, "に新しい次のファイルを上書きしますか？"},
-      {1011, Kind::Icon, 48, 93, 20, 20, ""},
-      {1008, Kind::Text, 93, 93, 183, 17, ""},
-      {6, Kind::DefaultButton, 7, 125, 49, 14, "はい(&Y)"},
-      {7, Kind::Button, 58, 125, 49, 14, "いいえ(&N)"},
-      {1003, Kind::Button, 109, 125, 49, 14, "全て上書き(&A)"},
-      {1004, Kind::Button, 160, 125, 64, 14, "新しいもののみ(&U)"},
-      {1007, Kind::Button, 227, 125, 49, 14, "キャンセル(&C)"}}},
-    {2008, kEnglish, 251, 90, "Decompressing...", false,
-     {{-1, Kind::Text, 7, 55, 42, 8, "Please wait..."},
-      {1004, Kind::Progress, 7, 69, 179, 8, ""},
-      {2, Kind::Button, 194, 69, 50, 14, "&Cancel"},
-      {1006, Kind::Text, 41, 55, 203, 8, ""}}},
-    {2008, kJapanese, 251, 90, "進捗状況", false,
-     {{-1, Kind::Text, 7, 55, 25, 8, "展開中..."},
-      {1004, Kind::Progress, 7, 69, 179, 8, ""},
-      {2, Kind::Button, 194, 69, 50, 14, "キャンセル"},
-      {1006, Kind::Text, 41, 55, 203, 8, ""}}},
+      {IDC_DESTINATION_EDIT, Kind::Edit, 7, 27, 179, 14, ""},
+      {IDC_DESTINATION_BROWSE, Kind::Button, 194, 26, 50, 14, "&Browse..."},
+      {IDC_DESTINATION_ARCHIVE_FOLDER, Kind::CheckBox, 15, 45, 229, 10,
+       "&Create folder as the archive name to extract"},
+      {kIdOk, Kind::DefaultButton, 137, 57, 50, 14, "&OK"},
+      {kIdCancel, Kind::Button, 194, 57, 50, 14, "Cancel"}}},
+    {IDD_DESTINATION, kJapanese, 251, 76, "展開先の指定", true,
+     {{IDC_STATIC, Kind::Text, 7, 7, 237, 13, "展開先のフォルダを指定してください(&F):"},
+      {IDC_DESTINATION_EDIT, Kind::Edit, 7, 27, 179, 14, ""},
+      {IDC_DESTINATION_BROWSE, Kind::Button, 194, 26, 50, 14, "参照(&B)..."},
+      {IDC_DESTINATION_ARCHIVE_FOLDER, Kind::CheckBox, 15, 47, 117, 10, "書庫名でフォルダを作成(&K)"},
+      {kIdOk, Kind::DefaultButton, 137, 55, 50, 14, "OK"},
+      {kIdCancel, Kind::Button, 194, 55, 50, 14, "キャンセル"}}},
+    {IDD_REPLACE, kEnglish, 283, 151, "Confirm File Replace", false,
+     {{IDC_STATIC, Kind::Icon, 7, 13, 20, 20, "", IDI_REPLACE},
+      {IDC_REPLACE_NAME, Kind::Text, 50, 12, 226, 20, "'%s'"},
+      {IDC_STATIC, Kind::Text, 38, 36, 147, 8, "Would you like to replace the existing file"},
+      {IDC_REPLACE_EXISTING_ICON, Kind::Icon, 48, 51, 20, 20, ""},
+      {IDC_REPLACE_EXISTING_DETAILS, Kind::Text, 93, 52, 183, 17, ""},
+      {IDC_STATIC, Kind::Text, 38, 78, 120, 8, "with this one?"},
+      {IDC_REPLACE_NEW_ICON, Kind::Icon, 48, 93, 20, 20, ""},
+      {IDC_REPLACE_NEW_DETAILS, Kind::Text, 93, 93, 183, 17, ""},
+      {kIdYes, Kind::DefaultButton, 7, 125, 49, 14, "&Yes"},
+      {kIdNo, Kind::Button, 62, 125, 49, 14, "&No"},
+      {IDC_REPLACE_YES_TO_ALL, Kind::Button, 117, 125, 49, 14, "Yes to &All"},
+      {IDC_REPLACE_NEWER, Kind::Button, 172, 125, 49, 14, "Newe&r"},
+      {IDC_REPLACE_CANCEL, Kind::Button, 227, 125, 49, 14, "&Cancel"}}},
+    {IDD_REPLACE, kJapanese, 283, 151, "ファイル上書きの確認", false,
+     {{IDC_STATIC, Kind::Icon, 7, 13, 20, 20, "", IDI_REPLACE},
+      {IDC_REPLACE_NAME, Kind::Text, 50, 12, 226, 20, "展開先には既に '%s' のファイルが存在します。"},
+      {IDC_STATIC, Kind::Text, 38, 36, 45, 8, "現在のファイル"},
+      {IDC_REPLACE_EXISTING_ICON, Kind::Icon, 48, 51, 20, 20, ""},
+      {IDC_REPLACE_EXISTING_DETAILS, Kind::Text, 93, 52, 183, 17, ""},
+      {IDC_STATIC, Kind::Text, 38, 78, 120, 8, "に新しい次のファイルを上書きしますか？"},
+      {IDC_REPLACE_NEW_ICON, Kind::Icon, 48, 93, 20, 20, ""},
+      {IDC_REPLACE_NEW_DETAILS, Kind::Text, 93, 93, 183, 17, ""},
+      {kIdYes, Kind::DefaultButton, 7, 125, 49, 14, "はい(&Y)"},
+      {kIdNo, Kind::Button, 58, 125, 49, 14, "いいえ(&N)"},
+      {IDC_REPLACE_YES_TO_ALL, Kind::Button, 109, 125, 49, 14, "全て上書き(&A)"},
+      {IDC_REPLACE_NEWER, Kind::Button, 160, 125, 64, 14, "新しいもののみ(&U)"},
+      {IDC_REPLACE_CANCEL, Kind::Button, 227, 125, 49, 14, "キャンセル(&C)"}}},
+    {IDD_PROGRESS, kEnglish, 251, 90, "Decompressing...", false,
+     {{IDC_STATIC, Kind::Text, 7, 55, 42, 8, "Please wait..."},
+      {IDC_PROGRESS_BAR, Kind::Progress, 7, 69, 179, 8, ""},
+      {kIdCancel, Kind::Button, 194, 69, 50, 14, "&Cancel"},
+      {IDC_PROGRESS_FILE_NAME, Kind::Text, 41, 55, 203, 8, ""}}},
+    {IDD_PROGRESS, kJapanese, 251, 90, "進捗状況", false,
+     {{IDC_STATIC, Kind::Text, 7, 55, 25, 8, "展開中..."},
+      {IDC_PROGRESS_BAR, Kind::Progress, 7, 69, 179, 8, ""},
+      {kIdCancel, Kind::Button, 194, 69, 50, 14, "キャンセル"},
+      {IDC_PROGRESS_FILE_NAME, Kind::Text, 41, 55, 203, 8, ""}}},
 };
 // clang-format on
 
@@ -192,10 +200,15 @@ TEST_F(BuiltStubTest, DialogsMatchTheirLayoutInBothLanguages) {
 // Every control that the program addresses by id, in both languages.
 TEST_F(BuiltStubTest, DialogsHoldEveryAddressedControl) {
     const std::vector<std::pair<uint32_t, std::vector<int32_t>>> addressed = {
-        {202, {1001, 1000, 1012, 1, 2}},
-        {2007, {1005, 1008, 1009, 1010, 1011, 6, 7, 1003, 1004, 1007}},
-        {2008, {1004, 1006, 2}},
-        {103, {1004}},
+        {IDD_DESTINATION,
+         {IDC_DESTINATION_EDIT, IDC_DESTINATION_BROWSE, IDC_DESTINATION_ARCHIVE_FOLDER, kIdOk,
+          kIdCancel}},
+        {IDD_REPLACE,
+         {IDC_REPLACE_EXISTING_DETAILS, IDC_REPLACE_NEW_DETAILS, IDC_REPLACE_NAME,
+          IDC_REPLACE_EXISTING_ICON, IDC_REPLACE_NEW_ICON, kIdYes, kIdNo, IDC_REPLACE_YES_TO_ALL,
+          IDC_REPLACE_NEWER, IDC_REPLACE_CANCEL}},
+        {IDD_PROGRESS, {IDC_PROGRESS_BAR, IDC_PROGRESS_FILE_NAME, kIdCancel}},
+        {IDD_CRC_CHECK, {IDC_CRC_BAR}},
     };
     for (uint32_t language : {kEnglish, kJapanese}) {
         for (const auto& [id, controls] : addressed) {
@@ -216,22 +229,33 @@ TEST_F(BuiltStubTest, DialogsHoldEveryAddressedControl) {
     }
 }
 
-// The Linux flow shows the same captions and name template as the stub's dialogs.
+// The Linux flow shows the same captions and texts as the stub's dialogs: every entry of its table,
+// and a caption for every dialog.
 TEST_F(BuiltStubTest, LinuxDialogTextsMatchTheTemplates) {
     for (auto [language, code] :
          {std::pair{Language::English, kEnglish}, std::pair{Language::Japanese, kJapanese}}) {
-        for (uint32_t id : {103u, 202u, 2007u, 2008u}) {
-            SCOPED_TRACE(testing::Message() << "dialog " << id << " language " << code);
-            auto dialog = decodeDialog(resource(kResourceDialog, id, code)->data);
+        for (const DialogText& entry : dialogTexts()) {
+            SCOPED_TRACE(testing::Message() << "dialog " << entry.templateId << " control "
+                                            << entry.controlId << " language " << code);
+            const PeResource* data = resource(kResourceDialog, uint32_t(entry.templateId), code);
+            ASSERT_NE(nullptr, data);
+            auto dialog = decodeDialog(data->data);
             ASSERT_TRUE(dialog);
-            const char* caption = dialogText(language, int(id), 0);
-            ASSERT_NE(nullptr, caption);
-            // The CRC box has no caption; its one text stands in for it.
-            EXPECT_EQ(caption, id == 103 ? dialog->controls[0].text.text : dialog->caption);
+            std::string want = language == Language::Japanese ? entry.japanese : entry.english;
+            if (entry.controlId != 0) {
+                ASSERT_NE(nullptr, dialog->control(entry.controlId));
+                EXPECT_EQ(want, dialog->control(entry.controlId)->text.text);
+            } else if (entry.templateId == IDD_CRC_CHECK) {
+                // The CRC box has no caption; its one text stands in for it.
+                EXPECT_EQ(want, dialog->controls.at(0).text.text);
+            } else {
+                EXPECT_EQ(want, dialog->caption);
+            }
         }
-        auto replace = decodeDialog(resource(kResourceDialog, 2007, code)->data);
-        ASSERT_TRUE(replace && replace->control(1009));
-        EXPECT_EQ(dialogText(language, 2007, 1009), replace->control(1009)->text.text);
+        for (int id : {IDD_CRC_CHECK, IDD_DESTINATION, IDD_REPLACE, IDD_PROGRESS}) {
+            EXPECT_NE(nullptr, dialogText(language, id, 0)) << "dialog " << id;
+        }
+        EXPECT_NE(nullptr, dialogText(language, IDD_REPLACE, IDC_REPLACE_NAME));
     }
 }
 

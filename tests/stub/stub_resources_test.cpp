@@ -1,4 +1,5 @@
 // The stub's string table, icons, manifest and version information.
+#include "resources/resource.h"
 #include "resources/strings.h"
 #include "tests/stub/built_stub.h"
 #include "tests/support/resource_formats.h"
@@ -10,7 +11,7 @@ constexpr uint32_t kEnglish = 1033;
 constexpr uint32_t kJapanese = 1041;
 constexpr uint32_t kNeutral = 0;
 
-constexpr int kStringCount = 12;
+constexpr int kStringCount = IDS_LAST;
 
 // Ids 1 to 12, exactly as the program shows them (typos included).
 const char* const kEnglishStrings[kStringCount] = {
@@ -81,16 +82,16 @@ TEST_F(BuiltStubTest, NoResourceInAThirdLanguage) {
     }
 }
 
-// Icon groups 200 and 205: one 32 x 32 image with 16 colours each, and 200 comes first, so the
-// shell shows it for the file.
+// The two icon groups: one 32 x 32 image with 16 colours each, and the program's comes first, so
+// the shell shows it for the file.
 TEST_F(BuiltStubTest, IconGroupsHoldOne32By32ImageIn16Colours) {
     std::vector<uint32_t> groups;
     for (const PeResource& r : stub->resources) {
         if (r.type == kResourceGroupIcon) groups.push_back(r.name);
     }
     ASSERT_FALSE(groups.empty());
-    EXPECT_EQ(200u, groups.front());
-    for (uint32_t group : {200u, 205u}) {
+    EXPECT_EQ(uint32_t(IDI_PROGRAM), groups.front());
+    for (uint32_t group : {IDI_PROGRAM, IDI_REPLACE}) {
         SCOPED_TRACE(group);
         const PeResource* directory = resource(kResourceGroupIcon, group, kNeutral);
         ASSERT_NE(nullptr, directory);
@@ -121,7 +122,7 @@ TEST_F(BuiltStubTest, IconGroupsHoldOne32By32ImageIn16Colours) {
 TEST_F(BuiltStubTest, ManifestAsksForCommonControls6OnX86) {
     const PeResource* manifest = nullptr;
     for (const PeResource& r : stub->resources) {
-        if (r.type == kResourceManifest && r.name == 1) manifest = &r;
+        if (r.type == kResourceManifest && r.name == IDR_MANIFEST) manifest = &r;
     }
     ASSERT_NE(nullptr, manifest);
     std::string text(manifest->data.begin(), manifest->data.end());
@@ -140,7 +141,7 @@ TEST_F(BuiltStubTest, ManifestAsksForCommonControls6OnX86) {
 }
 
 TEST_F(BuiltStubTest, VersionIsOnePointZeroZero) {
-    const PeResource* version = resource(kResourceVersion, 1, kEnglish);
+    const PeResource* version = resource(kResourceVersion, IDR_VERSION, kEnglish);
     ASSERT_NE(nullptr, version);
     auto info = decodeVersion(version->data);
     ASSERT_TRUE(info);

@@ -74,6 +74,24 @@ TEST_F(SetCommand, CabinetsStayBelowTheSizeAndExtractWhole) {
     EXPECT_EQ((std::vector<std::string>{"a.txt"}), filesBelow("miss"));
 }
 
+TEST_F(SetCommand, ACabinetOfAnotherBuildWithTheSameNamesIsRefused) {
+    // Two builds of a set under the same names, the second with other bytes in big.bin.
+    const std::string make = "cab -q --max-cabinet-size 70K --compress none in -o ";
+    for (const char* folder : {"first", "second", "again"}) fs::create_directory(root / folder);
+    ASSERT_EQ(0, tamrix(make + "first/set.cab").status);
+    write("in/big.bin", noiseBytes(150000, 9));
+    ASSERT_EQ(0, tamrix(make + "second/set.cab").status);
+    ASSERT_EQ(0, tamrix(make + "again/set.cab").status);
+    EXPECT_EQ(read("second/set2.cab"), read("again/set2.cab"));  // the same input, the same set
+
+    fs::copy_file(root / "second/set2.cab", root / "first/set2.cab",
+                  fs::copy_options::overwrite_existing);
+    ToolResult mixed = tamrix("extract -q -d mixed first/set.cab");
+    EXPECT_EQ(1, mixed.status);
+    EXPECT_NE(mixed.err.find("set2.cab"), std::string::npos) << mixed.err;
+    EXPECT_FALSE(fs::exists(root / "mixed/big.bin"));
+}
+
 TEST_F(SetCommand, SizesAndOptionsThatCannotWork) {
     ToolResult tiny = tamrix("cab -o t.cab --max-cabinet-size 1K --compress none in");
     EXPECT_EQ(1, tiny.status);

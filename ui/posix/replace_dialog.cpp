@@ -10,6 +10,7 @@
 #include "platform/posix/interaction.h"
 #include "platform/windows.h"
 #include "resources/dialog_texts.h"
+#include "resources/resource.h"
 #include "resources/strings.h"
 #include "state/run_state.h"
 #include "ui/file_details.h"
@@ -33,9 +34,9 @@ void describe(uint32_t stamp, uint32_t size, char* out, size_t outSize) {
 int askReplace(const ReplacePrompt& prompt) {
     char fileName[kPathSize];
     splitPath(prompt.path, nullptr, fileName);
-    // The name template of the dialog's control 1009, in the program's language.
+    // The dialog's name template, in the program's language.
     std::string nameTemplate = platform::posix::utf8ToAnsiText(
-        dialogText(currentLanguage(), 2007, 1009));
+        dialogText(currentLanguage(), IDD_REPLACE, IDC_REPLACE_NAME));
     char nameText[64 + kPathSize];
     std::snprintf(nameText, sizeof nameText, nameTemplate.c_str(), fileName);
     char existing[256];

@@ -1,19 +1,18 @@
-// The destination dialog (202) with the system's folder browser.
+// The destination dialog with the system's folder browser.
+#include "ui/destination_dialog.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
 #include "platform/module.h"
+#include "resources/resource.h"
 #include "state/run_state.h"
 #include "ui/archive_folder_box.h"
-#include "ui/destination_dialog.h"
 
 namespace tamrix {
 
 namespace {
 
-constexpr int kEditControl = 1001;
-constexpr int kBrowseButton = 1000;
-constexpr int kArchiveFolderBox = 1012;
 constexpr UINT kBrowseSetSelection = 1126;  // BFFM_SETSELECTIONA
 
 const char* dialogArchiveName = "";
@@ -39,14 +38,14 @@ int browseForFolder(HWND owner, char* path) {
 }
 
 void readEdit(HWND dialog) {
-    GetDlgItemTextA(dialog, kEditControl, runState.settings.destination, kPathSize);
+    GetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, runState.settings.destination, kPathSize);
 }
 
 INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             dialogArchiveName = reinterpret_cast<const char*>(lParam);
-            SetDlgItemTextA(dialog, kEditControl, runState.settings.destination);
+            SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, runState.settings.destination);
             return TRUE;
         case WM_COMMAND:
             switch (wParam) {
@@ -57,21 +56,22 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
                 case IDCANCEL:
                     EndDialog(dialog, 2);
                     return TRUE;
-                case kBrowseButton:
+                case IDC_DESTINATION_BROWSE:
                     readEdit(dialog);
                     if (browseForFolder(dialog, runState.settings.destination)) {
-                        SetDlgItemTextA(dialog, kEditControl, runState.settings.destination);
+                        SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT,
+                                        runState.settings.destination);
                     }
                     return TRUE;
-                case kArchiveFolderBox: {
+                case IDC_DESTINATION_ARCHIVE_FOLDER: {
                     readEdit(dialog);
-                    bool ticked = IsDlgButtonChecked(dialog, kArchiveFolderBox) != 0;
+                    bool ticked = IsDlgButtonChecked(dialog, IDC_DESTINATION_ARCHIVE_FOLDER) != 0;
                     // A join too long for the destination is refused: the box goes back to clear.
                     if (!applyArchiveFolderBox(runState.settings.destination, dialogArchiveName,
                                                ticked)) {
-                        CheckDlgButton(dialog, kArchiveFolderBox, BST_UNCHECKED);
+                        CheckDlgButton(dialog, IDC_DESTINATION_ARCHIVE_FOLDER, BST_UNCHECKED);
                     }
-                    SetDlgItemTextA(dialog, kEditControl, runState.settings.destination);
+                    SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, runState.settings.destination);
                     return TRUE;
                 }
                 default:
@@ -86,7 +86,7 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
 
 int showDestinationDialog(const char* archiveName) {
     return int(DialogBoxParamA(static_cast<HINSTANCE>(platform::moduleInstance),
-                               MAKEINTRESOURCEA(kDestinationDialog), nullptr, destinationProcedure,
+                               MAKEINTRESOURCEA(IDD_DESTINATION), nullptr, destinationProcedure,
                                reinterpret_cast<LPARAM>(archiveName)));
 }
 

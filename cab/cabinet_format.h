@@ -23,6 +23,7 @@ constexpr uint16_t kFlagReservePresent = 0x0004;
 constexpr uint16_t kNoFolder = 0xFFFF;
 constexpr uint16_t kContinuedFromPrevious = 0xFFFD;
 constexpr uint16_t kContinuedToNext = 0xFFFE;
+constexpr uint16_t kContinuedBoth = 0xFFFF;  // from the previous cabinet and into the next
 constexpr uint16_t kAnyCabinetIndex = 0xFFFF;
 
 // Name strings: up to 255 bytes and their NUL, read with one 256-byte read.
@@ -36,10 +37,16 @@ constexpr bool continuedFromPrevious(uint16_t folderIndex) {
 constexpr bool continuedToNext(uint16_t folderIndex) {
     return (folderIndex & kContinuedToNext) == kContinuedToNext;
 }
+// 0xFFFD to 0xFFFF: part of the entry's data lies in another cabinet of the set.
+constexpr bool continuedAcross(uint16_t folderIndex) {
+    return folderIndex >= kContinuedFromPrevious;
+}
 
 // Field offsets within the fixed header.
 namespace header {
 constexpr uint32_t signature = 0;
+constexpr uint32_t firstReserved = 4;  // zero where a package carries the cabinet
+constexpr uint32_t cabinetSize = 8;
 constexpr uint32_t filesOffset = 16;
 constexpr uint32_t version = 24;
 constexpr uint32_t folderCount = 26;

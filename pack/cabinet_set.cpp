@@ -15,23 +15,7 @@ namespace tamrix::pack {
 
 namespace {
 
-constexpr uint16_t kFlagPrevious = 0x0001;
-constexpr uint16_t kFlagNext = 0x0002;
-constexpr uint16_t kFlagReserve = 0x0004;
-constexpr uint16_t kContinuedFromPrevious = 0xFFFD;
-constexpr uint16_t kContinuedIntoNext = 0xFFFE;
-constexpr uint16_t kContinuedBoth = 0xFFFF;
 constexpr uint16_t kMaxHeaderReserve = 60000;
-
-void put16(uint8_t* p, uint32_t value) {
-    p[0] = uint8_t(value);
-    p[1] = uint8_t(value >> 8);
-}
-
-void put32(uint8_t* p, uint32_t value) {
-    put16(p, value);
-    put16(p + 2, value >> 16);
-}
 
 // One compressed data block, kept in the spool file until the layout is known.
 struct SpooledBlock {
@@ -218,11 +202,12 @@ class SetLayout {
                     b == part.firstBlock || block.folder != blocks_[b - 1].folder;
                 size_t end = entryEnd;
                 while (end < entries_.size() && startsBy(end, b)) ++end;
-                const uint64_t size =
-                    headerBytes(parts->size(), b + 1 < blocks_.size()) +
-                    uint64_t(folders + newFolder) * (kFolderEntrySize + layout_.folderReserve) +
-                    tables + tableBytes(entryEnd, end) + data + kDataHeaderSize +
-                    layout_.dataReserve + block.compressedSize;
+                const uint64_t size = headerBytes(parts->size(), b + 1 < blocks_.size()) +
+                                      uint64_t(folders + newFolder) *
+                                          (kFolderEntryFixedSize + layout_.folderReserve) +
+                                      tables + tableBytes(entryEnd, end) + data +
+                                      kDataHeaderFixedSize + layout_.dataReserve +
+                                      block.compressedSize;
                 if (size > limit || (!newFolder && blocksOfFolder == 0xFFFF)) {
                     if (b == part.firstBlock) {
                         *error = "--max-cabinet-size " + std::to_string(limit) +
@@ -237,7 +222,7 @@ class SetLayout {
                 blocksOfFolder = newFolder ? 1 : blocksOfFolder + 1;
                 tables += tableBytes(entryEnd, end);
                 entryEnd = end;
-                data += kDataHeaderSize + layout_.dataReserve + block.compressedSize;
+                data += kDataHeaderFixedSize + layout_.dataReserve + block.compressedSize;
             }
             part.endBlock = b;
             part.endEntry = entryEnd;
@@ -255,13 +240,13 @@ class SetLayout {
         const bool intoNext = lastBlockOf_[f] >= part.endBlock && runsPast(i, part.endBlock);
         if (fromPrevious && intoNext) return kContinuedBoth;
         if (fromPrevious) return kContinuedFromPrevious;
-        if (intoNext) return kContinuedIntoNext;
+        if (intoNext) return kContinuedToNext;
         return uint16_t(f - part.firstFolder);
     }
 
     uint64_t headerBytes(size_t index, bool hasNext) const {
-        uint64_t size = kHeaderSize;
-        if (layout_.reserve) size += 4 + layout_.headerReserve;
+        uint64_t size = kFixedHeaderSize;
+        if (layout_.reserve) size += kReserveRecordSize + layout_.headerReserve;
         if (index > 0) size += setCabinetName(target_, index).size() + 2;  // and an empty disk name
         if (hasNext) size += setCabinetName(target_, index + 2).size() + 2;
         return size;
@@ -284,7 +269,8 @@ class SetLayout {
     }
     uint64_t tableBytes(size_t first, size_t end) const {
         uint64_t size = 0;
-        for (size_t i = first; i < end; ++i) size += kFileEntrySize + entries_[i].name.size() + 1;
+        for (size_t i = first; i < end; ++i)
+            size += kFileEntryFixedSize + entries_[i].name.size() + 1;
         return size;
     }
 
@@ -299,7 +285,8 @@ class SetLayout {
 // Set identifier: made from the files' names and details and from every block's size and checksum,
 // so the same input gives the same id (builds are repeatable) while a cabinet of another build of a
 // set with the same names is told apart and refused instead of being read as this set's part.
-uint16_t setIdOf(const std::vector<CabinetEntry>& entries, const std::vector<SpooledBlock>& blocks) {
+uint16_t setIdOf(const std::vector<CabinetEntry>& entries,
+                 const std::vector<SpooledBlock>& blocks) {
     uLong crc = crc32(0, nullptr, 0);
     const auto fold = [&crc](const void* bytes, size_t count) {
         crc = crc32(crc, static_cast<const Bytef*>(bytes), uInt(count));
@@ -326,14 +313,15 @@ bool writePart(const std::vector<CabinetEntry>& entries, const CabinetPlan& plan
     const CabinetPart& part = parts[index];
     const bool hasNext = index + 1 < parts.size();
     std::vector<uint8_t> head(setLayout.headerBytes(index, hasNext), 0);
-    const uint16_t flags = (index > 0 ? kFlagPrevious : 0) | (hasNext ? kFlagNext : 0) |
-                           (layout.reserve ? kFlagReserve : 0);
-    size_t at = kHeaderSize;
+    const uint16_t flags = (index > 0 ? kFlagPreviousCabinet : 0) |
+                           (hasNext ? kFlagNextCabinet : 0) |
+                           (layout.reserve ? kFlagReservePresent : 0);
+    size_t at = kFixedHeaderSize;
     if (layout.reserve) {
-        put16(head.data() + at, layout.headerReserve);
+        store16(head.data() + at, layout.headerReserve);
         head[at + 2] = layout.folderReserve;
         head[at + 3] = layout.dataReserve;
-        at += 4 + layout.headerReserve;
+        at += kReserveRecordSize + layout.headerReserve;
     }
     auto putName = [&](const std::string& name) {
         std::memcpy(head.data() + at, name.c_str(), name.size() + 1);
@@ -343,18 +331,18 @@ bool writePart(const std::vector<CabinetEntry>& entries, const CabinetPlan& plan
     if (hasNext) putName(setCabinetName(target, index + 2));
 
     const size_t folderCount = part.endFolder - part.firstFolder;
-    const uint32_t folderEntrySize = kFolderEntrySize + layout.folderReserve;
+    const uint32_t folderEntrySize = kFolderEntryFixedSize + layout.folderReserve;
     std::vector<uint8_t> folderTable(folderCount * folderEntrySize, 0);
     std::vector<uint8_t> fileTable;
     for (size_t i = part.firstEntry; i < part.endEntry; ++i) {
-        uint8_t fixed[kFileEntrySize];
-        put32(fixed, uint32_t(entries[i].size));
-        put32(fixed + 4, plan.folderOffset[i]);
-        put16(fixed + 8, setLayout.folderWord(part, i));
-        put16(fixed + 10, entries[i].date);
-        put16(fixed + 12, entries[i].time);
-        put16(fixed + 14, entries[i].attributes);
-        fileTable.insert(fileTable.end(), fixed, fixed + kFileEntrySize);
+        uint8_t fixed[kFileEntryFixedSize];
+        store32(fixed + file::fileSize, uint32_t(entries[i].size));
+        store32(fixed + file::folderOffset, plan.folderOffset[i]);
+        store16(fixed + file::folderIndex, setLayout.folderWord(part, i));
+        store16(fixed + file::date, entries[i].date);
+        store16(fixed + file::time, entries[i].time);
+        store16(fixed + file::attributes, entries[i].attributes);
+        fileTable.insert(fileTable.end(), fixed, fixed + kFileEntryFixedSize);
         fileTable.insert(fileTable.end(), entries[i].name.begin(), entries[i].name.end());
         fileTable.push_back(0);
     }
@@ -365,32 +353,31 @@ bool writePart(const std::vector<CabinetEntry>& entries, const CabinetPlan& plan
     // Folder entries: where each folder's first block of this cabinet lies.
     for (size_t b = part.firstBlock, f = part.firstFolder; f < part.endFolder; ++f) {
         uint8_t* entry = folderTable.data() + (f - part.firstFolder) * folderEntrySize;
-        put32(entry, uint32_t(position));
+        store32(entry + folder::firstBlockOffset, uint32_t(position));
         uint32_t count = 0;
         for (; b < part.endBlock && blocks[b].folder == f; ++b, ++count) {
-            position += kDataHeaderSize + layout.dataReserve + blocks[b].compressedSize;
+            position += kDataHeaderFixedSize + layout.dataReserve + blocks[b].compressedSize;
         }
-        put16(entry + 4, count);
-        put16(entry + 6, options.compression.typeWord());
+        store16(entry + folder::blockCount, count);
+        store16(entry + folder::compressionType, options.compression.typeWord());
     }
     const uint64_t size = position;
-    std::memcpy(head.data(), "MSCF", 4);
-    put32(head.data() + 8, uint32_t(size));
-    put32(head.data() + 16, uint32_t(filesOffset));
-    head[24] = 3;  // version 1.3
-    head[25] = 1;
-    put16(head.data() + 26, uint32_t(folderCount));
-    put16(head.data() + 28, uint32_t(part.endEntry - part.firstEntry));
-    put16(head.data() + 30, flags);
-    put16(head.data() + 32, setId);
-    put16(head.data() + 34, uint32_t(index));
+    store32(head.data() + header::signature, kCabinetSignature);
+    store32(head.data() + header::cabinetSize, uint32_t(size));
+    store32(head.data() + header::filesOffset, uint32_t(filesOffset));
+    store16(head.data() + header::version, kCabinetVersion);
+    store16(head.data() + header::folderCount, uint32_t(folderCount));
+    store16(head.data() + header::fileCount, uint32_t(part.endEntry - part.firstEntry));
+    store16(head.data() + header::flags, flags);
+    store16(head.data() + header::setId, setId);
+    store16(head.data() + header::cabinetIndex, uint32_t(index));
     if (!out->write(head.data(), head.size()) ||
         !out->write(folderTable.data(), folderTable.size()) ||
         !out->write(fileTable.data(), fileTable.size())) {
         *error = out->failure();
         return false;
     }
-    std::vector<uint8_t> header(kDataHeaderSize + layout.dataReserve, 0);
+    std::vector<uint8_t> header(kDataHeaderFixedSize + layout.dataReserve, 0);
     std::vector<uint8_t> data;
     for (size_t b = part.firstBlock; b < part.endBlock; ++b) {
         const SpooledBlock& block = blocks[b];
@@ -399,14 +386,14 @@ bool writePart(const std::vector<CabinetEntry>& entries, const CabinetPlan& plan
             *error = std::string("cannot read back compressed data: ") + std::strerror(errno);
             return false;
         }
-        put16(header.data() + 4, block.compressedSize);
-        put16(header.data() + 6, block.uncompressedSize);
+        store16(header.data() + 4, block.compressedSize);
+        store16(header.data() + 6, block.uncompressedSize);
         uint32_t checksum = 0;
         if (options.blockChecksums) {
             checksum =
                 blockChecksum(header.data() + 4, uint32_t(header.size() - 4), block.dataChecksum);
         }
-        put32(header.data(), checksum);
+        store32(header.data(), checksum);
         if (!out->write(header.data(), header.size()) || !out->write(data.data(), data.size())) {
             *error = out->failure();
             return false;

@@ -14,16 +14,6 @@ namespace tamrix::pack {
 
 namespace {
 
-void put16(uint8_t* p, uint32_t value) {
-    p[0] = uint8_t(value);
-    p[1] = uint8_t(value >> 8);
-}
-
-void put32(uint8_t* p, uint32_t value) {
-    put16(p, value);
-    put16(p + 2, value >> 16);
-}
-
 std::string shown(const CabinetEntry& entry) {
     return entry.sourcePath.empty() ? entry.name : entry.sourcePath;
 }
@@ -71,7 +61,7 @@ bool planCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions&
                      "2147450880 bytes";
             return false;
         }
-        fileTable += kFileEntrySize + entry.name.size() + 1;
+        fileTable += kFileEntryFixedSize + entry.name.size() + 1;
         // An empty file never needs a folder of its own.
         bool startFolder =
             plan->folders.empty() || (plan->folders.back().size > 0 && entry.size > 0 &&
@@ -91,13 +81,14 @@ bool planCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions&
         folder.size += entry.size;
         ++folder.entryCount;
     }
-    uint64_t filesOffset = kHeaderSize + uint64_t(kFolderEntrySize) * plan->folders.size();
+    uint64_t filesOffset =
+        kFixedHeaderSize + uint64_t(kFolderEntryFixedSize) * plan->folders.size();
     uint64_t dataOffset = filesOffset + fileTable;
     uint64_t largest = dataOffset;
     uint32_t blockLimit = options.compression.maximumBlockSize();
     for (CabinetPlan::Folder& folder : plan->folders) {
         folder.blockCount = uint32_t((folder.size + kFrameSize - 1) / kFrameSize);
-        largest += uint64_t(kDataHeaderSize) * folder.blockCount;
+        largest += uint64_t(kDataHeaderFixedSize) * folder.blockCount;
         largest += options.compression.kind == CompressionKind::Stored
                        ? folder.size
                        : uint64_t(blockLimit) * folder.blockCount;
@@ -123,14 +114,14 @@ bool writeCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions
     std::vector<uint8_t> fileTable;
     for (size_t i = 0; i < entries.size(); ++i) {
         const CabinetEntry& entry = entries[i];
-        uint8_t fixed[kFileEntrySize];
-        put32(fixed, uint32_t(entry.size));
-        put32(fixed + 4, plan.folderOffset[i]);
-        put16(fixed + 8, plan.folderIndex[i]);
-        put16(fixed + 10, entry.date);
-        put16(fixed + 12, entry.time);
-        put16(fixed + 14, entry.attributes);
-        fileTable.insert(fileTable.end(), fixed, fixed + kFileEntrySize);
+        uint8_t fixed[kFileEntryFixedSize];
+        store32(fixed + file::fileSize, uint32_t(entry.size));
+        store32(fixed + file::folderOffset, plan.folderOffset[i]);
+        store16(fixed + file::folderIndex, plan.folderIndex[i]);
+        store16(fixed + file::date, entry.date);
+        store16(fixed + file::time, entry.time);
+        store16(fixed + file::attributes, entry.attributes);
+        fileTable.insert(fileTable.end(), fixed, fixed + kFileEntryFixedSize);
         fileTable.insert(fileTable.end(), entry.name.begin(), entry.name.end());
         fileTable.push_back(0);
     }
@@ -152,9 +143,9 @@ bool writeCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions
     uint64_t bytesDone = 0;
     size_t filesDone = 0;
     for (size_t f = 0; f < plan.folders.size(); ++f) {
-        uint8_t* entry = head.data() + kHeaderSize + f * kFolderEntrySize;
-        put16(entry + 4, plan.folders[f].blockCount);
-        put16(entry + 6, options.compression.typeWord());
+        uint8_t* entry = head.data() + kFixedHeaderSize + f * kFolderEntryFixedSize;
+        store16(entry + folder::blockCount, plan.folders[f].blockCount);
+        store16(entry + folder::compressionType, options.compression.typeWord());
     }
     size_t folderStarted = 0;
     CompressedBlock block;
@@ -164,23 +155,23 @@ bool writeCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions
         if (next == CompressionPipeline::Next::End) break;
         // A folder's entry points at its first block (at the end, for a folder without one).
         for (; folderStarted <= block.folder; ++folderStarted) {
-            put32(head.data() + kHeaderSize + folderStarted * kFolderEntrySize,
-                  uint32_t(out->position() - base));
+            store32(head.data() + kFixedHeaderSize + folderStarted * kFolderEntryFixedSize,
+                    uint32_t(out->position() - base));
         }
         if (block.data.size() > blockLimit) {
             *error = "the " + options.compression.describe() + " compressor made a block of " +
                      std::to_string(block.data.size()) + " bytes, more than the decoder takes";
             return false;
         }
-        uint8_t header[kDataHeaderSize];
-        put16(header + 4, uint32_t(block.data.size()));
-        put16(header + 6, block.uncompressedSize);
+        uint8_t header[kDataHeaderFixedSize];
+        store16(header + 4, uint32_t(block.data.size()));
+        store16(header + 6, block.uncompressedSize);
         uint32_t checksum = 0;
         if (options.blockChecksums) {
             checksum = blockChecksum(block.data.data(), uint32_t(block.data.size()), 0);
             checksum = blockChecksum(header + 4, 4, checksum);
         }
-        put32(header, checksum);
+        store32(header, checksum);
         if (!out->write(header, sizeof header) ||
             !out->write(block.data.data(), block.data.size())) {
             *error = out->failure();
@@ -188,8 +179,7 @@ bool writeCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions
         }
         ++written[block.folder];
         bytesDone += block.uncompressedSize;
-        while (filesDone < entries.size() &&
-               plan.folderIndex[filesDone] <= block.folder &&
+        while (filesDone < entries.size() && plan.folderIndex[filesDone] <= block.folder &&
                (plan.folderIndex[filesDone] < block.folder ||
                 plan.folderOffset[filesDone] + entries[filesDone].size <=
                     uint64_t(written[block.folder]) * kFrameSize)) {
@@ -198,8 +188,8 @@ bool writeCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions
         progress.update(filesDone, bytesDone);
     }
     for (; folderStarted < plan.folders.size(); ++folderStarted) {
-        put32(head.data() + kHeaderSize + folderStarted * kFolderEntrySize,
-              uint32_t(out->position() - base));
+        store32(head.data() + kFixedHeaderSize + folderStarted * kFolderEntryFixedSize,
+                uint32_t(out->position() - base));
     }
     uint32_t blocks = 0;
     for (size_t f = 0; f < plan.folders.size(); ++f) {
@@ -216,16 +206,15 @@ bool writeCabinet(const std::vector<CabinetEntry>& entries, const CabinetOptions
         *error = "the cabinet grew past 4 GiB";
         return false;
     }
-    std::memcpy(head.data(), "MSCF", 4);
-    put32(head.data() + 8, uint32_t(size));
-    put32(head.data() + 16, plan.filesOffset);
-    head[24] = 3;  // version 1.3
-    head[25] = 1;
-    put16(head.data() + 26, uint32_t(plan.folders.size()));
-    put16(head.data() + 28, uint32_t(entries.size()));
-    put16(head.data() + 30, 0);  // no neighbours in a set, no reserve areas
-    put16(head.data() + 32, setIdOf(entries));
-    put16(head.data() + 34, 0);
+    store32(head.data() + header::signature, kCabinetSignature);
+    store32(head.data() + header::cabinetSize, uint32_t(size));
+    store32(head.data() + header::filesOffset, plan.filesOffset);
+    store16(head.data() + header::version, kCabinetVersion);
+    store16(head.data() + header::folderCount, uint32_t(plan.folders.size()));
+    store16(head.data() + header::fileCount, uint32_t(entries.size()));
+    store16(head.data() + header::flags, 0);  // no neighbours in a set, no reserve areas
+    store16(head.data() + header::setId, setIdOf(entries));
+    store16(head.data() + header::cabinetIndex, 0);
     if (!out->writeAt(base, head.data(), head.size())) {
         *error = out->failure();
         return false;

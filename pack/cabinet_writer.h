@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cab/cabinet_format.h"
 #include "pack/cabinet_entry.h"
 #include "pack/compression.h"
 #include "pack/output_file.h"
@@ -18,10 +19,6 @@ constexpr uint32_t kMaxEntries = 65535;
 constexpr uint32_t kMaxFolders = 65535;
 // A folder counts its data blocks in 16 bits, and a file cannot leave its folder.
 constexpr uint64_t kMaxFolderBytes = uint64_t(65535) * kFrameSize;
-constexpr uint32_t kHeaderSize = 36;
-constexpr uint32_t kFolderEntrySize = 8;
-constexpr uint32_t kFileEntrySize = 16;
-constexpr uint32_t kDataHeaderSize = 8;
 
 struct CabinetOptions {
     Compression compression;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "cab/cabinet_format.h"
 #include "pack/package_settings.h"
 #include "pack/stub_signature.h"
 #include "package/cabinet_signature.h"
@@ -17,13 +18,6 @@ namespace {
 
 constexpr uint64_t kMaxStubSize = 64 << 20;
 constexpr unsigned kPackageMode = 0755;
-
-uint32_t read16(const uint8_t* p) {
-    return uint32_t(p[0] | p[1] << 8);
-}
-uint32_t read32(const uint8_t* p) {
-    return read16(p) | read16(p + 2) << 16;
-}
 
 }  // namespace
 
@@ -48,7 +42,7 @@ bool loadStub(const std::string& path, std::vector<uint8_t>* stub, std::string* 
         *error = what + "no executable header";
         return false;
     }
-    uint32_t pe = read16(&bytes[0x3C]);
+    uint32_t pe = load16(&bytes[0x3C]);
     if (uint64_t(pe) + 24 > bytes.size() || std::memcmp(&bytes[pe], "PE\0\0", 4) != 0) {
         *error = what + "not a PE file";
         return false;
@@ -90,18 +84,18 @@ bool checkCabinetFile(const std::string& path, uint64_t* size, std::string* erro
         *error = "cannot read the cabinet '" + path + "'";
         return false;
     }
-    uint8_t header[36];
-    in.read(reinterpret_cast<char*>(header), sizeof header);
-    if (in.gcount() != sizeof header || std::memcmp(header, "MSCF", 4) != 0) {
+    uint8_t fixed[kFixedHeaderSize];
+    in.read(reinterpret_cast<char*>(fixed), sizeof fixed);
+    if (in.gcount() != sizeof fixed || load32(fixed + header::signature) != kCabinetSignature) {
         *error = "'" + path + "' is not a cabinet";
         return false;
     }
-    if (read32(header + 4) != 0) {
+    if (load32(fixed + header::firstReserved) != 0) {
         *error =
             "'" + path + "' has a non-zero word after its signature; the stub would not find it";
         return false;
     }
-    if (read16(header + 24) != 0x0103) {
+    if (load16(fixed + header::version) != kCabinetVersion) {
         *error = "'" + path + "' is a cabinet of an unsupported version";
         return false;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codecs/little_endian.h"
 #include "package/crc_range.h"
 
 namespace tamrix::pack {
@@ -14,11 +15,7 @@ constexpr uint32_t kChecksumField = 24 + 64;
 constexpr uint32_t kSignatureAlignment = 8;
 
 uint32_t peOffset(const std::vector<uint8_t>& file) {
-    return uint32_t(file[0x3C] | file[0x3D] << 8);
-}
-
-void put32(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(value >> (8 * i));
+    return load16(&file[0x3C]);
 }
 
 }  // namespace
@@ -51,7 +48,7 @@ SignatureDrop dropSignature(std::vector<uint8_t>* stub, uint32_t imageEnd) {
     file.resize(imageEnd);
     uint32_t pe = peOffset(file);
     std::memset(&file[pe + kCertificateEntryOffset], 0, 8);
-    put32(&file[pe + kChecksumField], peChecksum(file));
+    store32(&file[pe + kChecksumField], peChecksum(file));
     return SignatureDrop::Dropped;
 }
 

@@ -1,14 +1,11 @@
 #include "package/crc_range.h"
 
+#include "codecs/little_endian.h"
 #include "package/package_header.h"
 
 namespace tamrix {
 
 namespace {
-
-uint32_t load32At(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // Within PE32 headers, counted from the "PE\0\0" signature.
 constexpr uint32_t kOptionalMagic = 24;
@@ -20,16 +17,15 @@ constexpr uint32_t kCertificateDirectory = 4;
 
 CertificateTable findCertificateTable(const uint8_t* image, uint32_t readable) {
     if (!image || readable < 0x40) return {0, 0};
-    uint32_t pe = uint32_t(image[0x3C] | image[0x3D] << 8);
+    uint32_t pe = load16(image + 0x3C);
     if (uint64_t(pe) + kCertificateEntryOffset + 8 > readable) return {0, 0};
     const uint8_t* headers = image + pe;
-    if (load32At(headers) != 0x00004550 ||
-        uint16_t(headers[kOptionalMagic] | headers[kOptionalMagic + 1] << 8) != kPe32Magic ||
-        load32At(headers + kDirectoryCount) <= kCertificateDirectory) {
+    if (load32(headers) != 0x00004550 || load16(headers + kOptionalMagic) != kPe32Magic ||
+        load32(headers + kDirectoryCount) <= kCertificateDirectory) {
         return {0, 0};
     }
-    return {load32At(headers + kCertificateEntryOffset),
-            load32At(headers + kCertificateEntryOffset + 4)};
+    return {load32(headers + kCertificateEntryOffset),
+            load32(headers + kCertificateEntryOffset + 4)};
 }
 
 CrcRange packageCrcRange(uint32_t imageEnd, CertificateTable table, uint32_t fileSize) {

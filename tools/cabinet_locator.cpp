@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "cab/cabinet_format.h"
 #include "package/cabinet_signature.h"
 
 namespace tamrix::tool {
@@ -19,6 +20,16 @@ int64_t findCabinetOffset(int fd) {
         if (scanner.feed(piece, uint32_t(got))) return scanner.offset();
         position += got;
     }
+}
+
+int64_t locateCabinet(int fd) {
+    const int64_t offset = findCabinetOffset(fd);
+    if (offset >= 0) return offset;
+    uint8_t start[4];
+    return pread(fd, start, sizeof start, 0) == ssize_t(sizeof start) &&
+                   load32(start) == kCabinetSignature
+               ? 0
+               : -1;
 }
 
 }  // namespace tamrix::tool

@@ -9,4 +9,8 @@ namespace tamrix::tool {
 // "MSCF" 00 00 00 00 (a match may straddle two pieces), or -1 when there is none.
 int64_t findCabinetOffset(int fd);
 
+// findCabinetOffset, or 0 for a plain cabinet whose reserved field is not zero (the search passes
+// over it, but the file starts with the signature word); -1 when the file holds no cabinet.
+int64_t locateCabinet(int fd);
+
 }  // namespace tamrix::tool

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "cab/cabinet_format.h"
 #include "tools/cabinet_locator.h"
 #include "tools/display_text.h"
 #include "tools/folder_plan.h"
@@ -46,8 +47,6 @@ constexpr const char* kCabinetFolder = "./";
 
 // The target handle of a folder run: its bytes go to the entries the run covers.
 constexpr int32_t kRunHandle = 0x7FFF0001;
-constexpr uint32_t kFileEntryFixedSize = 16;
-constexpr uint16_t kAttributeExecute = 0x40;
 
 enum class PlanPhase { Steps, Tail, Done, Switched };
 
@@ -143,7 +142,8 @@ int32_t openSpillFile() {
 
 int32_t openFile(const char* path, int32_t flags, int32_t mode) {
     if (path[0] == '*') return openSpillFile();
-    if (!state.redirectName.empty() && state.redirectName == path) path = state.redirectPath.c_str();
+    if (!state.redirectName.empty() && state.redirectName == path)
+        path = state.redirectPath.c_str();
     int native = (flags & kOpenCreate) ? O_CREAT : 0;
     native |= (flags & 3) == 1 ? O_WRONLY : (flags & 3) == 2 ? O_RDWR : O_RDONLY;
     int fd = openat(state.directoryFd, path, native | O_CLOEXEC, mode & 0777);
@@ -285,7 +285,7 @@ int32_t plannedBegin(CopyState& copy, NotificationRecord* record) {
     PlannedCopy& planned = *copy.planned;
     if (planned.phase == PlanPhase::Tail) {
         // Entries of this cabinet's own folders were served by the steps.
-        if (record->folderIndex < 0xFFFD) return 0;
+        if (!continuedAcross(record->folderIndex)) return 0;
         copy.currentFile = record->name;
         return copy.events->begin(record, copy.events->context);
     }
@@ -559,16 +559,11 @@ CabinetDecoder* beginSession(const char* path, const SessionOptions& options, st
     int file = open(path, O_RDONLY | O_CLOEXEC);
     if (file < 0) {
         if (report)
-            std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n",
-                         shown.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "error: CabinetOpenFailed: cannot open '%s': %s\n", shown.c_str(),
+                         std::strerror(errno));
         return nullptr;
     }
-    int64_t offset = findCabinetOffset(file);
-    if (offset < 0) {
-        // A plain cabinet may carry non-zero bytes in its reserved field.
-        char start[4] = {};
-        if (pread(file, start, 4, 0) == 4 && std::memcmp(start, "MSCF", 4) == 0) offset = 0;
-    }
+    const int64_t offset = locateCabinet(file);
     const uint64_t size = fileSize(file);
     close(file);
     if (offset < 0) {
@@ -636,7 +631,7 @@ bool measureCabinetSet(const char* path, SetTotals* totals) {
         if (cabinets != 0 && pass.cabinetIndex != expectedIndex) break;  // not this set's next
         expectedIndex = uint16_t(pass.cabinetIndex + 1);
         for (const ListedEntry& e : pass.entries) {
-            if (e.folderIndex == 0xFFFD || e.folderIndex == 0xFFFF) continue;  // counted before
+            if (continuedFromPrevious(e.folderIndex)) continue;  // counted before
             ++totals->files;
             totals->bytes += e.size;
         }
@@ -697,8 +692,7 @@ int runCabinetSession(const char* path, const SessionOptions& options, const Fil
             std::fprintf(stderr,
                          "error: CabinetOpenFailed: the next cabinet's name '%s' is not a file "
                          "name in the cabinet's folder; not opened (cabinet '%s')\n",
-                         escapeControls(copy.nextCabinet).c_str(),
-                         escapeControls(name).c_str());
+                         escapeControls(copy.nextCabinet).c_str(), escapeControls(name).c_str());
             status = 1;
             break;
         }

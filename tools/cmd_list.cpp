@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cab/cabinet_format.h"
 #include "tools/arguments.h"
 #include "tools/cabinet_locator.h"
 #include "tools/cabinet_session.h"
@@ -90,8 +91,8 @@ void printEntry(NotificationRecord* record, void* context) {
     ++list.files;
     list.bytes += uint32_t(record->size);
     const uint16_t folder = record->folderIndex;
-    const bool fromPrevious = (folder & 0xFFFD) == 0xFFFD;
-    const bool intoNext = (folder & 0xFFFE) == 0xFFFE;
+    const bool fromPrevious = continuedFromPrevious(folder);
+    const bool intoNext = continuedToNext(folder);
     if (list.json) {
         printJsonEntry(list, record, fromPrevious, intoNext);
         return;
@@ -117,9 +118,7 @@ std::vector<uint16_t> folderTypesOf(const std::string& path) {
     std::vector<uint16_t> types;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return types;
-    int64_t offset = findCabinetOffset(fd);
-    char start[4] = {};
-    if (offset < 0 && pread(fd, start, 4, 0) == 4 && std::memcmp(start, "MSCF", 4) == 0) offset = 0;
+    const int64_t offset = locateCabinet(fd);
     if (offset >= 0) {
         readFolderTypes(
             [&](uint64_t at, void* buffer, size_t size) {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "cab/cabinet_format.h"
+
 namespace tamrix::tool {
 
 namespace {
-
-constexpr uint16_t kFirstContinuedIndex = 0xFFFD;
 
 bool laterEnd(const auto& a, const auto& b) {
     return a.end > b.end || (a.end == b.end && a.entry > b.entry);
@@ -18,7 +18,7 @@ CopyPlan planCopy(const std::vector<ListedEntry>& entries) {
     CopyPlan plan;
     std::vector<size_t> order;
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].folderIndex >= kFirstContinuedIndex) continue;
+        if (continuedAcross(entries[i].folderIndex)) continue;
         if (entries[i].size == 0) {
             plan.emptyEntries.push_back(i);
         } else {

@@ -1,18 +1,12 @@
 #include "tools/folder_table.h"
 
+#include "cab/cabinet_format.h"
+
 namespace tamrix::tool {
 
 namespace {
 
-constexpr uint32_t kFixedHeaderSize = 36;
-constexpr uint16_t kFlagPrevious = 0x0001;
-constexpr uint16_t kFlagNext = 0x0002;
-constexpr uint16_t kFlagReserve = 0x0004;
 constexpr size_t kNameLimit = 256;  // 255 bytes and the NUL
-
-uint16_t get16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
 
 // Moves *offset past a NUL-terminated name of at most 255 bytes.
 bool skipName(const CabinetReadAt& readAt, uint64_t* offset) {
@@ -33,29 +27,30 @@ bool skipName(const CabinetReadAt& readAt, uint64_t* offset) {
 
 bool readFolderTypes(const CabinetReadAt& readAt, std::vector<uint16_t>* types) {
     types->clear();
-    uint8_t header[kFixedHeaderSize];
-    if (!readAt(0, header, sizeof header)) return false;
-    const uint16_t folderCount = get16(header + 26);
-    const uint16_t flags = get16(header + 30);
+    uint8_t fixed[kFixedHeaderSize];
+    if (!readAt(0, fixed, sizeof fixed)) return false;
+    const uint16_t folderCount = load16(fixed + header::folderCount);
+    const uint16_t flags = load16(fixed + header::flags);
     uint64_t offset = kFixedHeaderSize;
     uint32_t folderReserve = 0;
-    if (flags & kFlagReserve) {
-        uint8_t sizes[4];
+    if (flags & kFlagReservePresent) {
+        uint8_t sizes[kReserveRecordSize];
         if (!readAt(offset, sizes, sizeof sizes)) return false;
-        folderReserve = sizes[2];
-        offset += 4 + get16(sizes);
+        folderReserve = sizes[reserve::folderSize];
+        offset += kReserveRecordSize + load16(sizes + reserve::headerSize);
     }
-    if ((flags & kFlagPrevious) && !(skipName(readAt, &offset) && skipName(readAt, &offset))) {
+    if ((flags & kFlagPreviousCabinet) &&
+        !(skipName(readAt, &offset) && skipName(readAt, &offset))) {
         return false;
     }
-    if ((flags & kFlagNext) && !(skipName(readAt, &offset) && skipName(readAt, &offset))) {
+    if ((flags & kFlagNextCabinet) && !(skipName(readAt, &offset) && skipName(readAt, &offset))) {
         return false;
     }
-    const uint32_t entrySize = 8 + folderReserve;
+    const uint32_t entrySize = kFolderEntryFixedSize + folderReserve;
     for (uint32_t i = 0; i < folderCount; ++i) {
-        uint8_t entry[8];
+        uint8_t entry[kFolderEntryFixedSize];
         if (!readAt(offset + uint64_t(i) * entrySize, entry, sizeof entry)) return false;
-        types->push_back(get16(entry + 6));
+        types->push_back(load16(entry + folder::compressionType));
     }
     return true;
 }

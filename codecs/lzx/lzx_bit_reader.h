@@ -8,88 +8,102 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
+
+#include "codecs/little_endian.h"
 
 namespace tamrix::lzx {
 
-struct BitReader {
-    const uint8_t* data;
-    uint32_t dataSize;
-    uint32_t primePos;
-    uint32_t loadPos;       // next byte to load; may run past dataSize, which loads zeros
-    uint64_t bits;          // next bit at bit 63
-    uint32_t count;         // valid bits in `bits`
-    int64_t wordsReadable;  // 16-bit words a word-wise reader could take: up to data end + 4
-    int64_t symbolLimit;    // consumed bits from which no symbol may start
-    int64_t overrunLimit;   // consumed bits from which a word-wise reader has run dry
-    uint32_t guardPos;      // while loadPos <= guardPos, symbolLimit cannot have been reached
-
+class BitReader {
+  public:
     void prime(const uint8_t* input, uint32_t size, uint32_t pos) {
-        data = input;
-        dataSize = size;
-        primePos = pos;
-        loadPos = pos;
-        bits = 0;
-        count = 0;
-        wordsReadable = (int64_t(size) + 4 - int64_t(pos) + 1) / 2;
-        symbolLimit = 16 * (wordsReadable - 2);
-        overrunLimit = symbolLimit + 16;
-        guardPos = symbolLimit > 0 ? pos + uint32_t(symbolLimit / 8) : pos;
+        data_ = input;
+        dataSize_ = size;
+        primePos_ = pos;
+        loadPos_ = pos;
+        bits_ = 0;
+        count_ = 0;
+        wordsReadable_ = (int64_t(size) + 4 - int64_t(pos) + 1) / 2;
+        symbolLimit_ = 16 * (wordsReadable_ - 2);
+        overrunLimit_ = symbolLimit_ + 16;
+        guardPos_ = symbolLimit_ > 0 ? pos + uint32_t(symbolLimit_ / 8) : pos;
         refill();
         refill();  // a fresh reader needs four words
     }
 
-    // Leaves at least 49 valid bits.
+    // Leaves at least 49 valid bits. Bits below the valid ones are either zero or the stream's
+    // next bits, so a whole 8-byte load may be ORed in again over a word it loaded in part.
     inline void refill() {
-        if (count > 48) return;
-        if (loadPos + 6 <= dataSize && loadPos < dataSize) [[likely]] {
-            const uint8_t* p = data + loadPos;
-            uint64_t words = uint64_t(p[0] | p[1] << 8) << 32 | uint64_t(p[2] | p[3] << 8) << 16 |
-                             uint64_t(p[4] | p[5] << 8);
-            const uint32_t take = count < 16 ? 3 : (64 - count) >> 4;  // 1 to 3 words
-            bits |= (words >> (48 - 16 * take)) << (64 - count - 16 * take);
-            count += 16 * take;
-            loadPos += 2 * take;
+        if (count_ > 48) return;
+        if (wholeLoadAhead()) [[likely]] {
+            bits_ |= wordsFirstToLast(load64(data_ + loadPos_)) >> count_;
+            const uint32_t words = (64 - count_) >> 4;
+            loadPos_ += 2 * words;
+            count_ += 16 * words;
             return;
         }
-        while (count <= 48) {
+        while (count_ <= 48) {
             uint32_t word = 0;
-            if (loadPos < dataSize) word = data[loadPos];
-            if (loadPos + 1 < dataSize) word |= uint32_t(data[loadPos + 1]) << 8;
-            bits |= uint64_t(word) << (48 - count);
-            count += 16;
-            loadPos += 2;
+            if (loadPos_ < dataSize_) word = data_[loadPos_];
+            if (loadPos_ + 1 < dataSize_) word |= uint32_t(data_[loadPos_ + 1]) << 8;
+            bits_ |= uint64_t(word) << (48 - count_);
+            count_ += 16;
+            loadPos_ += 2;
         }
     }
 
-    inline uint32_t peek(uint32_t n) const { return uint32_t(bits >> (64 - n)); }
-    inline void remove(uint32_t n) {
-        bits <<= n;
-        count -= n;
+    // n from 1 to 32.
+    inline uint32_t peek(uint32_t n) const { return uint32_t(bits_ >> (64 - n)); }
+    inline void drop(uint32_t n) {
+        bits_ <<= n;
+        count_ -= n;
     }
     // n from 1 to 17; the caller has refilled.
     inline uint32_t take(uint32_t n) {
-        uint32_t v = peek(n);
-        remove(n);
+        const uint32_t v = peek(n);
+        drop(n);
         return v;
     }
     inline uint32_t read(uint32_t n) {
         refill();
         return take(n);
     }
+    // The look-ahead, next bit at bit 63 (for walking the long codes bit by bit).
+    inline uint64_t bits() const { return bits_; }
 
-    int64_t consumed() const { return int64_t(loadPos - primePos) * 8 - count; }
-    bool overrun() const { return consumed() >= overrunLimit; }
+    // True while the next refill is one 8-byte load. The data then outlasts the position from
+    // which exhaustion is possible, so a loop that checks this needs no exhaustion test.
+    inline bool wholeLoadAhead() const { return dataSize_ >= 8 && loadPos_ <= dataSize_ - 8; }
+
+    int64_t consumed() const { return int64_t(loadPos_ - primePos_) * 8 - count_; }
+    bool overrun() const { return consumed() >= overrunLimit_; }
     // True when a symbol may no longer start: the data and the 4 bytes after it are used up.
-    inline bool exhausted() const { return loadPos > guardPos && consumed() >= symbolLimit; }
+    inline bool exhausted() const { return loadPos_ > guardPos_ && consumed() >= symbolLimit_; }
 
     // Byte offset of the next 16-bit boundary after the bits read so far, always skipping 1 to 16
     // bits, as the header of an uncompressed block requires.
     uint32_t alignedCursor() const {
         int64_t wordsHeld = consumed() / 16 + 2;
-        if (wordsHeld > wordsReadable) wordsHeld = wordsReadable;
-        return uint32_t(int64_t(primePos) + 2 * (wordsHeld - 1));
+        if (wordsHeld > wordsReadable_) wordsHeld = wordsReadable_;
+        return uint32_t(int64_t(primePos_) + 2 * (wordsHeld - 1));
     }
+
+  private:
+    // Four little-endian 16-bit words as loaded, reordered so the first word is on top.
+    static inline uint64_t wordsFirstToLast(uint64_t w) {
+        w = w << 32 | w >> 32;
+        return (w & 0x0000FFFF0000FFFFull) << 16 | (w >> 16 & 0x0000FFFF0000FFFFull);
+    }
+
+    const uint8_t* data_ = nullptr;
+    uint32_t dataSize_ = 0;
+    uint32_t primePos_ = 0;
+    uint32_t loadPos_ = 0;       // next byte to load; may run past dataSize_, which loads zeros
+    uint64_t bits_ = 0;          // next bit at bit 63
+    uint32_t count_ = 0;         // valid bits in bits_
+    int64_t wordsReadable_ = 0;  // 16-bit words a word-wise reader could take: up to data end + 4
+    int64_t symbolLimit_ = 0;    // consumed bits from which no symbol may start
+    int64_t overrunLimit_ = 0;   // consumed bits from which a word-wise reader has run dry
+    uint32_t guardPos_ = 0;  // while loadPos_ <= guardPos_, symbolLimit_ cannot have been reached
 };
 
 }  // namespace tamrix::lzx

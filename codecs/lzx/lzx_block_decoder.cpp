@@ -2,6 +2,7 @@
 // frame.
 #include <cstring>
 
+#include "codecs/little_endian.h"
 #include "codecs/lzx/lzx_bit_reader.h"
 #include "codecs/lzx/lzx_decoder_state.h"
 #include "codecs/lzx/lzx_e8.h"
@@ -11,15 +12,34 @@
 namespace tamrix::lzx {
 namespace {
 
-inline uint32_t load32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+// The Linux tool inlines the decoding step into its loops; the stub keeps one copy of each.
+#ifdef _WIN32
+#define LZX_STEP inline
+#define LZX_COLD inline
+constexpr bool kFastLoop = false;
+#else
+#define LZX_STEP inline __attribute__((always_inline))
+#define LZX_COLD __attribute__((noinline))
+constexpr bool kFastLoop = true;
+#endif
+
+inline void copy8(uint8_t* dst, const uint8_t* src) {
+    uint64_t v;
+    std::memcpy(&v, src, 8);
+    std::memcpy(dst, &v, 8);
 }
 
 // Copies non-overlapping bytes exactly: nothing past dst + length is touched, since the bytes
 // ahead of the position are the oldest history, which later matches may still read.
-inline void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
-    if (length > 16) {
+LZX_STEP void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    if (length > 32) {
         std::memcpy(dst, src, length);
+    } else if (length > 16) {
+        uint8_t head[16], tail[16];
+        std::memcpy(head, src, 16);
+        std::memcpy(tail, src + length - 16, 16);
+        std::memcpy(dst, head, 16);
+        std::memcpy(dst + length - 16, tail, 16);
     } else if (length >= 8) {
         uint64_t head, tail;
         std::memcpy(&head, src, 8);
@@ -33,34 +53,47 @@ inline void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
         std::memcpy(dst, &head, 4);
         std::memcpy(dst + length - 4, &tail, 4);
     } else {
-        for (uint32_t i = 0; i < length; ++i) dst[i] = src[i];
+        // Lengths 2 and 3.
+        uint16_t head, tail;
+        std::memcpy(&head, src, 2);
+        std::memcpy(&tail, src + length - 2, 2);
+        std::memcpy(dst, &head, 2);
+        std::memcpy(dst + length - 2, &tail, 2);
     }
 }
 
-// Copies a match whose destination stays inside the window. A source that runs over the
-// window's end continues in the mirror of the pass's first 257 bytes.
-inline void copyMatch(uint8_t* window, uint32_t mask, uint32_t pos, uint32_t distance,
-                      uint32_t length) {
-    uint8_t* dst = window + pos;
-    const uint8_t* src = window + ((pos - distance) & mask);
-    if (src + length <= dst || src >= dst + length) {
-        copyDisjoint(dst, src, length);
+// Copies a match that overlaps its own source `gap` bytes behind, gap < length. The pattern
+// repeats every gap bytes, so once the first `step` bytes are out (a multiple of gap of at least
+// 8) each 8 bytes can come from `step` bytes back.
+inline void copyOverlapping(uint8_t* dst, uint32_t gap, uint32_t length) {
+    if (gap >= 8) {
+        uint32_t i = 0;
+        for (; i + 8 <= length; i += 8) copy8(dst + i, dst - gap + i);
+        // The last 8 bytes again, ending at the match's end: their sources are all written.
+        if (i < length) copy8(dst + length - 8, dst - gap + length - 8);
         return;
     }
-    if (src >= dst) {
+    if (gap == 1) {
+        std::memset(dst, dst[-1], length);
+        return;
+    }
+    const uint32_t step = (8 + gap - 1) / gap * gap;
+    const uint8_t* back = dst - gap;
+    uint32_t i = 0;
+    for (; i < step && i < length; ++i) dst[i] = back[i];
+    for (; i + 8 <= length; i += 8) copy8(dst + i, dst - step + i);
+    for (; i < length; ++i) dst[i] = dst[i - step];
+}
+
+// Copies a match that overlaps its source. A source that runs over the window's end
+// continues in the mirror of the pass's first 257 bytes.
+LZX_COLD void copyOverlap(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    if (src > dst) {
         // Only distances near the window size: the source lies ahead and is read first.
         std::memmove(dst, src, length);
-        return;
+    } else {
+        copyOverlapping(dst, uint32_t(dst - src), length);
     }
-    const uint32_t gap = uint32_t(dst - src);
-    uint32_t i = 0;
-    if (gap >= 8) {
-        for (; i + 8 <= length; i += 8) std::memcpy(dst + i, src + i, 8);
-    } else if (gap == 1) {
-        std::memset(dst, *src, length);
-        return;
-    }
-    for (; i < length; ++i) dst[i] = src[i];
 }
 
 // The first 257 positions of a pass: every source byte is masked and every byte written below
@@ -75,81 +108,113 @@ inline void copyMatchMirrored(uint8_t* window, uint32_t size, uint32_t mask, uin
     }
 }
 
+struct RepeatedDistances {
+    uint32_t r0, r1, r2;
+};
+
+// Decodes one literal or match at `pos`. Unchecked, the caller has proven that the input holds
+// a whole load ahead and that a match of any length fits before `limit`.
+template <bool kAligned, bool kMirrored, bool kChecked>
+LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t& pos,
+                        uint32_t limit) {
+    r.refill();
+    if (kChecked && r.exhausted()) return false;
+    const uint32_t entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
+    r.drop(entryCodeLength(entry));
+    const uint32_t symbol = entrySymbol(entry);
+    if (symbol < kLiteralCount) {
+        d.window[pos] = uint8_t(symbol);
+        if (kMirrored) d.window[d.windowSize + pos] = uint8_t(symbol);
+        ++pos;
+        if (!kChecked) {
+            // At least 33 bits are left: a second literal needs no refill, and the position
+            // stays below the limit by a match's length.
+            const uint32_t next = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
+            if (entrySymbol(next) < kLiteralCount) {
+                r.drop(entryCodeLength(next));
+                d.window[pos] = uint8_t(entrySymbol(next));
+                ++pos;
+            }
+        }
+        return true;
+    }
+    uint32_t length = symbol & 7;  // the length header: 256 is a multiple of 8
+    if (length == kNumPrimaryLengths) {
+        length += decodeSymbol<kLengthTableBits>(r, d.lengthTable, d.lengthNodes);
+    }
+    length += kMinMatch;
+
+    const uint32_t slot = (symbol - kLiteralCount) >> 3;
+    uint32_t distance;
+    if (slot == 0) {
+        distance = rep.r0;
+    } else if (slot <= 2) {
+        uint32_t& other = slot == 1 ? rep.r1 : rep.r2;
+        distance = other;
+        other = rep.r0;
+        rep.r0 = distance;
+    } else {
+        const uint32_t extra = entryExtraBits(entry);
+        distance = kDistanceBase[slot];
+        if (kAligned && extra >= 3) {
+            if (extra > 3) distance += r.take(extra - 3) << 3;
+            r.refill();
+            const uint32_t aligned = d.alignedTable[r.peek(kAlignedTableBits)];
+            r.drop(aligned >> 3);
+            distance += aligned & 7;
+        } else if (extra != 0) {
+            distance += r.take(extra);
+        }
+        rep.r2 = rep.r1;
+        rep.r1 = rep.r0;
+        rep.r0 = distance;
+    }
+
+    // A match never crosses the end of its block or frame.
+    if (kChecked && length > limit - pos) return false;
+    if (kMirrored) {
+        copyMatchMirrored(d.window, d.windowSize, d.windowMask, pos, distance, length);
+    } else {
+        uint8_t* dst = d.window + pos;
+        const uint8_t* src = d.window + ((pos - distance) & d.windowMask);
+        if (src + length <= dst || src >= dst + length) [[likely]] {
+            copyDisjoint(dst, src, length);
+        } else {
+            copyOverlap(dst, src, length);
+        }
+    }
+    pos += length;
+    return true;
+}
+
 // Decodes symbols while the position is below `stop`; a match may reach `limit` but not pass it.
 template <bool kAligned, bool kMirrored>
 bool decodeSymbols(LzxDecoder& d, BitReader& reader, uint32_t& position, uint32_t stop,
                    uint32_t limit) {
     BitReader r = reader;
-    uint8_t* const window = d.window;
-    const uint32_t size = d.windowSize;
-    const uint32_t mask = d.windowMask;
-    uint32_t r0 = uint32_t(d.r0), r1 = uint32_t(d.r1), r2 = uint32_t(d.r2);
+    RepeatedDistances rep = {uint32_t(d.r0), uint32_t(d.r1), uint32_t(d.r2)};
     uint32_t pos = position;
+    // Below fastStop any match ends within the limit.
+    uint32_t fastStop = limit > kMaxMatch ? limit - kMaxMatch : 0;
+    if (fastStop > stop) fastStop = stop;
     bool ok = true;
-
-    while (pos < stop) {
-        r.refill();
-        if (r.exhausted()) {
-            ok = false;
-            break;
-        }
-        uint32_t symbol = decodeSymbol<kMainTableBits>(r, d.mainTable, d.mainNodes, d.mainLengths);
-        if (symbol < kLiteralCount) {
-            window[pos] = uint8_t(symbol);
-            if (kMirrored) window[size + pos] = uint8_t(symbol);
-            ++pos;
-            continue;
-        }
-        symbol -= kLiteralCount;
-        uint32_t length = symbol & 7;
-        if (length == kNumPrimaryLengths) {
-            length +=
-                decodeSymbol<kLengthTableBits>(r, d.lengthTable, d.lengthNodes, d.lengthLengths);
-        }
-        length += kMinMatch;
-
-        const uint32_t slot = symbol >> 3;
-        uint32_t distance;
-        if (slot == 0) {
-            distance = r0;
-        } else if (slot <= 2) {
-            distance = slot == 1 ? r1 : r2;
-            (slot == 1 ? r1 : r2) = r0;
-            r0 = distance;
-        } else {
-            const uint32_t extra = kExtraBits[slot];
-            distance = kDistanceBase[slot];
-            if (kAligned && extra >= 3) {
-                if (extra > 3) distance += r.take(extra - 3) << 3;
-                r.refill();
-                const uint32_t alignedSymbol = d.alignedTable[r.peek(kAlignedTableBits)];
-                r.remove(d.alignedLengths[alignedSymbol]);
-                distance += alignedSymbol;
-            } else if (extra != 0) {
-                distance += r.take(extra);
+    for (;;) {
+        if constexpr (kFastLoop && !kMirrored) {
+            while (pos < fastStop && r.wholeLoadAhead()) {
+                decodeOne<kAligned, kMirrored, false>(d, r, rep, pos, limit);
             }
-            r2 = r1;
-            r1 = r0;
-            r0 = distance;
         }
-
-        // A match never crosses the end of its block or frame.
-        if (length > limit - pos) {
+        if (pos >= stop) break;
+        if (!decodeOne<kAligned, kMirrored, true>(d, r, rep, pos, limit)) {
             ok = false;
             break;
         }
-        if (kMirrored) {
-            copyMatchMirrored(window, size, mask, pos, distance, length);
-        } else {
-            copyMatch(window, mask, pos, distance, length);
-        }
-        pos += length;
     }
 
     reader = r;
-    d.r0 = int32_t(r0);
-    d.r1 = int32_t(r1);
-    d.r2 = int32_t(r2);
+    d.r0 = int32_t(rep.r0);
+    d.r1 = int32_t(rep.r1);
+    d.r2 = int32_t(rep.r2);
     position = pos;
     return ok;
 }

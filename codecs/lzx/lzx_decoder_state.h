@@ -8,8 +8,8 @@
 
 namespace tamrix::lzx {
 
-constexpr uint32_t kMainTableBits = 10;
-constexpr uint32_t kLengthTableBits = 8;
+constexpr uint32_t kMainTableBits = 12;
+constexpr uint32_t kLengthTableBits = 10;
 constexpr uint32_t kPreTreeTableBits = 8;
 constexpr uint32_t kAlignedTableBits = 7;
 
@@ -21,14 +21,14 @@ struct LzxDecoder {
     uint32_t windowMask;
     int32_t r0, r1, r2;
 
-    int16_t mainTable[1 << kMainTableBits];
-    int16_t lengthTable[1 << kLengthTableBits];
+    uint32_t mainTable[1 << kMainTableBits];
+    uint32_t lengthTable[1 << kLengthTableBits];
     uint8_t mainLengths[kMaxMainSymbols];
     uint8_t lengthLengths[kLengthSymbols];
     uint8_t alignedTable[1 << kAlignedTableBits];
     uint8_t alignedLengths[kAlignedSymbols];
-    int16_t mainNodes[2 * kMaxMainSymbols][2];
-    int16_t lengthNodes[2 * kLengthSymbols][2];
+    uint32_t mainNodes[kMaxMainSymbols][2];
+    uint32_t lengthNodes[kLengthSymbols][2];
 
     // Input of the current call. Bytes from inputCount on are never loaded: the bit reader
     // sees zeros there, and byte-wise reads (uncompressed blocks) stop at inputCount.

@@ -1,9 +1,33 @@
 #include "codecs/lzx/lzx_huffman_table.h"
 
+#include <cstring>
+
 namespace tamrix::lzx {
+namespace {
+
+// The entry of a symbol, without its length. Symbols from 256 on are main-tree matches; the
+// length and pre-trees have fewer symbols, so their entries never carry extra bits.
+inline uint32_t symbolEntry(uint32_t symbol) {
+    uint32_t entry = symbol << 16;
+    if (symbol >= kLiteralCount) entry |= uint32_t(kExtraBits[(symbol - kLiteralCount) >> 3]) << 8;
+    return entry;
+}
+
+// Fills n entries from p with one entry. A code's entries form a run of a power of two that
+// starts at a multiple of it, so runs of 4 or more are written 4 at a time.
+inline void fillEntries(uint32_t* p, uint32_t n, uint32_t entry) {
+    if (n < 4) {
+        for (uint32_t i = 0; i < n; ++i) p[i] = entry;
+        return;
+    }
+    const uint32_t quad[4] = {entry, entry, entry, entry};
+    for (uint32_t i = 0; i < n; i += 4) std::memcpy(p + i, quad, sizeof quad);
+}
+
+}  // namespace
 
 bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
-                      int16_t* table, int16_t (*nodes)[2]) {
+                      uint32_t* table, uint32_t (*nodes)[2]) {
     const uint32_t tableSize = 1u << tableBits;
     uint32_t count[17] = {};
     for (uint32_t s = 0; s < symbolCount; ++s) ++count[lengths[s]];
@@ -13,7 +37,7 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     start[1] = 0;
     for (uint32_t i = 1; i <= 16; ++i) start[i + 1] = start[i] + (count[i] << (16 - i));
     if (start[17] == 0) {
-        for (uint32_t i = 0; i < tableSize; ++i) table[i] = 0;
+        std::memset(table, 0, tableSize * sizeof *table);
         return true;
     }
     if (start[17] != 65536) return false;
@@ -29,32 +53,32 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     }
 
     // Entries past the short codes lead into node chains.
-    for (uint32_t i = start[tableBits + 1] >> (16 - tableBits); i < tableSize; ++i) table[i] = 0;
+    const uint32_t chained = start[tableBits + 1] >> (16 - tableBits);
+    std::memset(table + chained, 0, (tableSize - chained) * sizeof *table);
 
-    int32_t nextNode = int32_t(symbolCount);
+    uint32_t nextNode = 0;
     for (uint32_t symbol = 0; symbol < symbolCount; ++symbol) {
         const uint32_t len = lengths[symbol];
         if (len == 0) continue;
+        const uint32_t entry = symbolEntry(symbol) | len;
         if (len <= tableBits) {
-            const uint32_t first = start[len];
-            if (first + weight[len] > tableSize) return false;
-            for (uint32_t i = first; i < first + weight[len]; ++i) table[i] = int16_t(symbol);
+            fillEntries(table + start[len], weight[len], entry);
             start[len] += weight[len];
             continue;
         }
         const uint32_t code = start[len];
         start[len] += weight[len];
-        int16_t* slot = &table[code >> (16 - tableBits)];
-        for (int32_t bit = 15 - int32_t(tableBits); bit >= 16 - int32_t(len); --bit) {
-            if (*slot == 0) {
+        uint32_t* slot = &table[code >> (16 - tableBits)];
+        for (uint32_t bit = 16 - tableBits; bit-- > 16 - len;) {
+            if (*slot == 0) {  // a final entry is never 0: its length is not
                 nodes[nextNode][0] = 0;
                 nodes[nextNode][1] = 0;
-                *slot = int16_t(-nextNode);
+                *slot = nextNode << 16 | kChainFlag;
                 ++nextNode;
             }
-            slot = &nodes[-*slot][(code >> bit) & 1];
+            slot = &nodes[entrySymbol(*slot)][(code >> bit) & 1];
         }
-        *slot = int16_t(symbol);
+        *slot = entry;
     }
     return true;
 }
@@ -74,7 +98,8 @@ bool buildAlignedTable(const uint8_t* lengths, uint8_t* table) {
         if (len == 0) continue;
         const uint32_t weight = 1u << (7 - len);
         if (start[len] + weight > 128) return false;
-        for (uint32_t i = start[len]; i < start[len] + weight; ++i) table[i] = uint8_t(symbol);
+        for (uint32_t i = start[len]; i < start[len] + weight; ++i)
+            table[i] = uint8_t(len << 3 | symbol);
         start[len] = uint16_t(start[len] + weight);
     }
     return true;

@@ -1,5 +1,9 @@
 // Decode tables for the LZX trees: a direct table of 2^tableBits entries, with longer codes
-// continuing in node chains (entries below 0 name a node, negated).
+// continuing in node chains, one bit per node.
+//
+// An entry holds what decoding a symbol needs: the code length in bits 0-4, for a match symbol
+// of the main tree the extra bits of its position slot in bits 8-12, and the symbol from bit 16.
+// An entry with kChainFlag set names a node (from bit 16) instead.
 #pragma once
 
 #include <cstdint>
@@ -9,28 +13,48 @@
 
 namespace tamrix::lzx {
 
+constexpr uint32_t kChainFlag = 0x8000;
+
+inline uint32_t entryCodeLength(uint32_t entry) {
+    return entry & 31;
+}
+inline uint32_t entryExtraBits(uint32_t entry) {
+    return entry >> 8 & 31;
+}
+inline uint32_t entrySymbol(uint32_t entry) {
+    return entry >> 16;
+}
+
 // Builds the table of a canonical code. Lengths are 0-16. Succeeds for a complete code and for
 // all lengths 0 (every lookup then yields symbol 0 with no bits); anything else fails and leaves
-// the table as it was. `nodes` has room for 2 * symbolCount entries.
+// the table as it was. `nodes` has room for symbolCount entries.
 bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
-                      int16_t* table, int16_t (*nodes)[2]);
+                      uint32_t* table, uint32_t (*nodes)[2]);
 
-// The aligned-offset tree: 8 lengths of 0-7, a 7-bit table, no chains.
+// The aligned-offset tree: 8 lengths of 0-7, a 7-bit table, no chains. An entry holds the
+// symbol in bits 0-2 and the code length from bit 3.
 bool buildAlignedTable(const uint8_t* lengths, uint8_t* table);
 
+// The entry of the next code; the caller drops its length.
 template <uint32_t kTableBits>
-inline uint32_t decodeSymbol(BitReader& reader, const int16_t* table, const int16_t (*nodes)[2],
-                             const uint8_t* lengths) {
-    int32_t entry = table[reader.peek(kTableBits)];
-    if (entry < 0) {
-        uint64_t probe = reader.bits << kTableBits;
+inline uint32_t lookupEntry(const BitReader& reader, const uint32_t* table,
+                            const uint32_t (*nodes)[2]) {
+    uint32_t entry = table[reader.peek(kTableBits)];
+    if (entry & kChainFlag) [[unlikely]] {
+        uint64_t probe = reader.bits() << kTableBits;
         do {
-            entry = nodes[-entry][probe >> 63];
+            entry = nodes[entrySymbol(entry)][probe >> 63];
             probe <<= 1;
-        } while (entry < 0);
+        } while (entry & kChainFlag);
     }
-    reader.remove(lengths[entry]);
-    return uint32_t(entry);
+    return entry;
+}
+
+template <uint32_t kTableBits>
+inline uint32_t decodeSymbol(BitReader& reader, const uint32_t* table, const uint32_t (*nodes)[2]) {
+    const uint32_t entry = lookupEntry<kTableBits>(reader, table, nodes);
+    reader.drop(entryCodeLength(entry));
+    return entrySymbol(entry);
 }
 
 }  // namespace tamrix::lzx

@@ -26,8 +26,8 @@ bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous,
     for (uint32_t i = 0; i < kPreTreeSymbols; ++i) preLengths[i] = uint8_t(reader.read(4));
     if (reader.overrun()) return false;
 
-    int16_t preTable[1 << kPreTreeTableBits];
-    int16_t preNodes[2 * kPreTreeSymbols][2];
+    uint32_t preTable[1 << kPreTreeTableBits];
+    uint32_t preNodes[kPreTreeSymbols][2];
     if (!buildDecodeTable(kPreTreeSymbols, preLengths, kPreTreeTableBits, preTable, preNodes)) {
         return false;
     }
@@ -35,8 +35,7 @@ bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous,
     uint32_t i = first;
     while (i < end) {
         reader.refill();
-        const uint32_t symbol =
-            decodeSymbol<kPreTreeTableBits>(reader, preTable, preNodes, preLengths);
+        const uint32_t symbol = decodeSymbol<kPreTreeTableBits>(reader, preTable, preNodes);
         if (symbol <= kPreTreeLastDelta) {
             lengths[i] = deltaLength(previous[i], symbol);
             ++i;
@@ -47,8 +46,7 @@ bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous,
             i += run;
         } else {  // kPreTreeSameRun
             uint32_t run = 4 + reader.take(1);
-            const uint32_t second =
-                decodeSymbol<kPreTreeTableBits>(reader, preTable, preNodes, preLengths);
+            const uint32_t second = decodeSymbol<kPreTreeTableBits>(reader, preTable, preNodes);
             const uint8_t value = deltaLength(previous[i], second);
             if (run > end - i) run = end - i;
             std::memset(lengths + i, value, run);

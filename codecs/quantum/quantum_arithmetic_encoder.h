@@ -6,6 +6,7 @@
 // after how many code bits the decoder will read each raw group, and interleaves them at flush.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -74,7 +75,7 @@ class ArithmeticEncoder {
         uint64_t taken = 0;
         auto copyCode = [&](uint64_t upTo) {
             for (; taken < upTo; ++taken) {
-                out.put((codeBytes[taken >> 3] >> (7 - (taken & 7))) & 1, 1);
+                out.put((codeBytes[size_t(taken >> 3)] >> (7 - (taken & 7))) & 1, 1);
             }
         };
         for (const RawBits& r : raws_) {

@@ -65,12 +65,19 @@ struct QuantumDecoder {
 
 extern QuantumDecoder gQuantumDecoder;
 
-// Where the frame being decoded stands; kept in locals of the frame decoder.
+// Where the frame being decoded stands; kept in locals of the frame decoder. Only the count of
+// bytes produced moves, which leaves the decoding loop registers to spare.
 struct FrameCursor {
-    uint8_t* output;
-    uint32_t remaining;
-    uint32_t position;
+    uint8_t* output;  // the frame's first byte
+    uint32_t start;   // the stream position of the frame's first byte
+    uint32_t done;    // bytes produced
+    uint32_t wanted;  // lowered to `done` to stop the frame
     bool outputOverrun;
+
+    uint32_t position() const { return start + done; }
+    uint32_t remaining() const { return wanted - done; }
+    uint8_t* next() const { return output + done; }
+    void stop() { wanted = done; }
 };
 
 void initModels(QuantumDecoder& d);

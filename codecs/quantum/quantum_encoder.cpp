@@ -44,7 +44,7 @@ struct LevelSettings {
 
 LevelSettings levelSettings(int level) {
     static const LevelSettings kLevels[9] = {
-        {2, 16, 0},   {3, 24, 8},   {4, 32, 16},  {6, 32, 16},   {8, 48, 32},
+        {2, 16, 0},    {3, 24, 8},    {4, 32, 16},    {6, 32, 16},    {8, 48, 32},
         {24, 128, 64}, {32, 160, 96}, {48, 200, 128}, {64, 259, 259},
     };
     return kLevels[std::clamp(level, 1, 9) - 1];
@@ -54,15 +54,17 @@ LevelSettings levelSettings(int level) {
 
 struct QuantumEncoder::State {
     State(unsigned bits, const LevelSettings& level)
-        : windowBits(bits), lazyLength(level.lazyLength), finder(bits, level.searchDepth, level.niceLength) {
+        : windowBits(bits),
+          lazyLength(level.lazyLength),
+          finder(bits, level.searchDepth, level.niceLength) {
         for (int m = 0; m < kModelCount; ++m) initModel(models[m], modelSymbolCount(m, bits));
     }
 
     void encodeSymbol(ArithmeticEncoder& ac, int model, uint32_t symbol) {
         QuantumModel& m = models[model];
         int i = 0;
-        while (m.entries[i].symbol != symbol) ++i;
-        ac.encode(m.entries[i].cumFreq, m.entries[i + 1].cumFreq, m.entries[0].cumFreq);
+        while (m.symbol[i] != symbol) ++i;
+        ac.encode(m.cumFreq[i], m.cumFreq[i + 1], m.cumFreq[0]);
         adaptModel(m, i);
     }
 

@@ -36,12 +36,12 @@ void MatchFinder::append(const uint8_t* data, uint32_t size) {
 
 uint32_t MatchFinder::hashAt(uint64_t position) const {
     uint32_t v;
-    std::memcpy(&v, &buffer_[position - start_], 4);
+    std::memcpy(&v, &buffer_[size_t(position - start_)], 4);
     return (v * 2654435761u) >> (32 - kHashBits);
 }
 
 uint32_t MatchFinder::hash3At(uint64_t position) const {
-    const uint8_t* p = &buffer_[position - start_];
+    const uint8_t* p = &buffer_[size_t(position - start_)];
     const uint32_t v = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
     return (v * 2654435761u) >> (32 - kHash3Bits);
 }
@@ -59,7 +59,7 @@ void MatchFinder::insertUpTo(uint64_t position) {
 }
 
 uint32_t MatchFinder::matchLength(uint64_t a, uint64_t b, uint32_t maxLength) const {
-    return commonLength(&buffer_[a - start_], &buffer_[b - start_], 0, maxLength);
+    return commonLength(&buffer_[size_t(a - start_)], &buffer_[size_t(b - start_)], 0, maxLength);
 }
 
 Match MatchFinder::find(uint64_t position, uint32_t maxLength) {

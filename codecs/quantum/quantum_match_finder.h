@@ -1,6 +1,7 @@
 // Hash-bucket match finder over the folder's history, for the Quantum compressor.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,7 +21,7 @@ class MatchFinder {
     // Appends the next frame to the history; positions are counted from the folder's start.
     void append(const uint8_t* data, uint32_t size);
     uint64_t end() const { return start_ + buffer_.size(); }
-    uint8_t byteAt(uint64_t position) const { return buffer_[position - start_]; }
+    uint8_t byteAt(uint64_t position) const { return buffer_[size_t(position - start_)]; }
 
     // The longest match for `position` of at most maxLength bytes that the format can express:
     // length 3 reaches back 4096 bytes, length 4 262,144, longer ones the whole window. Every
@@ -37,8 +38,8 @@ class MatchFinder {
     uint32_t niceLength_;
     uint32_t bucketSize_;
     std::vector<uint8_t> buffer_;
-    uint64_t start_ = 0;           // folder position of buffer_[0]
-    uint64_t nextInsert_ = 0;      // first position not yet in the chains
+    uint64_t start_ = 0;       // folder position of buffer_[0]
+    uint64_t nextInsert_ = 0;  // first position not yet in the chains
     // Per four-byte hash, the latest positions + 1 (0 = none), newest first.
     std::vector<uint32_t> buckets_;
     std::vector<uint32_t> head3_;  // per three-byte hash: the latest position + 1

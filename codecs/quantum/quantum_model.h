@@ -2,73 +2,100 @@
 // compressor and the decoder adapt, halve and reorder by the very same code.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace tamrix::quantum {
 
 constexpr int kMaxModelSymbols = 64;
 constexpr uint32_t kFrequencyStep = 8;
 constexpr uint32_t kRescaleThreshold = 3800;
-
-struct QuantumModelEntry {
-    uint32_t cumFreq;
-    uint32_t symbol;
-};
+// Entry 0, then entries 1 to 64 as eight groups of 8 (the terminator of the largest model is
+// entry 64).
+constexpr int kCumFreqSlots = 1 + kMaxModelSymbols;
 
 // Entries 0..count-1 hold the symbols in their current order with decreasing cumulative
-// frequencies (entry 0 carries the total); entry `count` is a terminator with frequency 0, which
-// stops every search.
-struct QuantumModel {
+// frequencies (entry 0 carries the total); entry `count` and all after it hold 0, which stops
+// every search. A total never passes 3800 + 8, so 16 bits hold every frequency.
+struct alignas(16) QuantumModel {
     int32_t count;
     int32_t reorderCountdown;
-    QuantumModelEntry entries[kMaxModelSymbols + 1];
+    uint16_t unused[3];  // puts entry 1 on a 16-byte boundary, for whole groups of 8 from there
+    uint16_t cumFreq[kCumFreqSlots];
+    uint8_t symbol[kMaxModelSymbols];
 };
+static_assert((offsetof(QuantumModel, cumFreq) + sizeof(uint16_t)) % 16 == 0);
 
 inline void initModel(QuantumModel& m, int count) {
     m.count = count;
     m.reorderCountdown = 4;
-    for (int j = 0; j <= count; ++j) m.entries[j] = {uint32_t(count - j), uint32_t(j)};
-}
-
-// First entry whose successor's cumulative frequency is at or below target. The terminator's 0
-// bounds the search, and a target at or above the total (corrupt input) gives entry 0.
-inline int findEntry(const QuantumModel& m, uint32_t target) {
-    int i = 0;
-    while (m.entries[i + 1].cumFreq > target) ++i;
-    return i;
+    for (int j = 0; j < kCumFreqSlots; ++j) m.cumFreq[j] = uint16_t(j < count ? count - j : 0);
+    for (int j = 0; j < kMaxModelSymbols; ++j) m.symbol[j] = uint8_t(j);
 }
 
 // Three rescales halve, the fourth (and then every 50th) rebuilds the order by frequency with a
 // pairwise exchange sort. The exchange is not stable, and the order it leaves equal frequencies
 // in decides the code, so it must stay exactly this loop.
-inline void rescaleModel(QuantumModel& m) {
-    QuantumModelEntry* e = m.entries;
-    const int n = m.count;
-    if (--m.reorderCountdown != 0) {
-        for (int i = n - 1; i >= 0; --i) {
-            e[i].cumFreq >>= 1;
-            if (e[i].cumFreq <= e[i + 1].cumFreq) e[i].cumFreq = e[i + 1].cumFreq + 1;
-        }
-        return;
-    }
-    m.reorderCountdown = 50;
-    for (int i = 0; i < n; ++i) e[i].cumFreq = (e[i].cumFreq - e[i + 1].cumFreq + 1) >> 1;
-    for (int i = 0; i < n - 1; ++i) {
-        for (int j = i + 1; j < n; ++j) {
-            if (e[j].cumFreq > e[i].cumFreq) {
-                QuantumModelEntry t = e[i];
-                e[i] = e[j];
-                e[j] = t;
-            }
-        }
-    }
-    for (int i = n - 1; i >= 0; --i) e[i].cumFreq += e[i + 1].cumFreq;
+void rescaleModel(QuantumModel& m);
+
+// Groups of 8 entries from entry 1 that hold every symbol of a model of `symbols` but the first.
+constexpr int groupsFor(int symbols) {
+    return (symbols + 6) / 8;
 }
 
+// The entry to decode for `target`: the first whose successor's cumulative frequency is at or
+// below it. The terminator bounds the search, and a target at or above the total (corrupt input)
+// gives entry 0.
+inline int findEntry(const QuantumModel& m, uint32_t target) {
+    int i = 0;
+    while (m.cumFreq[i + 1] > target) ++i;
+    return i;
+}
+
+#ifdef __SSE2__
+// The same entry as findEntry, without a branch: the entries above the target are a run from
+// entry 1 (frequencies decrease), and the run's length is the entry decoded. `Groups` covers the
+// model's symbols; the terminator, 0, is never above the target.
+template <int Groups>
+inline int findEntryGrouped(const QuantumModel& m, uint32_t target) {
+    const __m128i t = _mm_set1_epi16(int16_t(target < 0x7FFF ? target : 0x7FFF));
+    const auto above = [&](int g) {
+        if (g >= Groups) return _mm_setzero_si128();
+        const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(m.cumFreq + 1 + 8 * g));
+        return _mm_cmpgt_epi16(c, t);
+    };
+    uint64_t mask = 0;
+    for (int g = 0; g < Groups; g += 2) {
+        const auto bytes = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above(g), above(g + 1))));
+        mask |= uint64_t(bytes) << (8 * g);
+    }
+    return __builtin_ctzll(~mask);
+}
+#endif
+
 // After coding the symbol at entry i: every cumulative frequency up to it grows by the step.
+// `Groups` covers the model's symbols.
+template <int Groups = groupsFor(kMaxModelSymbols)>
 inline void adaptModel(QuantumModel& m, int i) {
-    for (int k = 0; k <= i; ++k) m.entries[k].cumFreq += kFrequencyStep;
-    if (m.entries[0].cumFreq > kRescaleThreshold) rescaleModel(m);
+#ifdef __SSE2__
+    m.cumFreq[0] = uint16_t(m.cumFreq[0] + kFrequencyStep);
+    const __m128i step = _mm_set1_epi16(int16_t(kFrequencyStep));
+    const __m128i last = _mm_set1_epi16(int16_t(i));
+    for (int g = 0; g < Groups; ++g) {
+        auto* p = reinterpret_cast<__m128i*>(m.cumFreq + 1 + 8 * g);
+        const __m128i entry =
+            _mm_add_epi16(_mm_set1_epi16(int16_t(8 * g)), _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8));
+        const __m128i beyond = _mm_cmpgt_epi16(entry, last);
+        _mm_store_si128(p, _mm_add_epi16(_mm_load_si128(p), _mm_andnot_si128(beyond, step)));
+    }
+#else
+    for (int k = 0; k <= i; ++k) m.cumFreq[k] = uint16_t(m.cumFreq[k] + kFrequencyStep);
+#endif
+    if (m.cumFreq[0] > kRescaleThreshold) rescaleModel(m);
 }
 
 }  // namespace tamrix::quantum

@@ -83,9 +83,9 @@ void startWriting(WindowPageCache& cache, WindowSlot* s) {
     cache.writeEnd = s->data + cache.pageBytes;
 }
 
-void failWindow(QuantumDecoder& d, FrameCursor& c) {
+bool failWindow(QuantumDecoder& d) {
     d.windowFailure = true;
-    c.remaining = 0;
+    return false;
 }
 
 void freeSlots(QuantumDecoder& d) {
@@ -158,32 +158,27 @@ void releasePagedWindow(QuantumDecoder& d) {
     cache.spillFile = -1;
 }
 
-void advanceWritePage(QuantumDecoder& d, FrameCursor& c) {
+bool advanceWritePage(QuantumDecoder& d) {
     WindowPageCache& cache = d.cache;
     int32_t next = cache.writeSlot->page + 1;
     if (next == cache.pageCount) next = 0;
     WindowSlot* s = fetchPage(d, next, true);
-    if (!s) return failWindow(d, c);
+    if (!s) return failWindow(d);
     startWriting(cache, s);
+    return true;
 }
 
-void pagedMatch(QuantumDecoder& d, FrameCursor& c, uint32_t length, uint32_t distance) {
-    if (c.remaining < length) {
-        c.outputOverrun = true;
-        c.remaining = 0;
-        return;
-    }
+bool pagedMatch(QuantumDecoder& d, uint8_t* output, uint32_t position, uint32_t length,
+                uint32_t distance) {
     WindowPageCache& cache = d.cache;
-    c.remaining -= length;
-    uint32_t src = (c.position - distance) & d.windowMask;
-    c.position += length;
+    uint32_t src = (position - distance) & d.windowMask;
     // Touch the write slot so that the source fetches below evict other slots first.
     fetchPage(d, cache.writeSlot->page, false);
     while (length > 0) {
         uint32_t chunk = uint32_t(cache.writeEnd - cache.writePointer);
         if (length < chunk) chunk = length;
         WindowSlot* from = fetchPage(d, int32_t(src / kPageSize), false);
-        if (!from) return failWindow(d, c);
+        if (!from) return failWindow(d);
         const uint32_t offset = src % kPageSize;
         if (cache.pageBytes - offset < chunk) chunk = cache.pageBytes - offset;
         length -= chunk;
@@ -196,14 +191,12 @@ void pagedMatch(QuantumDecoder& d, FrameCursor& c, uint32_t length, uint32_t dis
         } else {
             std::memcpy(w, s, chunk);
         }
-        std::memcpy(c.output, w, chunk);
-        c.output += chunk;
+        std::memcpy(output, w, chunk);
+        output += chunk;
         cache.writePointer += chunk;
-        if (cache.writePointer == cache.writeEnd) {
-            advanceWritePage(d, c);
-            if (d.windowFailure) return;
-        }
+        if (cache.writePointer == cache.writeEnd && !advanceWritePage(d)) return false;
     }
+    return true;
 }
 
 }  // namespace tamrix::quantum

@@ -16,23 +16,33 @@ bool setUpPagedWindow(QuantumDecoder& d);
 void resetPages(QuantumDecoder& d);
 void releasePagedWindow(QuantumDecoder& d);
 
-// Moves the write slot on to the next page; on failure the window failure flag is set.
-void advanceWritePage(QuantumDecoder& d, FrameCursor& c);
-void pagedMatch(QuantumDecoder& d, FrameCursor& c, uint32_t length, uint32_t distance);
+// Moves the write slot on to the next page. False, with the window failure flag set, on failure.
+bool advanceWritePage(QuantumDecoder& d);
+// Copies the match of `length` bytes at stream position `position`, its source `distance` back,
+// into the window and to `output`. False, with the window failure flag set, when a page could
+// not be had.
+bool pagedMatch(QuantumDecoder& d, uint8_t* output, uint32_t position, uint32_t length,
+                uint32_t distance);
 
 struct PagedWindow {
     QuantumDecoder* d;
 
     void literal(FrameCursor& c, uint8_t b) const {
         WindowPageCache& cache = d->cache;
-        --c.remaining;
-        ++c.position;
-        *c.output++ = b;
+        c.output[c.done++] = b;
         *cache.writePointer++ = b;
-        if (cache.writePointer == cache.writeEnd) advanceWritePage(*d, c);
+        if (cache.writePointer == cache.writeEnd && !advanceWritePage(*d)) c.stop();
     }
     void match(FrameCursor& c, uint32_t length, uint32_t distance) const {
-        pagedMatch(*d, c, length, distance);
+        // The cursor stays in the caller's registers: the copy gets plain values.
+        if (c.remaining() < length) {
+            c.outputOverrun = true;
+            c.stop();
+            return;
+        }
+        const bool copied = pagedMatch(*d, c.next(), c.position(), length, distance);
+        c.done += length;
+        if (!copied) c.stop();
     }
 };
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cab/decoder.h"
+#include "codecs/little_endian.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ int32_t hook(DataHookRecord* record) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
-    size_t cut = size_t(data[0] | data[1] << 8);
+    size_t cut = tamrix::load16(data);
     data += 2;
     size -= 2;
     if (cut > size) cut = size;

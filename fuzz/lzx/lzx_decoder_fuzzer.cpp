@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codecs/codec_interface.h"
+#include "codecs/little_endian.h"
 
 namespace {
 void* fuzzAlloc(uint32_t size) {
@@ -35,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<uint8_t> output(kCodecOutputSize);
     for (int blocks = 0; size >= 4 && blocks < 16; ++blocks) {
-        uint32_t length = uint32_t(data[0] | data[1] << 8) % (inputSize + 1);
+        uint32_t length = load16(data) % (inputSize + 1);
         // 1 to 33,000 bytes: a few too large for a frame.
-        uint32_t wanted = uint32_t(data[2] | data[3] << 8) % 33000 + 1;
+        uint32_t wanted = load16(data + 2) % 33000u + 1;
         data += 4;
         size -= 4;
         if (length > size) length = uint32_t(size);

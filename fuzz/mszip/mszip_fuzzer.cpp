@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codecs/codec_interface.h"
+#include "codecs/little_endian.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> output(32768);
 
     while (size >= 3) {
-        const uint32_t blockSize = (data[0] | data[1] << 8) % (inputSize + 2);
+        const uint32_t blockSize = load16(data) % (inputSize + 2);
         const uint8_t control = data[2];
         data += 3;
         size -= 3;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codecs/codec_interface.h"
+#include "codecs/little_endian.h"
 #include "codecs/quantum/quantum_decoder.h"
 
 namespace {
@@ -78,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static uint8_t output[kCodecOutputSize];
     size_t at = 1;
     while (at + 4 <= size) {
-        uint32_t blockSize = uint32_t(data[at] | data[at + 1] << 8);
-        uint32_t wanted = uint32_t(data[at + 2] | data[at + 3] << 8);
+        uint32_t blockSize = load16(data + at);
+        uint32_t wanted = load16(data + at + 2);
         at += 4;
         if (wanted & 0x8000) kQuantumCodec.reset(handle);
         wanted = (wanted & 0x7FFF) + 1;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/package_layout.h"
+#include "tests/support/byte_fields.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamrix {
@@ -21,11 +22,11 @@ TEST(BuiltStub, IsPe32I386Gui) {
     std::vector<uint8_t> stub = builtStub();
     if (test::builtStubPath().empty()) GTEST_SKIP() << "TAMRIX_STUB not set";
     ASSERT_GT(stub.size(), 0x200u);
-    uint32_t pe = stub[0x3C] | stub[0x3D] << 8;
+    uint32_t pe = test::get16(stub, 0x3C);
     ASSERT_EQ(0, std::memcmp(&stub[pe], "PE\0\0", 4));
-    EXPECT_EQ(0x14C, stub[pe + 4] | stub[pe + 5] << 8);           // i386
-    EXPECT_EQ(0x10B, stub[pe + 24] | stub[pe + 25] << 8);         // PE32 optional header
-    EXPECT_EQ(2, stub[pe + 24 + 68] | stub[pe + 24 + 69] << 8);   // GUI subsystem
+    EXPECT_EQ(0x14C, test::get16(stub, pe + 4));    // i386
+    EXPECT_EQ(0x10B, test::get16(stub, pe + 24));   // PE32 optional header
+    EXPECT_EQ(2, test::get16(stub, pe + 24 + 68));  // GUI subsystem
 }
 
 TEST(BuiltStub, ImageEndIsTheEndOfTheFile) {

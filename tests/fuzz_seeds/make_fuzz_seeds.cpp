@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "pack/compression.h"
+#include "tests/support/byte_fields.h"
 #include "tests/support/cabinet_builder.h"
 #include "tests/support/flow_runner.h"
 
 namespace {
 
 using namespace tamrix;
+using test::append16;
 using test::Bytes;
 namespace fs = std::filesystem;
 
@@ -27,11 +29,6 @@ void put(const std::string& target, const std::string& name, const Bytes& bytes)
     std::ofstream(outputRoot / target / name, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     ++written;
-}
-
-void put16(Bytes* out, uint32_t value) {
-    out->push_back(uint8_t(value));
-    out->push_back(uint8_t(value >> 8));
 }
 
 // Text-like data with repeats, then a stretch of noise: both matches and literals.
@@ -82,7 +79,7 @@ test::TestFile entry(const std::string& name, uint32_t offset, uint32_t size, ui
 // The engine's input: two cut bytes, then "a.cab" and "b.cab".
 Bytes engineInput(const Bytes& a, const Bytes& b = {}) {
     Bytes input;
-    put16(&input, uint32_t(a.size()));
+    append16(input, uint32_t(a.size()));
     input.insert(input.end(), a.begin(), a.end());
     input.insert(input.end(), b.begin(), b.end());
     return input;
@@ -133,7 +130,7 @@ void codecSeeds() {
     // MSZIP: per block two size bytes and a control byte (4: up to 32,768 bytes wanted).
     Bytes mszip;
     for (const Bytes& block : compressFrames({pack::CompressionKind::Mszip, 0}, data)) {
-        put16(&mszip, uint32_t(block.size()));
+        append16(mszip, uint32_t(block.size()));
         mszip.push_back(4);
         mszip.insert(mszip.end(), block.begin(), block.end());
     }
@@ -144,8 +141,8 @@ void codecSeeds() {
         Bytes lzx{uint8_t(bits - 15)};
         const std::vector<Bytes> blocks = compressFrames({pack::CompressionKind::Lzx, bits}, data);
         for (size_t i = 0; i < blocks.size(); ++i) {
-            put16(&lzx, uint32_t(blocks[i].size()));
-            put16(&lzx, uint32_t(std::min<size_t>(kFrame, data.size() - i * kFrame) - 1));
+            append16(lzx, uint32_t(blocks[i].size()));
+            append16(lzx, uint32_t(std::min<size_t>(kFrame, data.size() - i * kFrame) - 1));
             lzx.insert(lzx.end(), blocks[i].begin(), blocks[i].end());
         }
         put("lzx_decoder_fuzzer", "window" + std::to_string(bits), lzx);
@@ -158,8 +155,8 @@ void codecSeeds() {
             const std::vector<Bytes> blocks =
                 compressFrames({pack::CompressionKind::Quantum, bits}, data);
             for (size_t i = 0; i < blocks.size(); ++i) {
-                put16(&quantum, uint32_t(blocks[i].size()));
-                put16(&quantum, uint32_t(std::min<size_t>(kFrame, data.size() - i * kFrame) - 1));
+                append16(quantum, uint32_t(blocks[i].size()));
+                append16(quantum, uint32_t(std::min<size_t>(kFrame, data.size() - i * kFrame) - 1));
                 quantum.insert(quantum.end(), blocks[i].begin(), blocks[i].end());
             }
             put("quantum_decoder_fuzzer", "window" + std::to_string(bits) + (paged ? "-paged" : ""),

@@ -5,17 +5,18 @@
 
 #include <random>
 
+#include "codecs/little_endian.h"
 #include "codecs/lzx/lzx_e8_preprocess.h"
 
 namespace tamrix {
 namespace {
 
 uint32_t operandAt(const std::vector<uint8_t>& f, size_t k) {
-    return f[k + 1] | f[k + 2] << 8 | f[k + 3] << 16 | uint32_t(f[k + 4]) << 24;
+    return load32(f.data() + k + 1);
 }
 void putOperand(std::vector<uint8_t>& f, size_t k, uint32_t v) {
     f[k] = 0xE8;
-    for (int i = 0; i < 4; ++i) f[k + 1 + i] = uint8_t(v >> (8 * i));
+    store32(f.data() + k + 1, v);
 }
 
 TEST(LzxE8, OperandsTurnRelativeWrapOrStay) {

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "codecs/little_endian.h"
 #include "tests/lzx/lzx_stream_builder.h"
 #include "tests/lzx/lzx_test_util.h"
 
@@ -80,6 +81,49 @@ TEST(LzxStream, BlocksRunAcrossCallsWithUncompressedBlocksAndRepeatedDistances) 
     int failedAt = 0;
     const auto out = lzx_test::decompressFolder(d, blocks, uint32_t(e.bytes.size()), &failedAt);
     ASSERT_EQ(failedAt, -1);
+    EXPECT_TRUE(out == e.bytes);
+}
+
+// A verbatim match of `length` at `distance` (at least 1), with its slot's extra bits.
+void matchAt(StreamBuilder& s, Expected& e, uint32_t distance, uint32_t length) {
+    uint32_t slot = 3;
+    while (distance >= lzx::kDistanceBase[slot] + (1u << lzx::kExtraBits[slot])) ++slot;
+    s.match(slot, length);
+    if (lzx::kExtraBits[slot] != 0) {
+        s.bits(distance - lzx::kDistanceBase[slot], lzx::kExtraBits[slot]);
+    }
+    e.match(distance, length);
+}
+
+TEST(LzxStream, MatchesOfEveryShortDistanceAndLengthCopyExactly) {
+    // Overlapping copies repeat a pattern of 1 to 17 bytes; the bytes right after each match
+    // are history and must survive until the next symbol overwrites them.
+    StreamBuilder s(16);
+    Expected e;
+    s.e8Header(0);
+    std::vector<uint32_t> lengths = {2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 32, 33, 64, 100, 257};
+    for (uint32_t n = 10; n < 15; ++n) lengths.push_back(n);
+    std::vector<std::pair<uint32_t, uint32_t>> matches;
+    for (uint32_t distance = 1; distance <= 17; ++distance) {
+        for (uint32_t length : lengths) matches.push_back({distance, length});
+    }
+    for (uint32_t distance : {300u, 1000u, 5000u}) {
+        for (uint32_t length : lengths) matches.push_back({distance, length});
+    }
+    uint32_t size = 6000;
+    for (const auto& m : matches) size += m.second + 1;
+    ASSERT_LE(size, lzx::kFrameSize);
+
+    s.blockHeader(lzx::kBlockVerbatim, size);
+    s.trees(lzx_test::flatMainLengths(true), lzx_test::flatLengthLengths());
+    for (uint32_t i = 0; i < 6000; ++i) e.literal(s, uint8_t(i * 37 + (i >> 7)));
+    for (const auto& [distance, length] : matches) {
+        matchAt(s, e, distance, length);
+        e.literal(s, uint8_t(length * 3 + distance));
+    }
+    Decoder d(1u << 16);
+    std::vector<uint8_t> out;
+    ASSERT_EQ(d.decode(s.finish(), size, &out), CodecSuccess);
     EXPECT_TRUE(out == e.bytes);
 }
 
@@ -256,7 +300,7 @@ TEST(LzxStream, E8TranslationStopsAfter32768Frames) {
     EXPECT_TRUE(out == frame);  // stream offset 0: 0 - 0 stays 0
     for (uint32_t i = 1; i < frames; ++i) {
         ASSERT_EQ(d.decode(frame, 16, &out), CodecSuccess);
-        const uint32_t operand = out[1] | out[2] << 8 | out[3] << 16 | uint32_t(out[4]) << 24;
+        const uint32_t operand = load32(out.data() + 1);
         const uint32_t expected = i < lzx::kE8FrameLimit ? 0u - 16 * i : 0;
         ASSERT_EQ(operand, expected) << "frame " << i;
     }

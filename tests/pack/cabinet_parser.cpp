@@ -6,22 +6,15 @@
 #include <cstring>
 
 #include "cab/block_checksum.h"
+#include "cab/cabinet_format.h"
+#include "tests/support/byte_fields.h"
 
 namespace tamrix::test {
-
-namespace {
-uint16_t get16(const std::vector<uint8_t>& b, size_t at) {
-    return uint16_t(b[at] | b[at + 1] << 8);
-}
-uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(get16(b, at)) | uint32_t(get16(b, at + 2)) << 16;
-}
-}  // namespace
 
 bool parseCabinet(const std::vector<uint8_t>& b, ParsedCabinet* cab) {
     EXPECT_GE(b.size(), 36u);
     if (b.size() < 36) return false;
-    EXPECT_EQ(0, std::memcmp(b.data(), "MSCF", 4));
+    EXPECT_EQ(kCabinetSignature, get32(b, 0));
     cab->reserved1 = get32(b, 4);
     cab->cabinetSize = get32(b, 8);
     cab->reserved2 = get32(b, 12);

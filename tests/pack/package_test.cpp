@@ -7,6 +7,7 @@
 #include "pack/package_builder.h"
 #include "pack/package_settings.h"
 #include "tests/pack/pack_fixtures.h"
+#include "tests/support/byte_fields.h"
 
 namespace tamrix {
 namespace {
@@ -22,10 +23,7 @@ uint32_t referenceCrc(const uint8_t* data, size_t size) {
     return ~crc;
 }
 
-uint32_t word(const std::vector<uint8_t>& bytes, size_t at) {
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
-           uint32_t(bytes[at + 3]) << 24;
-}
+using test::get32;
 
 bool makeHeader(const PackageSettings& settings, PackageHeader* header, std::string* error) {
     pack::AnsiText ansi(1252);
@@ -50,11 +48,11 @@ TEST(PackageHeader, FieldsLandAtTheirOffsets) {
     EXPECT_EQ(0, std::memcmp(bytes.data(), "TAMRIX3\0", 8));
     EXPECT_STREQ("%temp%\\demo", reinterpret_cast<const char*>(&bytes[8]));
     EXPECT_STREQ("setup.exe /q", reinterpret_cast<const char*>(&bytes[268]));
-    EXPECT_EQ(1u, word(bytes, 396));
-    EXPECT_EQ(0u, word(bytes, 400));
-    EXPECT_EQ(1u, word(bytes, 404));
-    EXPECT_EQ(1u, word(bytes, 408));
-    EXPECT_EQ(0x12345678u, word(bytes, 412));
+    EXPECT_EQ(1u, get32(bytes, 396));
+    EXPECT_EQ(0u, get32(bytes, 400));
+    EXPECT_EQ(1u, get32(bytes, 404));
+    EXPECT_EQ(1u, get32(bytes, 408));
+    EXPECT_EQ(0x12345678u, get32(bytes, 412));
     EXPECT_STREQ("Demo", reinterpret_cast<const char*>(&bytes[416]));
     EXPECT_STREQ("Install the demo?", reinterpret_cast<const char*>(&bytes[448]));
     // Everything after each text is zero.
@@ -64,8 +62,8 @@ TEST(PackageHeader, FieldsLandAtTheirOffsets) {
     PackageSettings defaults;
     ASSERT_TRUE(makeHeader(defaults, &header, &error));
     bytes = pack::headerBytes(header);
-    EXPECT_EQ(1u, word(bytes, 400));  // the folder is opened unless asked otherwise
-    EXPECT_EQ(0u, word(bytes, 396) | word(bytes, 404) | word(bytes, 408));
+    EXPECT_EQ(1u, get32(bytes, 400));  // the folder is opened unless asked otherwise
+    EXPECT_EQ(0u, get32(bytes, 396) | get32(bytes, 404) | get32(bytes, 408));
 }
 
 TEST(PackageHeader, EveryTextMustFitItsFieldWithItsNul) {
@@ -167,7 +165,7 @@ TEST(Package, StubHeaderAndCabinetFollowEachOtherAndTheCrcCoversTheCabinet) {
     std::vector<uint8_t> padded = cabinet;
     padded.resize(cabinet.size() + 5);
     uint32_t crc = referenceCrc(padded.data(), padded.size());
-    EXPECT_EQ(crc, word(package, stub.size() + 412));
+    EXPECT_EQ(crc, get32(package, stub.size() + 412));
     EXPECT_EQ(crc, result.cabinetCrc);
     EXPECT_EQ(findImageEnd(package.data(), uint32_t(package.size())), stub.size());
     EXPECT_EQ((std::vector<std::string>{"p.exe"}), test::folderListing(folder.path()));
@@ -175,7 +173,7 @@ TEST(Package, StubHeaderAndCabinetFollowEachOtherAndTheCrcCoversTheCabinet) {
     // Without the CRC the header keeps what it was given.
     ASSERT_TRUE(
         pack::writePackage(folder.host("p.exe"), stub, header, false, writer, &result, &error));
-    EXPECT_EQ(0x12345678u, word(test::readFile(folder.host("p.exe")), stub.size() + 412));
+    EXPECT_EQ(0x12345678u, get32(test::readFile(folder.host("p.exe")), stub.size() + 412));
 }
 
 TEST(Package, AFailedBuildLeavesNoFileAndKeepsTheOldPackage) {
@@ -287,8 +285,8 @@ TEST(SettingsFile, EveryValueComesBackFromTheLineWrittenForIt) {
     EXPECT_EQ("C:\\temp\\new ", lines[0].value);
     EXPECT_EQ("C:\\temp\\setup.exe", lines[1].value);
     EXPECT_EQ("tab\there A\\", lines[2].value);
-    for (const char* bad : {"a = e\"C:\\Program Files\"\n", "a = e\"\\x4\"\n", "a = e\"end\\\"\n",
-                            "a = 'open\n"}) {
+    for (const char* bad :
+         {"a = e\"C:\\Program Files\"\n", "a = e\"\\x4\"\n", "a = e\"end\\\"\n", "a = 'open\n"}) {
         test::writeFile(folder.host("bad.ini"), std::vector<uint8_t>(bad, bad + std::strlen(bad)));
         EXPECT_FALSE(pack::readSettingsFile(folder.host("bad.ini"), &lines, &error)) << bad;
         EXPECT_NE(std::string::npos, error.find(":1:")) << error;

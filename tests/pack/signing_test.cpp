@@ -8,11 +8,12 @@
 #include <cstring>
 #include <thread>
 
-#include "package/crc_range.h"
 #include "app/package_layout.h"
 #include "pack/package_builder.h"
 #include "pack/stub_signature.h"
+#include "package/crc_range.h"
 #include "tests/pack/pack_fixtures.h"
+#include "tests/support/byte_fields.h"
 
 namespace tamrix {
 namespace {
@@ -227,9 +228,8 @@ TEST_F(SigningTest, APasswordATimestampServerAndFailedSigning) {
 TEST_F(SigningTest, AStubSignedOnItsOwnIsPackedAsBeforeSigning) {
     std::vector<uint8_t> original = test::readFile(stub);
     // The stored checksum is what peChecksum computes, so a stripped stub gets it back.
-    uint32_t pe = original[0x3C] | original[0x3D] << 8;
-    uint32_t stored = uint32_t(original[pe + 88]) | uint32_t(original[pe + 89]) << 8 |
-                      uint32_t(original[pe + 90]) << 16 | uint32_t(original[pe + 91]) << 24;
+    uint32_t pe = test::get16(original, 0x3C);
+    uint32_t stored = test::get32(original, pe + 88);
     EXPECT_EQ(stored, pack::peChecksum(original));
 
     std::string output;

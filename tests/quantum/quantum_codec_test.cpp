@@ -127,16 +127,14 @@ TEST_F(QuantumCodec, ResetRestoresUniformModels) {
     TestCodec codec(17);
     std::vector<uint8_t> decoded;
     ASSERT_EQ(codec.decodeAll(frames, data, &decoded), CodecSuccess);
-    ASSERT_NE(quantum::gQuantumDecoder.models[quantum::kSelectorModel].entries[0].cumFreq, 7u);
+    ASSERT_NE(quantum::gQuantumDecoder.models[quantum::kSelectorModel].cumFreq[0], 7u);
     ASSERT_EQ(codec.reset(), CodecSuccess);
     const quantum::QuantumDecoder& d = quantum::gQuantumDecoder;
     EXPECT_EQ(d.streamPosition, 0u);
     for (const auto& m : d.models) {
         EXPECT_EQ(m.reorderCountdown, 4);
-        for (int j = 0; j <= m.count; ++j) {
-            EXPECT_EQ(m.entries[j].cumFreq, uint32_t(m.count - j));
-            EXPECT_EQ(m.entries[j].symbol, uint32_t(j));
-        }
+        for (int j = 0; j <= m.count; ++j) EXPECT_EQ(m.cumFreq[j], uint32_t(m.count - j));
+        for (int j = 0; j < m.count; ++j) EXPECT_EQ(unsigned(m.symbol[j]), unsigned(j));
     }
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<uint32_t> symbols(const QuantumModel& m) {
     std::vector<uint32_t> out;
-    for (int i = 0; i < m.count; ++i) out.push_back(m.entries[i].symbol);
+    for (int i = 0; i < m.count; ++i) out.push_back(m.symbol[i]);
     return out;
 }
 
@@ -19,16 +19,16 @@ TEST(QuantumModel, LiteralModelFirstRescalesAtSymbol468AndHalves) {
     QuantumModel m;
     initModel(m, 64);
     for (int k = 0; k < 467; ++k) adaptModel(m, 0);
-    EXPECT_EQ(m.entries[0].cumFreq, 64u + 8 * 467);  // 3800: not yet above the threshold
+    EXPECT_EQ(m.cumFreq[0], 64u + 8 * 467);  // 3800: not yet above the threshold
     EXPECT_EQ(m.reorderCountdown, 4);
     adaptModel(m, 0);
     EXPECT_EQ(m.reorderCountdown, 3);
     // Halved, the order kept: 3808 / 2 = 1904 at the top, the untouched tail 63..1 halved but
     // kept strictly decreasing above the terminator.
-    EXPECT_EQ(m.entries[0].cumFreq, 1904u);
-    EXPECT_EQ(m.entries[0].symbol, 0u);
-    for (int i = 0; i < 64; ++i) EXPECT_GT(m.entries[i].cumFreq, m.entries[i + 1].cumFreq);
-    EXPECT_EQ(m.entries[64].cumFreq, 0u);
+    EXPECT_EQ(m.cumFreq[0], 1904u);
+    EXPECT_EQ(m.symbol[0], 0u);
+    for (int i = 0; i < 64; ++i) EXPECT_GT(m.cumFreq[i], m.cumFreq[i + 1]);
+    EXPECT_EQ(m.cumFreq[64], 0u);
 }
 
 TEST(QuantumModel, FourthRescaleReordersThenEveryFiftieth) {
@@ -54,16 +54,16 @@ TEST(QuantumModel, ReorderUsesThePairwiseExchangeNotAStableSort) {
     // stable sort would give 2, 0, 1.
     QuantumModel m;
     initModel(m, 3);
-    m.entries[0].cumFreq = 14;
-    m.entries[1].cumFreq = 10;
-    m.entries[2].cumFreq = 6;
+    m.cumFreq[0] = 14;
+    m.cumFreq[1] = 10;
+    m.cumFreq[2] = 6;
     m.reorderCountdown = 1;
     rescaleModel(m);
     EXPECT_EQ(symbols(m), (std::vector<uint32_t>{2, 1, 0}));
-    EXPECT_EQ(m.entries[0].cumFreq, 7u);
-    EXPECT_EQ(m.entries[1].cumFreq, 4u);
-    EXPECT_EQ(m.entries[2].cumFreq, 2u);
-    EXPECT_EQ(m.entries[3].cumFreq, 0u);
+    EXPECT_EQ(m.cumFreq[0], 7u);
+    EXPECT_EQ(m.cumFreq[1], 4u);
+    EXPECT_EQ(m.cumFreq[2], 2u);
+    EXPECT_EQ(m.cumFreq[3], 0u);
     EXPECT_EQ(m.reorderCountdown, 50);
 }
 
@@ -79,7 +79,7 @@ TEST(QuantumModel, SearchStopsAtTheTerminator) {
     // A model with one heavy symbol at the end of the search.
     for (int k = 0; k < 300; ++k) adaptModel(m, 26);
     EXPECT_EQ(findEntry(m, 0), 26);
-    EXPECT_EQ(m.entries[27].cumFreq, 0u);
+    EXPECT_EQ(m.cumFreq[27], 0u);
 }
 
 TEST(QuantumModel, DivisionByTheTotalIsExact) {

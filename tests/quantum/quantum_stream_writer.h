@@ -59,8 +59,8 @@ class StreamWriter {
     void symbol(int model, uint32_t s) {
         quantum::QuantumModel& m = models_[model];
         int i = 0;
-        while (m.entries[i].symbol != s) ++i;
-        ac_.encode(m.entries[i].cumFreq, m.entries[i + 1].cumFreq, m.entries[0].cumFreq);
+        while (m.symbol[i] != s) ++i;
+        ac_.encode(m.cumFreq[i], m.cumFreq[i + 1], m.cumFreq[0]);
         quantum::adaptModel(m, i);
     }
 

@@ -1,53 +1,46 @@
 // The readers behind the stub checks: they must decode what they are given and never read past
 // it, whatever the bytes.
 #include "tests/stub/built_stub.h"
+#include "tests/support/byte_fields.h"
 #include "tests/support/resource_formats.h"
 
 namespace tamrix::test {
 namespace {
 
-void put16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-void put32(std::vector<uint8_t>& out, uint32_t value) {
-    put16(out, uint16_t(value));
-    put16(out, uint16_t(value >> 16));
-}
 void putText(std::vector<uint8_t>& out, const std::u16string& text) {
-    for (char16_t c : text) put16(out, c);
-    put16(out, 0);
+    for (char16_t c : text) append16(out, c);
+    append16(out, 0);
 }
 
 // A plain (not extended) template: caption, font and two controls, one with a class name.
 std::vector<uint8_t> plainDialog() {
     std::vector<uint8_t> t;
-    put32(t, 0x80C800C0);  // popup, caption, system menu, modal frame, set font
-    put32(t, 0);
-    put16(t, 2);
-    for (int16_t v : {0, 0, 120, 40}) put16(t, uint16_t(v));
-    put16(t, 0);  // no menu
-    put16(t, 0);  // default class
+    append32(t, 0x80C800C0);  // popup, caption, system menu, modal frame, set font
+    append32(t, 0);
+    append16(t, 2);
+    for (int16_t v : {0, 0, 120, 40}) append16(t, uint16_t(v));
+    append16(t, 0);  // no menu
+    append16(t, 0);  // default class
     putText(t, u"Title");
-    put16(t, 8);
+    append16(t, 8);
     putText(t, u"MS Shell Dlg");
     while (t.size() % 4) t.push_back(0);
-    put32(t, 0x50010001);  // default push button
-    put32(t, 0);
-    for (int16_t v : {5, 6, 50, 14}) put16(t, uint16_t(v));
-    put16(t, 1);
-    put16(t, 0xFFFF);
-    put16(t, 0x80);
+    append32(t, 0x50010001);  // default push button
+    append32(t, 0);
+    for (int16_t v : {5, 6, 50, 14}) append16(t, uint16_t(v));
+    append16(t, 1);
+    append16(t, 0xFFFF);
+    append16(t, 0x80);
     putText(t, u"&OK");
-    put16(t, 0);
+    append16(t, 0);
     while (t.size() % 4) t.push_back(0);
-    put32(t, 0x50000000);
-    put32(t, 0);
-    for (int16_t v : {5, 24, 100, 8}) put16(t, uint16_t(v));
-    put16(t, 0xFFFF);  // id -1 as a 16-bit word
+    append32(t, 0x50000000);
+    append32(t, 0);
+    for (int16_t v : {5, 24, 100, 8}) append16(t, uint16_t(v));
+    append16(t, 0xFFFF);  // id -1 as a 16-bit word
     putText(t, u"msctls_progress32");
-    put16(t, 0);
-    put16(t, 0);
+    append16(t, 0);
+    append16(t, 0);
     return t;
 }
 
@@ -76,10 +69,10 @@ TEST(ResourceFormats, RefusesCutResources) {
     // String 3 announces two characters; the block ends one word early.
     auto block = [](std::u16string third) {
         std::vector<uint8_t> out;
-        for (int i = 0; i < 3; ++i) put16(out, 0);
-        put16(out, 2);
-        for (char16_t c : third) put16(out, c);
-        for (int i = 4; i < 16; ++i) put16(out, 0);
+        for (int i = 0; i < 3; ++i) append16(out, 0);
+        append16(out, 2);
+        for (char16_t c : third) append16(out, c);
+        for (int i = 4; i < 16; ++i) append16(out, 0);
         return out;
     };
     EXPECT_FALSE(decodeStringBlock(block(u"a")));

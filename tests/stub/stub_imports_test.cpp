@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include "codecs/little_endian.h"
 #include "tests/stub/built_stub.h"
 
 namespace tamrix::test {
@@ -49,13 +50,9 @@ TEST_F(BuiltStubTest, LoadConfigKeepsImportSearchInSystemFolder) {
     ASSERT_GE(config.size, 0x40u);  // through the security cookie
     const uint8_t* record = stub->reader.at(config.rva, config.size);
     ASSERT_NE(nullptr, record);
-    auto word = [&](uint32_t at) {
-        return record[at] | record[at + 1] << 8 | record[at + 2] << 16 |
-               uint32_t(record[at + 3]) << 24;
-    };
-    EXPECT_EQ(config.size, word(0));
-    EXPECT_EQ(0x800, record[0x36] | record[0x37] << 8);  // DependentLoadFlags
-    EXPECT_EQ(0u, word(0x3C));  // no security cookie for the loader to set up
+    EXPECT_EQ(config.size, load32(record));
+    EXPECT_EQ(0x800, load16(record + 0x36));  // DependentLoadFlags
+    EXPECT_EQ(0u, load32(record + 0x3C));     // no security cookie for the loader to set up
 }
 
 TEST_F(BuiltStubTest, IsRelocatableWithDataExecutionPrevention) {

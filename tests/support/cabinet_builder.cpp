@@ -3,24 +3,12 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "tests/support/byte_fields.h"
+
 namespace tamrix::test {
 
 namespace {
 
-void put16(Bytes& out, size_t at, uint16_t value) {
-    out[at] = uint8_t(value);
-    out[at + 1] = uint8_t(value >> 8);
-}
-void put32(Bytes& out, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(value >> (8 * i));
-}
-void append16(Bytes& out, uint16_t value) {
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-void append32(Bytes& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(value >> (8 * i)));
-}
 void appendName(Bytes& out, const std::string& name, bool terminate = true) {
     out.insert(out.end(), name.begin(), name.end());
     if (terminate) out.push_back(0);
@@ -32,8 +20,7 @@ uint32_t referenceChecksum(const uint8_t* data, size_t count, uint32_t seed) {
     uint32_t sum = seed;
     size_t i = 0;
     for (; i + 4 <= count; i += 4) {
-        sum ^= uint32_t(data[i]) | uint32_t(data[i + 1]) << 8 | uint32_t(data[i + 2]) << 16 |
-               uint32_t(data[i + 3]) << 24;
+        sum ^= load32(data + i);
     }
     uint32_t tail = 0;
     for (; i < count; ++i) tail = tail << 8 | data[i];
@@ -45,8 +32,7 @@ Bytes buildCabinet(const TestCabinet& plan) {
     put32(out, 0, plan.signature);
     put32(out, 12, plan.reservedFieldValue);
     put32(out, 20, plan.reservedFieldValue);
-    out[24] = uint8_t(plan.version);
-    out[25] = uint8_t(plan.version >> 8);
+    put16(out, 24, plan.version);
     put16(out, 26, uint16_t(plan.folders.size()));
     put16(out, 28, uint16_t(plan.files.size()));
     uint16_t flags = plan.extraFlags;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cab/cabinet_format.h"
+
 namespace tamrix::test {
 
 using Bytes = std::vector<uint8_t>;
@@ -42,7 +44,7 @@ struct TestFile {
 
 struct TestCabinet {
     uint16_t version = 0x0103;
-    uint32_t signature = 0x4643534D;
+    uint32_t signature = kCabinetSignature;
     uint16_t setId = 0x1234;
     uint16_t cabinetIndex = 0;
     uint16_t extraFlags = 0;  // OR-ed into the flags word as written

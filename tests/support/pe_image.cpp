@@ -3,17 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tests/support/byte_fields.h"
+
 namespace tamrix::test {
 
 namespace {
 
-void put16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
-    bytes[at] = uint8_t(value);
-    bytes[at + 1] = uint8_t(value >> 8);
-}
-void put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
-}
 void putText(std::vector<uint8_t>& bytes, size_t at, size_t width, const std::string& text) {
     std::memcpy(bytes.data() + at, text.data(), std::min(width, text.size()));
 }
@@ -44,7 +39,7 @@ std::vector<uint8_t> makePeImage(const std::vector<TestSection>& sections, uint1
 }
 
 void setCertificateDirectory(std::vector<uint8_t>& image, uint32_t offset, uint32_t size) {
-    size_t pe = size_t(image[0x3C] | image[0x3D] << 8);
+    size_t pe = get16(image, 0x3C);
     put16(image, pe + 24, 0x10B);
     put32(image, pe + 24 + 92, 16);
     put32(image, pe + 24 + 96 + 4 * 8, offset);

@@ -2,18 +2,14 @@
 
 #include <cstring>
 
+#include "codecs/little_endian.h"
+
 namespace tamrix::test {
 
 namespace {
 
 bool fits(size_t total, uint64_t offset, uint64_t size) {
     return offset <= total && size <= total - offset;
-}
-uint16_t get16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t get32(const uint8_t* p) {
-    return uint32_t(get16(p)) | uint32_t(get16(p + 2)) << 16;
 }
 
 constexpr size_t kMaxImports = 256;  // DLLs, and entries per DLL
@@ -24,22 +20,22 @@ constexpr size_t kMaxResourceLeaves = 4096;
 PeReader::PeReader(std::vector<uint8_t> image) : image_(std::move(image)) {
     const size_t size = image_.size();
     if (!fits(size, 0, 0x40) || image_[0] != 'M' || image_[1] != 'Z') return;
-    uint32_t pe = get32(&image_[0x3C]);
+    uint32_t pe = load32(&image_[0x3C]);
     if (!fits(size, pe, 24) || std::memcmp(&image_[pe], "PE\0\0", 4) != 0) return;
-    machine_ = get16(&image_[pe + 4]);
-    uint16_t sectionCount = get16(&image_[pe + 6]);
-    uint16_t optionalSize = get16(&image_[pe + 20]);
+    machine_ = load16(&image_[pe + 4]);
+    uint16_t sectionCount = load16(&image_[pe + 6]);
+    uint16_t optionalSize = load16(&image_[pe + 20]);
     uint64_t optional = uint64_t(pe) + 24;
     if (optionalSize < 96 || !fits(size, optional, optionalSize)) return;
     const uint8_t* header = &image_[optional];
-    optionalMagic_ = get16(header);
+    optionalMagic_ = load16(header);
     if (optionalMagic_ != 0x10B) return;  // PE32 only
-    imageBase_ = get32(header + 28);
-    subsystem_ = get16(header + 68);
-    dllCharacteristics_ = get16(header + 70);
-    uint32_t directoryCount = get32(header + 92);
+    imageBase_ = load32(header + 28);
+    subsystem_ = load16(header + 68);
+    dllCharacteristics_ = load16(header + 70);
+    uint32_t directoryCount = load32(header + 92);
     for (uint32_t i = 0; i < directoryCount && i < 16 && 96 + 8 * (i + 1) <= optionalSize; ++i) {
-        directories_.push_back({get32(header + 96 + 8 * i), get32(header + 100 + 8 * i)});
+        directories_.push_back({load32(header + 96 + 8 * i), load32(header + 100 + 8 * i)});
     }
     uint64_t table = optional + optionalSize;
     if (!fits(size, table, uint64_t(sectionCount) * 40)) return;
@@ -48,10 +44,10 @@ PeReader::PeReader(std::vector<uint8_t> image) : image_(std::move(image)) {
         PeSection section;
         const char* name = reinterpret_cast<const char*>(entry);
         section.name.assign(name, strnlen(name, 8));
-        section.virtualSize = get32(entry + 8);
-        section.virtualAddress = get32(entry + 12);
-        section.rawSize = get32(entry + 16);
-        section.rawOffset = get32(entry + 20);
+        section.virtualSize = load32(entry + 8);
+        section.virtualAddress = load32(entry + 12);
+        section.rawSize = load32(entry + 16);
+        section.rawOffset = load32(entry + 20);
         sections_.push_back(section);
     }
     ok_ = true;
@@ -94,9 +90,9 @@ std::vector<PeImportedDll> PeReader::imports() const {
     for (uint32_t i = 0; i < kMaxImports; ++i) {
         const uint8_t* descriptor = at(dir.rva + 20 * i, 20);
         if (!descriptor) return {};
-        uint32_t lookup = get32(descriptor);
-        uint32_t nameRva = get32(descriptor + 12);
-        uint32_t thunks = get32(descriptor + 16);
+        uint32_t lookup = load32(descriptor);
+        uint32_t nameRva = load32(descriptor + 12);
+        uint32_t thunks = load32(descriptor + 16);
         if (!lookup && !nameRva && !thunks) break;  // the all-zero end entry
         PeImportedDll dll;
         dll.name = stringAt(nameRva);
@@ -104,7 +100,7 @@ std::vector<PeImportedDll> PeReader::imports() const {
         for (uint32_t j = 0; j < kMaxImports; ++j) {
             const uint8_t* slot = at(table + 4 * j, 4);
             if (!slot) return {};
-            uint32_t value = get32(slot);
+            uint32_t value = load32(slot);
             if (!value) break;
             if (value & 0x80000000u) {
                 dll.ordinals.push_back(uint16_t(value));
@@ -131,12 +127,12 @@ void PeReader::walkResources(uint32_t offset, int level, uint32_t ids[2],
     const uint32_t base = directory(kResourceDirectory).rva;
     const uint8_t* table = at(base + offset, 16);
     if (!table) return;
-    uint32_t count = uint32_t(get16(table + 12)) + get16(table + 14);
+    uint32_t count = uint32_t(load16(table + 12)) + load16(table + 14);
     for (uint32_t i = 0; i < count && out.size() < kMaxResourceLeaves; ++i) {
         const uint8_t* entry = at(base + offset + 16 + 8 * i, 8);
         if (!entry) return;
-        uint32_t nameField = get32(entry);
-        uint32_t target = get32(entry + 4);
+        uint32_t nameField = load32(entry);
+        uint32_t target = load32(entry + 4);
         uint32_t id = (nameField & 0x80000000u) ? PeResource::kNamed : nameField;
         bool subdirectory = target & 0x80000000u;
         if (level < 2) {
@@ -152,9 +148,9 @@ void PeReader::walkResources(uint32_t offset, int level, uint32_t ids[2],
         resource.type = ids[0];
         resource.name = ids[1];
         resource.language = id;
-        resource.codePage = get32(leaf + 8);
-        uint32_t size = get32(leaf + 4);
-        if (const uint8_t* data = at(get32(leaf), size)) resource.data.assign(data, data + size);
+        resource.codePage = load32(leaf + 8);
+        uint32_t size = load32(leaf + 4);
+        if (const uint8_t* data = at(load32(leaf), size)) resource.data.assign(data, data + size);
         out.push_back(std::move(resource));
     }
 }

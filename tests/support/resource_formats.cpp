@@ -1,5 +1,7 @@
 #include "tests/support/resource_formats.h"
 
+#include "codecs/little_endian.h"
+
 namespace tamrix::test {
 
 namespace {
@@ -24,11 +26,8 @@ struct Cursor {
         return true;
     }
     uint8_t u8() { return take(1) ? data[pos - 1] : 0; }
-    uint16_t u16() { return take(2) ? uint16_t(data[pos - 2] | data[pos - 1] << 8) : 0; }
-    uint32_t u32() {
-        uint32_t low = u16();
-        return low | uint32_t(u16()) << 16;
-    }
+    uint16_t u16() { return take(2) ? load16(data.data() + pos - 2) : 0; }
+    uint32_t u32() { return take(4) ? load32(data.data() + pos - 4) : 0; }
     int16_t i16() { return int16_t(u16()); }
     // Zero-terminated UTF-16; `first` is a character already read.
     std::u16string text(uint16_t first) {

@@ -1,4 +1,5 @@
 // tamrix list: the plain listing with its totals line, and --json.
+#include "tests/support/byte_fields.h"
 #include "tests/tool/tool_fixture.h"
 
 namespace tamrix::test {
@@ -67,6 +68,25 @@ TEST_F(ListCommand, JsonHasOneObjectPerFile) {
     run = tamrix("list --json none.cab");
     EXPECT_EQ(1, run.status);
     EXPECT_EQ("[\n]\n", run.out);
+}
+
+// The search for a package's cabinet wants four zero bytes behind the signature; a plain cabinet
+// with other bytes there is still read from its start, by the listing and by the folder table.
+TEST_F(ListCommand, PlainCabinetWithBytesBehindItsSignatureIsRead) {
+    Bytes cabinet = buildCabinet(twoFolders());
+    put32(cabinet, 4, 0xDEADBEEF);
+    write("r.cab", cabinet);
+    ToolResult run = tamrix("list --json r.cab");
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_NE(run.out.find("\"name\":\"run\",\"size\":100"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"compression\":\"lzx:21\""), std::string::npos) << run.out;
+
+    // Not a cabinet at all: the same bytes without the signature word.
+    put32(cabinet, 0, 0x4643534E);
+    write("n.cab", cabinet);
+    run = tamrix("list n.cab");
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(run.err.find("no cabinet found"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "tests/pack/cabinet_parser.h"
 #include "tests/pack/pack_fixtures.h"
+#include "tests/support/byte_fields.h"
 #include "tests/tool/tool_fixture.h"
 
 namespace tamrix::test {
@@ -109,16 +110,15 @@ TEST_F(SetCommand, ReservedAreasAreWrittenAndSkipped) {
     ASSERT_EQ(0, made.status) << made.err;
     const Bytes cabinet = read("r.cab");
     ASSERT_GT(cabinet.size(), 40u);
-    EXPECT_EQ(0x0004, cabinet[30] | cabinet[31] << 8);  // flags: reserve present
-    EXPECT_EQ(20, cabinet[36] | cabinet[37] << 8);
+    EXPECT_EQ(0x0004, get16(cabinet, 30));  // flags: reserve present
+    EXPECT_EQ(20, get16(cabinet, 36));
     EXPECT_EQ(4, cabinet[38]);
     EXPECT_EQ(2, cabinet[39]);
     // The folder table lies behind the 20 reserved bytes; its entry is 8 + 4 bytes long, and
     // the first data block's header 8 + 2.
     const size_t folder = 40 + 20;
-    const uint32_t firstBlock = cabinet[folder] | cabinet[folder + 1] << 8 |
-                                cabinet[folder + 2] << 16 | uint32_t(cabinet[folder + 3]) << 24;
-    const uint32_t filesOffset = cabinet[16] | cabinet[17] << 8;
+    const uint32_t firstBlock = get32(cabinet, folder);
+    const uint32_t filesOffset = get16(cabinet, 16);
     EXPECT_EQ(folder + 12, filesOffset);
     ASSERT_LT(firstBlock + 10u, cabinet.size());
     EXPECT_NE(0u, uint32_t(cabinet[firstBlock]) | cabinet[firstBlock + 1]);  // a checksum

@@ -1,0 +1,62 @@
+// Most-significant-bit-first input over one data block. Past the block's end it supplies zero
+// bits and counts them, so the caller can fail the block once it has used one.
+#pragma once
+
+#include <cstdint>
+
+#include "codecs/little_endian.h"
+
+namespace tamrix::quantum {
+
+class BitReader {
+  public:
+    BitReader(const uint8_t* data, uint32_t size) : next_(data), end_(data + size) {}
+
+    // Leaves at least 57 valid bits.
+    void refill() {
+        if (end_ - next_ >= 8) {
+            // One whole load; the bits below the count are the stream's next bits already, so
+            // the next refill ORs the same values over them.
+            const uint64_t word = __builtin_bswap64(load64(next_));
+            const int bytes = (63 - count_) >> 3;
+            bits_ |= word >> count_;
+            next_ += bytes;
+            count_ += 8 * bytes;
+            return;
+        }
+        while (count_ <= 56) {
+            uint64_t byte = 0;
+            if (next_ < end_) {
+                byte = *next_++;
+            } else {
+                phantomBits_ += 8;
+            }
+            bits_ |= byte << (56 - count_);
+            count_ += 8;
+        }
+    }
+
+    // The next n bits, 0 to 31; the caller has refilled.
+    uint32_t peek(int n) const { return uint32_t(bits_ >> 32) >> (31 - n) >> 1; }
+    void drop(int n) {
+        bits_ <<= n;
+        count_ -= n;
+    }
+    uint32_t take(int n) {
+        const uint32_t v = peek(n);
+        drop(n);
+        return v;
+    }
+
+    // A bit was taken beyond the block's last byte.
+    bool exhausted() const { return phantomBits_ > uint32_t(count_); }
+
+  private:
+    const uint8_t* next_;
+    const uint8_t* end_;
+    uint64_t bits_ = 0;  // the next bit is bit 63
+    int count_ = 0;
+    uint32_t phantomBits_ = 0;  // zero bits supplied after the block's end
+};
+
+}  // namespace tamrix::quantum

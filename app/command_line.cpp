@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/filesystem.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix {
 
@@ -55,10 +55,10 @@ bool scanOptions(char* b, char*& mark) {
         }
         char letter = char(std::toupper(static_cast<unsigned char>(cursor[1])));
         switch (letter) {
-            case 'D': settings.deleteAfterSetup = 1; break;
-            case 'H': settings.skipDestinationDialog = 1; break;
-            case 'N': settings.openFolderAfter = 0; break;
-            case 'O': settings.autoConfirm = 1; break;
+            case 'D': runState.settings.deleteAfterSetup = 1; break;
+            case 'H': runState.settings.skipDestinationDialog = 1; break;
+            case 'N': runState.settings.openFolderAfter = 0; break;
+            case 'O': runState.settings.autoConfirm = 1; break;
             case 'E': break;
             case 0: return true;
             default: cursor += 2; continue;
@@ -80,7 +80,8 @@ bool scanOptions(char* b, char*& mark) {
             endCharacter = '"';
         }
         char* valueEnd = std::strchr(value, endCharacter);
-        if (!copyBounded(settings.setupCommand, kSetupCommandSize, value, valueEnd ? valueEnd : end)) {
+        if (!copyBounded(runState.settings.setupCommand, sizeof runState.settings.setupCommand,
+                         value, valueEnd ? valueEnd : end)) {
             return false;
         }
         if (valueEnd) {
@@ -123,7 +124,7 @@ int parseCommandLine(const char* tail, char* packagePath) {
     char* mark = nullptr;
 
     if (!scanOptions(b, mark)) return 0;
-    if (!settings.setupCommand[0]) settings.deleteAfterSetup = 0;
+    if (!runState.settings.setupCommand[0]) runState.settings.deleteAfterSetup = 0;
 
     packagePath[0] = 0;
     if (char* quote = std::strchr(b, '"')) {
@@ -135,7 +136,8 @@ int parseCommandLine(const char* tail, char* packagePath) {
             return 0;
         }
         if (second && second[0] == ' ' && third && third[0] && !namesExistingFile(third)) {
-            if (!copyBounded(settings.destination, kPathSize, third, third + std::strlen(third))) {
+            if (!copyBounded(runState.settings.destination, kPathSize, third,
+                             third + std::strlen(third))) {
                 return 0;
             }
         }

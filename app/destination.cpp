@@ -4,7 +4,6 @@
 
 #include "paths/path_text.h"
 #include "paths/text_conversion.h"
-#include "state/settings.h"
 
 namespace tamrix {
 

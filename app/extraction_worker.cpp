@@ -4,12 +4,10 @@
 #include "extract/decoder_callbacks.h"
 #include "extract/notification_handler.h"
 #include "paths/path_text.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "ui/progress_window.h"
 
 namespace tamrix {
-
-bool extractionFailed = false;
 
 uint32_t TAMRIX_CALLBACK extractionWorker(void* parameter) {
     const char* packagePath = static_cast<const char*>(parameter);
@@ -29,8 +27,8 @@ uint32_t TAMRIX_CALLBACK extractionWorker(void* parameter) {
         destroyDecoder(decoder);
     }
     // Without a decoder nothing was extracted: that is a failure too.
-    extractionFailed = !copied;
-    platform::sendMessage(progressWindow, platform::kWmClose, 0, 0);
+    runState.extractionFailed = !copied;
+    platform::sendMessage(runState.progressWindow, platform::kWmClose, 0, 0);
     return 0;
 }
 

@@ -1,4 +1,5 @@
-// The worker thread: the whole cabinet through the engine, then the progress window's close request.
+// The worker thread: the whole cabinet through the engine, then the progress window's close
+// request; its outcome is runState.extractionFailed.
 #pragma once
 
 #include <cstdint>
@@ -6,10 +7,6 @@
 #include "platform/windows.h"
 
 namespace tamrix {
-
-// Set when the decoder could not be created or the copy did not complete (whatever the reason,
-// the user's stop included). Read by the main thread once the worker has ended.
-extern bool extractionFailed;
 
 // parameter: the package path (at most 259 characters), which outlives the thread.
 uint32_t TAMRIX_CALLBACK extractionWorker(void* parameter);

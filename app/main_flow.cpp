@@ -21,7 +21,7 @@
 #include "platform/ui.h"
 #include "platform/windows.h"
 #include "resources/strings.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "ui/destination_dialog.h"
 #include "ui/progress_window.h"
 
@@ -68,11 +68,11 @@ int32_t readPackage(char* packagePath, bool* uniqueTemporaryFolder) {
         showString(kStringCannotOpenArchive, platform::kMbIconError);
         return -1;
     }
-    if (cabinetOffset == -1) {
+    if (runState.cabinetOffset == -1) {
         showString(kStringUnsupportedFormat, platform::kMbIconError);
         return -1;
     }
-    return size - cabinetOffset;
+    return size - runState.cabinetOffset;
 }
 
 // The package's file name without its last extension and trailing blanks.
@@ -90,34 +90,38 @@ Settled settleDestination(const char* packagePath) {
     char fileName[kPathSize];
     char archiveName[kPathSize];
     splitPath(packagePath, baseFolder, fileName);
-    if (!settings.destination[0]) std::strcpy(settings.destination, baseFolder);
+    if (!runState.settings.destination[0]) std::strcpy(runState.settings.destination, baseFolder);
     makeArchiveName(fileName, archiveName);
     int rejectionsWithoutDialog = 0;
     for (;;) {
-        if (!settings.skipDestinationDialog && showDestinationDialog(archiveName) != 1) {
+        if (!runState.settings.skipDestinationDialog && showDestinationDialog(archiveName) != 1) {
             return Settled::DeclinedByUser;
         }
-        if (resolveDestination(settings.destination, baseFolder) == DestinationStep::Accepted) break;
+        if (resolveDestination(runState.settings.destination, baseFolder) ==
+            DestinationStep::Accepted) {
+            break;
+        }
         // Without the dialog nobody can mend the text: a second rejection ends the run instead of
         // repeating for ever.
-        if (settings.skipDestinationDialog && ++rejectionsWithoutDialog >= 2) {
+        if (runState.settings.skipDestinationDialog && ++rejectionsWithoutDialog >= 2) {
             showString(kStringInvalidPath, platform::kMbIconError);
             return Settled::Failed;
         }
     }
-    if (platform::getFileAttributes(settings.destination) == platform::kInvalidAttributes) {
-        if (!settings.autoConfirm) {
+    if (platform::getFileAttributes(runState.settings.destination) ==
+        platform::kInvalidAttributes) {
+        if (!runState.settings.autoConfirm) {
             char format[128];
             char text[128 + kPathSize];
             loadString(kStringCreateFolderQuestion, format, sizeof format);
-            std::snprintf(text, sizeof text, format, settings.destination);
+            std::snprintf(text, sizeof text, format, runState.settings.destination);
             if (platform::messageBox(text, platform::kMessageCaption,
                                      platform::kMbOkCancel | platform::kMbIconQuestion) !=
                 platform::kIdOk) {
                 return Settled::DeclinedByUser;
             }
         }
-        if (!createFolderTree(settings.destination)) {
+        if (!createFolderTree(runState.settings.destination)) {
             showString(kStringCannotCreateFolder, platform::kMbIconError);
             return Settled::Failed;
         }
@@ -131,18 +135,20 @@ enum class Extracted { Completely, StoppedByUser, Failed };
 Extracted extract(char* packagePath, uint32_t cabinetSize) {
     createProgressWindow(cabinetSize);
     // Without the window nobody would end the message loop.
-    if (!progressWindow) return Extracted::Failed;
+    if (!runState.progressWindow) return Extracted::Failed;
     platform::ThreadHandle worker = platform::startThread(extractionWorker, packagePath);
     if (!worker) {
-        platform::destroyWindow(progressWindow);
+        platform::destroyWindow(runState.progressWindow);
         return Extracted::Failed;
     }
-    platform::runMessageLoop(progressWindow);
+    platform::runMessageLoop(runState.progressWindow);
     platform::waitForThread(worker);
     platform::closeThread(worker);
     // The user's stop makes the copy fail too; it is told apart by its reason.
-    if (cancelRequested.load() == kStoppedByUser) return Extracted::StoppedByUser;
-    if (cancelRequested.load() != kNotStopped || extractionFailed) return Extracted::Failed;
+    if (runState.cancelRequested.load() == kStoppedByUser) return Extracted::StoppedByUser;
+    if (runState.cancelRequested.load() != kNotStopped || runState.extractionFailed) {
+        return Extracted::Failed;
+    }
     return Extracted::Completely;
 }
 
@@ -150,25 +156,27 @@ Extracted extract(char* packagePath, uint32_t cabinetSize) {
 // package's own temporary folder.
 void deleteExtractedFiles(bool uniqueTemporaryFolder) {
     appendExtractedFile("");
-    for (const char* entry = extractedFiles.address; entry && *entry;
+    for (const char* entry = runState.extractedFiles.address; entry && *entry;
          entry += std::strlen(entry) + 1) {
         platform::setFileAttributes(entry, platform::kAttrNormal);
         platform::deleteFile(entry);
     }
     removeCreatedFolders();
-    if (uniqueTemporaryFolder) platform::removeDirectory(settings.destination);
+    if (uniqueTemporaryFolder) platform::removeDirectory(runState.settings.destination);
 }
 
 bool deletesAfterSetup() {
-    return settings.setupCommand[0] && settings.deleteAfterSetup && extractedFiles.byteCount;
+    return runState.settings.setupCommand[0] && runState.settings.deleteAfterSetup &&
+           runState.extractedFiles.byteCount;
 }
 
 void runAfterActions(bool uniqueTemporaryFolder) {
-    if (settings.setupCommand[0]) {
-        runSetupCommand(settings.setupCommand, settings.destination, settings.deleteAfterSetup);
+    if (runState.settings.setupCommand[0]) {
+        runSetupCommand(runState.settings.setupCommand, runState.settings.destination,
+                        runState.settings.deleteAfterSetup);
         if (deletesAfterSetup()) deleteExtractedFiles(uniqueTemporaryFolder);
-    } else if (settings.openFolderAfter) {
-        platform::openFolderInShell(settings.destination);
+    } else if (runState.settings.openFolderAfter) {
+        platform::openFolderInShell(runState.settings.destination);
         platform::messageBeepAsterisk();
     }
 }
@@ -202,13 +210,14 @@ int runMainFlow(char* packagePath) {
     bool uniqueTemporaryFolder = false;
     int32_t cabinetSize = readPackage(packagePath, &uniqueTemporaryFolder);
     if (cabinetSize < 0) return kExitFailed;
-    if (settings.promptText[0] &&
-        platform::messageBox(settings.promptText, settings.promptCaption,
+    if (runState.settings.promptText[0] &&
+        platform::messageBox(runState.settings.promptText, runState.settings.promptCaption,
                              platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
         return kExitDone;
     }
-    if (settings.cabinetCrc && !verifyPackageCrc(nullptr, platform::moduleInstance, settings.cabinetCrc) &&
-        settings.setupCommand[0]) {
+    if (runState.settings.cabinetCrc &&
+        !verifyPackageCrc(nullptr, platform::moduleInstance, runState.settings.cabinetCrc) &&
+        runState.settings.setupCommand[0]) {
         return kExitFailed;
     }
     switch (settleDestination(packagePath)) {

@@ -1,10 +1,11 @@
 #include "app/package_layout.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "paths/folder_macros.h"
 #include "platform/files.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix {
 
@@ -21,25 +22,24 @@ bool readPackageHeader(int32_t file, uint32_t imageEnd, PackageHeader* header) {
         return false;
     }
     if (std::memcmp(header->magic, kPackageMagic, 7) != 0) return false;
-    terminateField(header->destination, sizeof header->destination);
-    terminateField(header->setupCommand, sizeof header->setupCommand);
-    terminateField(header->promptCaption, sizeof header->promptCaption);
-    terminateField(header->promptText, sizeof header->promptText);
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) \
+    terminateField(header->name, sizeof header->name);
+#include "package/package_header_fields.inc"
     return true;
 }
 
 bool applyPackageHeader(PackageHeader* header, const char* packagePath) {
     if (!header->setupCommand[0]) header->deleteAfterSetup = 0;
-    bool uniqueTemporaryFolder = expandFolderMacro(settings.destination, header->destination,
-                                                   header->deleteAfterSetup, packagePath) != 0;
-    std::memcpy(settings.setupCommand, header->setupCommand, sizeof settings.setupCommand);
-    settings.autoConfirm = header->autoConfirm;
-    settings.openFolderAfter = header->openFolderAfter;
-    settings.deleteAfterSetup = header->deleteAfterSetup;
-    settings.skipDestinationDialog = header->skipDestinationDialog;
-    settings.cabinetCrc = header->cabinetCrc;
-    std::memcpy(settings.promptCaption, header->promptCaption, sizeof settings.promptCaption);
-    std::memcpy(settings.promptText, header->promptText, sizeof settings.promptText);
+    bool uniqueTemporaryFolder =
+        expandFolderMacro(runState.settings.destination, header->destination,
+                          header->deleteAfterSetup, packagePath) != 0;
+    // Settings is laid out as the header after its magic (state/settings.h): the fields after the
+    // destination, which the folder macros made, are taken over as one block.
+    static_assert(offsetof(Settings, destination) == 0);
+    constexpr size_t kSkipped = sizeof Settings::destination;
+    std::memcpy(reinterpret_cast<char*>(&runState.settings) + kSkipped,
+                reinterpret_cast<const char*>(header) + sizeof header->magic + kSkipped,
+                sizeof(Settings) - kSkipped);
     return uniqueTemporaryFolder;
 }
 
@@ -51,14 +51,14 @@ int32_t findCabinet(const char* path, int32_t openHandle) {
     }
     int32_t size = platform::fileSeek(file, 0, 2);
     platform::fileSeek(file, 0, 0);
-    cabinetOffset = -1;
+    runState.cabinetOffset = -1;
     static uint8_t piece[kCabinetSearchPiece];
     CabinetSignatureScanner scanner;
     for (;;) {
         int32_t got = platform::fileRead(file, piece, kCabinetSearchPiece);
         if (got <= 0) break;
         if (scanner.feed(piece, uint32_t(got))) {
-            cabinetOffset = int32_t(scanner.offset());
+            runState.cabinetOffset = int32_t(scanner.offset());
             break;
         }
     }

@@ -1,5 +1,5 @@
-// Everything a run of the flow leaves behind, reset so the same process can run the flow again
-// (the Linux tool and the tests do).
+// The one reset of the run state: every run of the flow starts with it (the stub's, `tamrix run`'s
+// and the tests'), so the same process can run the flow again.
 #pragma once
 
 namespace tamrix {

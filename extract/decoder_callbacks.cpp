@@ -3,18 +3,10 @@
 #include <cstdlib>
 
 #include "platform/files.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "ui/progress_window.h"
 
 namespace tamrix {
-
-int32_t cabinetHandles[2] = {-1, -1};
-uint32_t cabinetBytesRead = 0;
-
-void resetDecoderCallbacks() {
-    cabinetHandles[0] = cabinetHandles[1] = -1;
-    cabinetBytesRead = 0;
-}
 
 void* decoderAlloc(uint32_t size) { return std::malloc(size); }
 
@@ -22,7 +14,8 @@ void decoderFree(void* block) { std::free(block); }
 
 namespace {
 bool isSlotted(int32_t handle) {
-    return handle != -1 && (handle == cabinetHandles[0] || handle == cabinetHandles[1]);
+    return handle != -1 &&
+           (handle == runState.cabinetHandles[0] || handle == runState.cabinetHandles[1]);
 }
 }  // namespace
 
@@ -32,46 +25,47 @@ int32_t decoderOpen(const char* path, int32_t flags, int32_t mode) {
     if (path[0] == '*') return -1;
     int32_t handle = platform::fileOpen(path, flags, mode);
     if (handle == -1) return -1;
-    if (cabinetOffset == 0 || (flags & platform::kOpenWriteOnly)) return handle;
-    platform::fileSeek(handle, cabinetOffset, 0);
-    if (cabinetHandles[0] == -1) {
-        cabinetHandles[0] = handle;
-    } else if (cabinetHandles[1] == -1) {
-        cabinetHandles[1] = handle;
+    if (runState.cabinetOffset == 0 || (flags & platform::kOpenWriteOnly)) return handle;
+    platform::fileSeek(handle, runState.cabinetOffset, 0);
+    if (runState.cabinetHandles[0] == -1) {
+        runState.cabinetHandles[0] = handle;
+    } else if (runState.cabinetHandles[1] == -1) {
+        runState.cabinetHandles[1] = handle;
     }
     return handle;
 }
 
 int32_t decoderRead(int32_t handle, void* buffer, uint32_t count) {
-    if (cancelRequested.load(std::memory_order_relaxed)) return -1;
+    if (runState.cancelRequested.load(std::memory_order_relaxed)) return -1;
     int32_t got = platform::fileRead(handle, buffer, count);
-    if (progressWindow) {
-        if (got > 0) cabinetBytesRead += uint32_t(got);
-        platform::sendMessage(progressWindow, kMsgProgress, 0, intptr_t(cabinetBytesRead >> 10));
+    if (runState.progressWindow) {
+        if (got > 0) runState.cabinetBytesRead += uint32_t(got);
+        platform::sendMessage(runState.progressWindow, kMsgProgress, 0,
+                              intptr_t(runState.cabinetBytesRead >> 10));
     }
     return got;
 }
 
 int32_t decoderWrite(int32_t handle, const void* buffer, uint32_t count) {
-    if (cancelRequested.load(std::memory_order_relaxed)) return -1;
+    if (runState.cancelRequested.load(std::memory_order_relaxed)) return -1;
     return platform::fileWrite(handle, buffer, count);
 }
 
 int32_t decoderClose(int32_t handle) {
-    if (handle == cabinetHandles[0]) {
-        cabinetHandles[0] = -1;
-    } else if (handle == cabinetHandles[1]) {
-        cabinetHandles[1] = -1;
+    if (handle == runState.cabinetHandles[0]) {
+        runState.cabinetHandles[0] = -1;
+    } else if (handle == runState.cabinetHandles[1]) {
+        runState.cabinetHandles[1] = -1;
     }
     return platform::fileClose(handle);
 }
 
 int32_t decoderSeek(int32_t handle, int32_t offset, int32_t origin) {
     if (!isSlotted(handle)) return platform::fileSeek(handle, offset, origin);
-    if (origin == 0) offset += cabinetOffset;
+    if (origin == 0) offset += runState.cabinetOffset;
     int32_t position = platform::fileSeek(handle, offset, origin);
     if (position == -1) return -1;
-    return position - cabinetOffset;
+    return position - runState.cabinetOffset;
 }
 
 }  // namespace tamrix

@@ -9,9 +9,6 @@
 
 namespace tamrix {
 
-extern int32_t cabinetHandles[2];
-extern uint32_t cabinetBytesRead;
-
 void* decoderAlloc(uint32_t size);
 void decoderFree(void* block);
 int32_t decoderOpen(const char* path, int32_t flags, int32_t mode);
@@ -19,8 +16,5 @@ int32_t decoderRead(int32_t handle, void* buffer, uint32_t count);
 int32_t decoderWrite(int32_t handle, const void* buffer, uint32_t count);
 int32_t decoderClose(int32_t handle);
 int32_t decoderSeek(int32_t handle, int32_t offset, int32_t origin);
-
-// Back to the state before any extraction: both slots free, nothing read.
-void resetDecoderCallbacks();
 
 }  // namespace tamrix

@@ -14,16 +14,11 @@
 #include "platform/ui.h"
 #include "resources/resource.h"
 #include "resources/strings.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "ui/progress_window.h"
 #include "ui/replace_dialog.h"
 
 namespace tamrix {
-
-char targetPath[kPathSize];
-uint32_t expectedSize = 0;
-int32_t fileAccepted = 0;
-bool fileInFlight = false;
 
 namespace {
 
@@ -33,7 +28,7 @@ constexpr uint32_t kKeptAttributes = 0x27;  // read-only, hidden, system, archiv
 
 bool targetExists() {
     char found[kPathSize];
-    return platform::searchPath(targetPath, found, sizeof found) != 0;
+    return platform::searchPath(runState.targetPath, found, sizeof found) != 0;
 }
 
 char* skipLeadingSeparators(char* name) {
@@ -45,28 +40,29 @@ bool existingIsOlder(const ReplacePrompt& prompt) { return prompt.existingStamp 
 
 // Decides about an existing target; returns -1 to stop, 0 to skip it, 1 to replace it.
 int32_t decideAboutExisting(const NotificationRecord* record) {
-    if (settings.autoConfirm) return 1;
-    ReplacePrompt prompt = {targetPath, 0, uint32_t(record->date) << 16 | record->time, 0,
-                            expectedSize};
-    if (!platform::readFileStampAndSize(targetPath, &prompt.existingStamp, &prompt.existingSize)) {
+    if (runState.settings.autoConfirm) return 1;
+    ReplacePrompt prompt = {runState.targetPath, 0, uint32_t(record->date) << 16 | record->time, 0,
+                            runState.expectedSize};
+    if (!platform::readFileStampAndSize(runState.targetPath, &prompt.existingStamp,
+                                        &prompt.existingSize)) {
         prompt.existingStamp = 0;
         prompt.existingSize = 0;
     }
-    if (newerOnly) return existingIsOlder(prompt) ? 1 : 0;
+    if (runState.newerOnly) return existingIsOlder(prompt) ? 1 : 0;
     int32_t accepted = 0;
     switch (askReplace(prompt)) {
         case kReplaceYes: accepted = 1; break;
         case kReplaceNo: accepted = 0; break;
         case kReplaceYesToAll:
-            settings.autoConfirm = 1;
+            runState.settings.autoConfirm = 1;
             accepted = 1;
             break;
         default:
-            cancelRequested = kStoppedByUser;
+            runState.cancelRequested = kStoppedByUser;
             return -1;
     }
     // The Newer button answers Yes and applies its rule to this file too.
-    if (newerOnly) return existingIsOlder(prompt) ? 1 : 0;
+    if (runState.newerOnly) return existingIsOlder(prompt) ? 1 : 0;
     return accepted;
 }
 
@@ -76,43 +72,44 @@ int32_t fileBegin(NotificationRecord* record) {
     std::strncpy(shown, record->name ? record->name : "", sizeof shown - 1);
     shown[sizeof shown - 1] = 0;
     if ((record->attributes & kAttrUtf8Name) && !utf8NameToAnsi(shown, sizeof shown)) {
-        fileAccepted = 0;
+        runState.fileAccepted = 0;
         return refuseName(shown);
     }
     // Leading separators would name the root: the file lands inside the destination instead.
     char* name = skipLeadingSeparators(shown);
     removeParentSteps(name);
     name = skipLeadingSeparators(name);
-    fileAccepted = composeTargetPath(settings.destination, name, targetPath);
-    if (fileAccepted != 1) return fileAccepted;
-    expectedSize = uint32_t(record->size);
+    runState.fileAccepted =
+        composeTargetPath(runState.settings.destination, name, runState.targetPath);
+    if (runState.fileAccepted != 1) return runState.fileAccepted;
+    runState.expectedSize = uint32_t(record->size);
     if (targetExists()) {
-        fileAccepted = decideAboutExisting(record);
-        if (fileAccepted == -1) return -1;
-        if (fileAccepted == 0) return 0;
+        runState.fileAccepted = decideAboutExisting(record);
+        if (runState.fileAccepted == -1) return -1;
+        if (runState.fileAccepted == 0) return 0;
         // A read-only, hidden or system file can then be overwritten.
-        platform::setFileAttributes(targetPath, platform::kAttrNormal);
+        platform::setFileAttributes(runState.targetPath, platform::kAttrNormal);
     }
-    if (cancelRequested.load()) return -1;
-    if (settings.deleteAfterSetup) appendExtractedFile(targetPath);
-    platform::setDlgItemText(progressWindow, IDC_PROGRESS_FILE_NAME, shown);
-    int32_t handle = decoderOpen(targetPath, kOutputFlags, kOutputMode);
-    fileInFlight = handle != -1;
+    if (runState.cancelRequested.load()) return -1;
+    if (runState.settings.deleteAfterSetup) appendExtractedFile(runState.targetPath);
+    platform::setDlgItemText(runState.progressWindow, IDC_PROGRESS_FILE_NAME, shown);
+    int32_t handle = decoderOpen(runState.targetPath, kOutputFlags, kOutputMode);
+    runState.fileInFlight = handle != -1;
     return handle;
 }
 
 int32_t fileEnd(NotificationRecord* record) {
-    if (!fileAccepted) return 1;
-    fileInFlight = false;
+    if (!runState.fileAccepted) return 1;
+    runState.fileInFlight = false;
     int32_t handle = record->handle;
-    if (platform::fileTell(handle) == int32_t(expectedSize)) {
+    if (platform::fileTell(handle) == int32_t(runState.expectedSize)) {
         decoderClose(handle);
-        platform::setFileDosTime(targetPath, record->date, record->time);
-        platform::setFileAttributes(targetPath, record->attributes & kKeptAttributes);
+        platform::setFileDosTime(runState.targetPath, record->date, record->time);
+        platform::setFileAttributes(runState.targetPath, record->attributes & kKeptAttributes);
     } else {
         // A file that came out shorter or longer than declared does not survive.
         decoderClose(handle);
-        platform::deleteFile(targetPath);
+        platform::deleteFile(runState.targetPath);
     }
     return 1;
 }
@@ -145,15 +142,15 @@ bool askForNextCabinet(const NotificationRecord* record) {
 }
 
 int32_t cabinetNeeded(NotificationRecord* record) {
-    if (cancelRequested.load()) return -1;
-    if (platform::getFileAttributes(targetPath) & platform::kAttrDirectory) return -1;
+    if (runState.cancelRequested.load()) return -1;
+    if (platform::getFileAttributes(runState.targetPath) & platform::kAttrDirectory) return -1;
     // The engine asks again after each attempt that failed: each time the user is asked, and
     // nothing is retried without being asked.
     if (record->error != 0 && !askForNextCabinet(record)) {
-        cancelRequested = kStoppedByUser;
+        runState.cancelRequested = kStoppedByUser;
         return -1;
     }
-    cabinetOffset = 0;
+    runState.cabinetOffset = 0;
     return 0;
 }
 
@@ -169,18 +166,10 @@ int32_t notificationHandler(CopyNotification kind, NotificationRecord* record) {
 }
 
 void discardFileInFlight() {
-    if (!fileInFlight) return;
-    fileInFlight = false;
-    platform::setFileAttributes(targetPath, platform::kAttrNormal);
-    platform::deleteFile(targetPath);
-}
-
-void resetNotificationHandler() {
-    targetPath[0] = 0;
-    expectedSize = 0;
-    fileAccepted = 0;
-    fileInFlight = false;
-    newerOnly = 0;
+    if (!runState.fileInFlight) return;
+    runState.fileInFlight = false;
+    platform::setFileAttributes(runState.targetPath, platform::kAttrNormal);
+    platform::deleteFile(runState.targetPath);
 }
 
 }  // namespace tamrix

@@ -9,19 +9,10 @@
 
 namespace tamrix {
 
-extern char targetPath[kPathSize];
-extern uint32_t expectedSize;
-extern int32_t fileAccepted;
-// Set while a target file is open for writing, between its FileBegin and FileEnd.
-extern bool fileInFlight;
-
 int32_t notificationHandler(CopyNotification kind, NotificationRecord* record);
 
 // After a copy that failed with a file in flight: the partial target is deleted, never left
 // truncated in place of a complete file.
 void discardFileInFlight();
-
-// Back to the state of a new run.
-void resetNotificationHandler();
 
 }  // namespace tamrix

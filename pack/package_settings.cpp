@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "codecs/little_endian.h"
 #include "package/cabinet_signature.h"
 
 namespace tamrix::pack {
@@ -31,10 +32,6 @@ bool putText(const std::string& text, const char* what, const char* option, Ansi
     std::memset(field, 0, width);
     std::memcpy(field, converted.data(), converted.size());
     return true;
-}
-
-void put32(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(value >> (8 * i));
 }
 
 std::string trim(const std::string& text) {
@@ -114,25 +111,19 @@ bool makePackageHeader(const PackageSettings& settings, AnsiText* ansi, uint32_t
                        PackageHeader* header, std::string* error) {
     std::memset(header, 0, sizeof *header);
     std::memcpy(header->magic, kPackageMagic, sizeof header->magic);
-    if (!putText(settings.destination, "destination", "--destination", ansi, header->destination,
-                 sizeof header->destination, error) ||
-        !putText(settings.setupCommand, "setup command", "--setup", ansi, header->setupCommand,
-                 sizeof header->setupCommand, error) ||
-        !putText(settings.promptCaption, "caption", "--caption", ansi, header->promptCaption,
-                 sizeof header->promptCaption, error) ||
-        !putText(settings.promptText, "question", "--question", ansi, header->promptText,
-                 sizeof header->promptText, error)) {
-        return false;
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what)                                          \
+    if (!putText(settings.name, what, "--" key, ansi, header->name, sizeof header->name, error)) { \
+        return false;                                                                              \
     }
+#include "package/package_header_fields.inc"
     if (settings.deleteAfterSetup && settings.setupCommand.empty()) {
         *error =
             "--delete-after-setup needs a setup command (--setup): the stub ignores it without";
         return false;
     }
-    header->autoConfirm = settings.autoConfirm;
-    header->openFolderAfter = settings.openFolderAfter;
-    header->deleteAfterSetup = settings.deleteAfterSetup;
-    header->skipDestinationDialog = settings.skipDestinationDialog;
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) header->name = settings.name;
+#include "package/package_header_fields.inc"
+    // The setting says whether there is a CRC; the header holds the CRC itself.
     header->cabinetCrc = cabinetCrc;
     // The stub takes the first "MSCF" and four zero bytes in its file for the cabinet: a header
     // text must not produce them, or the package would point the stub into its own header.
@@ -152,12 +143,9 @@ std::vector<uint8_t> headerBytes(const PackageHeader& header) {
     std::vector<uint8_t> bytes(kPackageHeaderSize);
     std::memcpy(bytes.data(), &header, sizeof header);
     // The integer words are laid down explicitly, whatever the host's byte order.
-    uint8_t* words = bytes.data() + offsetof(PackageHeader, autoConfirm);
-    put32(words, header.autoConfirm);
-    put32(words + 4, header.openFolderAfter);
-    put32(words + 8, header.deleteAfterSetup);
-    put32(words + 12, header.skipDestinationDialog);
-    put32(words + 16, header.cabinetCrc);
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) \
+    store32(bytes.data() + (offset), header.name);
+#include "package/package_header_fields.inc"
     return bytes;
 }
 

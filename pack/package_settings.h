@@ -10,16 +10,12 @@
 
 namespace tamrix::pack {
 
+// The header's fields: texts in UTF-8, converted to the code page for the header; words as flags
+// with pack's defaults (openFolderAfter the stub's own; cabinetCrc whether there is a CRC).
 struct PackageSettings {
-    std::string destination;  // UTF-8 texts, converted to the code page for the header
-    std::string setupCommand;
-    std::string promptCaption;
-    std::string promptText;
-    bool autoConfirm = false;
-    bool openFolderAfter = true;  // the stub's own default
-    bool deleteAfterSetup = false;
-    bool skipDestinationDialog = false;
-    bool cabinetCrc = true;
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) std::string name;
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) bool name = startsOn;
+#include "package/package_header_fields.inc"
 };
 
 // Fills a header from the settings, with cabinetCrc as given. False with a message when a text

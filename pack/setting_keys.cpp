@@ -2,18 +2,6 @@
 
 namespace tamrix::pack {
 
-const HeaderSettingKey kHeaderSettingKeys[9] = {
-    {"destination", &PackageSettings::destination, nullptr, false},
-    {"setup", &PackageSettings::setupCommand, nullptr, false},
-    {"caption", &PackageSettings::promptCaption, nullptr, false},
-    {"question", &PackageSettings::promptText, nullptr, false},
-    {"auto-confirm", nullptr, &PackageSettings::autoConfirm, false},
-    {"no-open-folder", nullptr, &PackageSettings::openFolderAfter, true},
-    {"delete-after-setup", nullptr, &PackageSettings::deleteAfterSetup, false},
-    {"no-dialog", nullptr, &PackageSettings::skipDestinationDialog, false},
-    {"no-crc", nullptr, &PackageSettings::cabinetCrc, true},
-};
-
 const HeaderSettingKey* findHeaderSettingKey(const std::string& key) {
     for (const HeaderSettingKey& entry : kHeaderSettingKeys) {
         if (key == entry.key) return &entry;

@@ -1,5 +1,5 @@
 // The header's settings under the names that `pack` options, `pack --from` files and
-// `info --settings` all use: one table, so the three never drift apart.
+// `info --settings` all use, made from the header's field list (package_header_fields.inc).
 #pragma once
 
 #include <string>
@@ -12,11 +12,18 @@ struct HeaderSettingKey {
     const char* key;                     // option name without the dashes
     std::string PackageSettings::*text;  // a text setting, or null
     bool PackageSettings::*flag;         // a flag setting, or null
-    bool inverted;                       // the key says "no-..." of the flag
+    bool inverted;                       // the key says "no-..." of the flag (which starts on)
 };
 
-// In header order: destination, setup, caption, question, then the flags.
-extern const HeaderSettingKey kHeaderSettingKeys[9];
+// The texts, then the flags, each in header order: the order of info's report and settings file.
+inline constexpr HeaderSettingKey kHeaderSettingKeys[] = {
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) \
+    {key, &PackageSettings::name, nullptr, false},
+#include "package/package_header_fields.inc"
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) \
+    {key, nullptr, &PackageSettings::name, startsOn},
+#include "package/package_header_fields.inc"
+};
 
 // The entry for key, or null when the key is no header setting.
 const HeaderSettingKey* findHeaderSettingKey(const std::string& key);

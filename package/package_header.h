@@ -4,36 +4,27 @@
 #include <cstddef>
 #include <cstdint>
 
-
 namespace tamrix {
 
 constexpr uint32_t kPackageHeaderSize = 512;
 constexpr char kPackageMagic[] = "TAMRIX3";
 
-constexpr uint32_t kDestinationFieldSize = 260;
-constexpr uint32_t kSetupCommandSize = 128;
-constexpr uint32_t kPromptCaptionSize = 32;
-constexpr uint32_t kPromptTextSize = 64;
-
-// Integers little-endian; strings ANSI, NUL-terminated inside their field.
+// The fields of package_header_fields.inc after the magic. Integers little-endian; strings ANSI,
+// NUL-terminated inside their field.
 struct PackageHeader {
     char magic[8];
-    char destination[kDestinationFieldSize];
-    char setupCommand[kSetupCommandSize];
-    uint32_t autoConfirm;
-    uint32_t openFolderAfter;
-    uint32_t deleteAfterSetup;
-    uint32_t skipDestinationDialog;
-    uint32_t cabinetCrc;
-    char promptCaption[kPromptCaptionSize];
-    char promptText[kPromptTextSize];
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) char name[size];
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) uint32_t name;
+#include "package/package_header_fields.inc"
 };
+
+// The stub reads the header straight into the struct: every field lies where the table puts it.
 static_assert(sizeof(PackageHeader) == kPackageHeaderSize);
-static_assert(offsetof(PackageHeader, destination) == 8);
-static_assert(offsetof(PackageHeader, setupCommand) == 268);
-static_assert(offsetof(PackageHeader, autoConfirm) == 396);
-static_assert(offsetof(PackageHeader, cabinetCrc) == 412);
-static_assert(offsetof(PackageHeader, promptCaption) == 416);
-static_assert(offsetof(PackageHeader, promptText) == 448);
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what)      \
+    static_assert(offsetof(PackageHeader, name) == (offset) && \
+                  sizeof PackageHeader::name == (size));
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) \
+    static_assert(offsetof(PackageHeader, name) == (offset));
+#include "package/package_header_fields.inc"
 
 }  // namespace tamrix

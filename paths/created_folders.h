@@ -1,5 +1,5 @@
-// The folders this run created (the destination's and those of the entries), so that the deletion
-// after setup removes those and nothing the user had before.
+// The folders this run created (the destination's and those of the entries, in runState.created),
+// so that the deletion after setup removes those and nothing the user had before.
 #pragma once
 
 namespace tamrix {
@@ -12,7 +12,7 @@ void recordCreatedFolder(const char* path);
 // every folder created inside it. Folders that still hold anything stay.
 void removeCreatedFolders();
 
-// Forgets the record (the folders stay).
+// Frees the record; the folders stay.
 void forgetCreatedFolders();
 
 }  // namespace tamrix

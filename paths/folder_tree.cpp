@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "paths/created_folders.h"
-#include "state/settings.h"
 #include "paths/text_conversion.h"
 #include "platform/codepage.h"
 #include "platform/file_limits.h"

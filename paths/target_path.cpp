@@ -9,7 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/ui.h"
 #include "resources/strings.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix {
 
@@ -101,7 +101,7 @@ int composeTargetPath(const char* destination, char* name, char* out) {
     if (!createFolderTree(out)) {
         char text[128];
         loadString(kStringCannotCreateFolder, text, sizeof text);
-        cancelRequested = kStoppedOnFailure;
+        runState.cancelRequested = kStoppedOnFailure;
         platform::messageBox(text, platform::kMessageCaption,
                              platform::kMbOk | platform::kMbIconError);
         return -1;

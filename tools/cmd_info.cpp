@@ -46,15 +46,9 @@ bool headerSettings(const PackageHeader& header, int codePage, pack::PackageSett
         exact = exact && text.find(kReplacement) == std::string::npos;
         return text;
     };
-    settings->destination = convert(header.destination);
-    settings->setupCommand = convert(header.setupCommand);
-    settings->promptCaption = convert(header.promptCaption);
-    settings->promptText = convert(header.promptText);
-    settings->autoConfirm = header.autoConfirm != 0;
-    settings->openFolderAfter = header.openFolderAfter != 0;
-    settings->deleteAfterSetup = header.deleteAfterSetup != 0;
-    settings->skipDestinationDialog = header.skipDestinationDialog != 0;
-    settings->cabinetCrc = header.cabinetCrc != 0;
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) settings->name = convert(header.name);
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) settings->name = header.name != 0;
+#include "package/package_header_fields.inc"
     return exact;
 }
 

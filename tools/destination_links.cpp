@@ -4,13 +4,13 @@
 
 #include <cstdio>
 
-#include "state/settings.h"
 #include "platform/posix/host_paths.h"
+#include "state/run_state.h"
 
 namespace tamrix::tool {
 
 bool noLinkBelowDestination(const std::string& hostPath) {
-    std::string destination = platform::posix::toHostPath(settings.destination);
+    std::string destination = platform::posix::toHostPath(runState.settings.destination);
     while (destination.size() > 1 && destination.back() == '/') destination.pop_back();
     if (destination.empty() || hostPath.size() <= destination.size() + 1 ||
         hostPath.compare(0, destination.size(), destination) != 0 ||

@@ -3,7 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix::tool {
 
@@ -27,7 +27,7 @@ void onStopSignal(int signal) {
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, kNotice, sizeof kNotice - 1);
     // What the progress window's Cancel does; a stop requested before the window opens takes
     // effect at the extraction's first read.
-    cancelRequested.store(kStoppedByUser);
+    runState.cancelRequested.store(kStoppedByUser);
 }
 
 }  // namespace

@@ -2,19 +2,13 @@
 
 #include "platform/ui.h"
 #include "resources/resource.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix {
 
-platform::WindowHandle progressWindow = nullptr;
-
-namespace {
-platform::ShellAnimation animation = {nullptr, nullptr};
-}  // namespace
-
 void createProgressWindow(uint32_t cabinetSize) {
-    progressWindow = platform::createModelessDialog(IDD_PROGRESS, progressWindowProcedure,
-                                                    intptr_t(cabinetSize));
+    runState.progressWindow = platform::createModelessDialog(IDD_PROGRESS, progressWindowProcedure,
+                                                             intptr_t(cabinetSize));
 }
 
 intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, uint32_t message,
@@ -23,21 +17,21 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
         case platform::kWmInitDialog:
             platform::sendDlgItemMessage(window, IDC_PROGRESS_BAR, platform::kPbmSetRange32, 0,
                                          int32_t(lParam) / 1024);
-            animation = platform::openShellAnimation(window);
+            runState.animation = platform::openShellAnimation(window);
             return 1;
         case platform::kWmCommand:
             if (wParam != platform::kIdCancel) return 0;
             // The window stays until the worker, which notices the stop, asks it to close.
-            cancelRequested = kStoppedByUser;
+            runState.cancelRequested = kStoppedByUser;
             return 1;
         case platform::kWmSysCommand:
             if ((wParam & 0xFFF0) != platform::kScClose) return 0;
-            cancelRequested = kStoppedByUser;
+            runState.cancelRequested = kStoppedByUser;
             platform::destroyWindow(window);
             platform::postQuitMessage(0);
             return 1;
         case platform::kWmClose:
-            platform::closeShellAnimation(animation);
+            platform::closeShellAnimation(runState.animation);
             platform::destroyWindow(window);
             platform::postQuitMessage(0);
             return 1;
@@ -46,10 +40,10 @@ intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, 
                                          uintptr_t(lParam), 0);
             return 0;
         case kMsgAnimationPlay:
-            platform::playShellAnimation(animation);
+            platform::playShellAnimation(runState.animation);
             return 1;
         case kMsgAnimationStop:
-            platform::stopShellAnimation(animation);
+            platform::stopShellAnimation(runState.animation);
             return 1;
         default:
             return 0;

@@ -13,10 +13,7 @@ constexpr uint32_t kMsgAnimationStop = platform::kWmUser + 2;
 // Private message of the progress window: lParam = KiB of cabinet read so far.
 constexpr uint32_t kMsgProgress = 1004;
 
-// The window while it exists, null otherwise.
-extern platform::WindowHandle progressWindow;
-
-// Creates the window with the cabinet's size in bytes and keeps it in progressWindow.
+// Creates the window with the cabinet's size in bytes and keeps it in runState.progressWindow.
 void createProgressWindow(uint32_t cabinetSize);
 
 intptr_t TAMRIX_CALLBACK progressWindowProcedure(platform::WindowHandle window, uint32_t message,

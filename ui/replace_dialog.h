@@ -20,11 +20,9 @@ enum ReplaceAnswer : int {
     kReplaceCancel = -1,
 };
 
-// Set by the Newer button (which then answers Yes): from now on replace only older files.
-extern uint32_t newerOnly;
-
 // Stops the progress window's animation, shows the dialog owned by it, restarts the animation and
-// returns the answer (-1 also when the dialog cannot be shown).
+// returns the answer (-1 also when the dialog cannot be shown). The Newer button answers Yes and
+// sets runState.newerOnly.
 int askReplace(const ReplacePrompt& prompt);
 
 }  // namespace tamrix

@@ -9,7 +9,7 @@
 
 #include "app/package_layout.h"
 #include "platform/files.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t imageEnd = tamrix::findImageEnd(data, uint32_t(size));
@@ -32,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tamrix::PackageHeader header;
     if (tamrix::readPackageHeader(handle, imageEnd, &header)) tamrix::applyPackageHeader(&header, "Z:\\pkg\\setup.exe");
     tamrix::findCabinet(windowsPath.c_str(), handle);
-    if (tamrix::cabinetOffset >= 0 && size_t(tamrix::cabinetOffset) + 8 > size) __builtin_trap();
+    int32_t offset = tamrix::runState.cabinetOffset;
+    if (offset >= 0 && size_t(offset) + 8 > size) __builtin_trap();
     return 0;
 }

@@ -15,7 +15,7 @@
 #include "platform/posix/host_paths.h"
 #include "platform/posix/interaction.h"
 #include "platform/ui.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     char out[tamrix::kPathSize];
     std::memset(out, 0, sizeof out);
-    tamrix::cancelRequested = 0;
+    tamrix::runState.cancelRequested = 0;
     int result = tamrix::composeTargetPath(destination.windows.c_str(), name, out);
     check(result >= -1 && result <= 1);
     check(out[sizeof out - 1] == 0);

@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-#include "state/settings.h"
+#include "app/run_state.h"
+#include "state/run_state.h"
 #include "tests/support/temp_folder.h"
 
 namespace tamrix {
@@ -30,7 +31,7 @@ TEST(IsolateCommandTail, NonAsciiProgramPaths) {
 class CommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSettings();
+        resetRunState();
         test::writeFile(folder.host("pkg.exe"), {1, 2, 3});
         std::filesystem::create_directory(folder.host("existing"));
         package = folder.windows("pkg.exe");
@@ -45,28 +46,28 @@ protected:
 TEST_F(CommandLine, OptionsInEitherCase) {
     EXPECT_EQ(1, parse("/h /O /n"));
     EXPECT_STREQ("", path);
-    EXPECT_EQ(1u, settings.skipDestinationDialog);
-    EXPECT_EQ(1u, settings.autoConfirm);
-    EXPECT_EQ(0u, settings.openFolderAfter);
+    EXPECT_EQ(1u, runState.settings.skipDestinationDialog);
+    EXPECT_EQ(1u, runState.settings.autoConfirm);
+    EXPECT_EQ(0u, runState.settings.openFolderAfter);
     // /D without a setup command is switched off again; an unknown letter is ignored.
     EXPECT_EQ(1, parse("/x /d"));
-    EXPECT_EQ(0u, settings.deleteAfterSetup);
+    EXPECT_EQ(0u, runState.settings.deleteAfterSetup);
     EXPECT_EQ(1, parse("/E:setup.exe /D"));
-    EXPECT_EQ(1u, settings.deleteAfterSetup);
-    EXPECT_STREQ("setup.exe", settings.setupCommand);
+    EXPECT_EQ(1u, runState.settings.deleteAfterSetup);
+    EXPECT_STREQ("setup.exe", runState.settings.setupCommand);
 }
 
 TEST_F(CommandLine, EWithoutColonSkipsTheNextCharacter) {
     // No option ends anywhere, so the whole tail names a package, which does not exist.
     EXPECT_EQ(0, parse("/E/h"));
-    EXPECT_EQ(0u, settings.skipDestinationDialog);
-    EXPECT_STREQ("", settings.setupCommand);
+    EXPECT_EQ(0u, runState.settings.skipDestinationDialog);
+    EXPECT_STREQ("", runState.settings.setupCommand);
 }
 
 TEST_F(CommandLine, QuotedSetupValueThenUnquotedPackage) {
     EXPECT_EQ(1, parse("/E:\"setup.exe -x /n\" " + package));
-    EXPECT_STREQ("setup.exe -x /n", settings.setupCommand);
-    EXPECT_EQ(1u, settings.openFolderAfter);  // the /n is the setup program's
+    EXPECT_STREQ("setup.exe -x /n", runState.settings.setupCommand);
+    EXPECT_EQ(1u, runState.settings.openFolderAfter);  // the /n is the setup program's
     EXPECT_EQ(package, path);
 }
 
@@ -74,20 +75,20 @@ TEST_F(CommandLine, QuotedSetupValueThenUnquotedPackage) {
 // move the end of the options away from the package path.
 TEST_F(CommandLine, OptionsInsideAQuotedValueAreTheSetupCommands) {
     EXPECT_EQ(1, parse("/E:\"setup.exe /debug\" " + package));
-    EXPECT_STREQ("setup.exe /debug", settings.setupCommand);
-    EXPECT_EQ(0u, settings.deleteAfterSetup);
+    EXPECT_STREQ("setup.exe /debug", runState.settings.setupCommand);
+    EXPECT_EQ(0u, runState.settings.deleteAfterSetup);
     EXPECT_EQ(package, path);
     EXPECT_EQ(1, parse("/o /E:\"setup.exe /n /h\" /d " + package));
-    EXPECT_EQ(1u, settings.deleteAfterSetup);
-    EXPECT_EQ(1u, settings.openFolderAfter);
-    EXPECT_EQ(0u, settings.skipDestinationDialog);
+    EXPECT_EQ(1u, runState.settings.deleteAfterSetup);
+    EXPECT_EQ(1u, runState.settings.openFolderAfter);
+    EXPECT_EQ(0u, runState.settings.skipDestinationDialog);
     EXPECT_EQ(package, path);
 }
 
 TEST_F(CommandLine, PackageNamedBeforeOrAfterOptions) {
     EXPECT_EQ(1, parse(package + "  /e:setup.exe"));
     EXPECT_EQ(package, path);
-    EXPECT_STREQ("setup.exe", settings.setupCommand);
+    EXPECT_STREQ("setup.exe", runState.settings.setupCommand);
     EXPECT_EQ(1, parse(package + " /d"));
     EXPECT_EQ(package, path);
     EXPECT_EQ(1, parse("/d /o   " + package + "  "));
@@ -99,17 +100,17 @@ TEST_F(CommandLine, PackageNamedBeforeOrAfterOptions) {
 TEST_F(CommandLine, QuotedPackageAndDestination) {
     EXPECT_EQ(1, parse("\"" + package + "\" \"" + folder.windows("new folder") + "\""));
     EXPECT_EQ(package, path);
-    EXPECT_EQ(folder.windows("new folder"), settings.destination);
-    resetSettings();
+    EXPECT_EQ(folder.windows("new folder"), runState.settings.destination);
+    resetRunState();
     EXPECT_EQ(1, parse("\"" + package + "\" \"" + folder.windows("existing") + "\""));
-    EXPECT_EQ(folder.windows("existing"), settings.destination);
+    EXPECT_EQ(folder.windows("existing"), runState.settings.destination);
     // A third token naming an existing file is not a destination.
-    resetSettings();
+    resetRunState();
     EXPECT_EQ(1, parse("\"" + package + "\" \"" + package + "\""));
-    EXPECT_STREQ("", settings.destination);
+    EXPECT_STREQ("", runState.settings.destination);
     // Without a blank between the tokens there is no destination either.
     EXPECT_EQ(1, parse("\"" + package + "\"x\"" + folder.windows("new") + "\""));
-    EXPECT_STREQ("", settings.destination);
+    EXPECT_STREQ("", runState.settings.destination);
 }
 
 TEST_F(CommandLine, MissingPackageOrFolderEndsTheStub) {

@@ -4,8 +4,9 @@
 
 #include <cstring>
 
+#include "app/run_state.h"
 #include "platform/files.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "tests/support/pe_image.h"
 #include "tests/support/temp_folder.h"
 
@@ -111,30 +112,54 @@ TEST_F(PackageFile, FieldsWithoutTerminatorAreCut) {
 }
 
 TEST(ApplyPackageHeader, ReplacesEverySettingTheCommandLineMade) {
-    resetSettings();
-    std::strcpy(settings.destination, "C:\\from\\command\\line");
-    std::strcpy(settings.setupCommand, "cmd.exe");
-    settings.deleteAfterSetup = 1;
-    settings.autoConfirm = 1;
+    resetRunState();
+    std::strcpy(runState.settings.destination, "C:\\from\\command\\line");
+    std::strcpy(runState.settings.setupCommand, "cmd.exe");
+    runState.settings.deleteAfterSetup = 1;
+    runState.settings.autoConfirm = 1;
     std::vector<uint8_t> bytes = test::makePackageHeader({});
     PackageHeader header;
     std::memcpy(&header, bytes.data(), sizeof header);
     header.deleteAfterSetup = 1;  // forced off: no setup command
     applyPackageHeader(&header, "C:\\Pkg\\setup1.exe");
-    EXPECT_STREQ("C:\\from\\command\\line", settings.destination);  // empty keeps it
-    EXPECT_STREQ("", settings.setupCommand);
-    EXPECT_EQ(0u, settings.deleteAfterSetup);
-    EXPECT_EQ(0u, settings.autoConfirm);
-    EXPECT_EQ(0u, settings.openFolderAfter);  // replaces the start value 1
+    EXPECT_STREQ("C:\\from\\command\\line", runState.settings.destination);  // empty keeps it
+    EXPECT_STREQ("", runState.settings.setupCommand);
+    EXPECT_EQ(0u, runState.settings.deleteAfterSetup);
+    EXPECT_EQ(0u, runState.settings.autoConfirm);
+    EXPECT_EQ(0u, runState.settings.openFolderAfter);  // replaces the start value 1
 
     std::strcpy(header.destination, "D:\\pkg");
     std::strcpy(header.setupCommand, "setup.exe");
     header.deleteAfterSetup = 1;
     header.skipDestinationDialog = 7;
     applyPackageHeader(&header, "C:\\Pkg\\setup1.exe");
-    EXPECT_STREQ("D:\\pkg", settings.destination);
-    EXPECT_EQ(1u, settings.deleteAfterSetup);
-    EXPECT_EQ(7u, settings.skipDestinationDialog);
+    EXPECT_STREQ("D:\\pkg", runState.settings.destination);
+    EXPECT_EQ(1u, runState.settings.deleteAfterSetup);
+    EXPECT_EQ(7u, runState.settings.skipDestinationDialog);
+}
+
+// The fields after the destination are taken over as one block: each must land in its own setting
+// (the empty destination keeps the one before).
+TEST(ApplyPackageHeader, TakesOverEveryFieldAfterTheDestination) {
+    resetRunState();
+    test::HeaderFields fields;
+    fields.setupCommand = "setup.exe /q";
+    fields.autoConfirm = 2;
+    fields.openFolderAfter = 3;
+    fields.deleteAfterSetup = 4;
+    fields.skipDestinationDialog = 5;
+    fields.cabinetCrc = 0x12345678;
+    fields.promptCaption = "Caption";
+    fields.promptText = "Go on?";
+    std::vector<uint8_t> bytes = test::makePackageHeader(fields);
+    PackageHeader header;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    applyPackageHeader(&header, "C:\\Pkg\\setup1.exe");
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) \
+    EXPECT_EQ(fields.name, runState.settings.name) << #name;
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) \
+    EXPECT_EQ(fields.name, runState.settings.name) << #name;
+#include "package/package_header_fields.inc"
 }
 
 TEST_F(PackageFile, CabinetIsFoundBehindImageAndHeader) {
@@ -142,7 +167,7 @@ TEST_F(PackageFile, CabinetIsFoundBehindImageAndHeader) {
     std::vector<uint8_t> all = concat({image, test::makePackageHeader({}), cabinetBytes(100)});
     std::string path = write(all);
     EXPECT_EQ(int32_t(all.size()), findCabinet(path.c_str(), -1));
-    EXPECT_EQ(0x800 + 512, cabinetOffset);
+    EXPECT_EQ(0x800 + 512, runState.cabinetOffset);
     // An open handle from the caller is used and closed.
     int32_t file = open(path);
     EXPECT_EQ(int32_t(all.size()), findCabinet(path.c_str(), file));
@@ -155,17 +180,17 @@ TEST_F(PackageFile, SignatureSearchRules) {
         std::vector<uint8_t> bytes(at, 0x20);
         std::vector<uint8_t> all = concat({bytes, cabinetBytes(40)});
         findCabinet(write(all).c_str(), -1);
-        EXPECT_EQ(int32_t(at), cabinetOffset) << at;
+        EXPECT_EQ(int32_t(at), runState.cabinetOffset) << at;
     }
     // The letters followed by non-zero bytes are passed over.
     std::vector<uint8_t> decoy = {'M', 'S', 'C', 'F', 0, 0, 1, 0, 'M', 'S', 'C', 'F', 'M'};
     findCabinet(write(concat({decoy, cabinetBytes()})).c_str(), -1);
-    EXPECT_EQ(int32_t(decoy.size()), cabinetOffset);
+    EXPECT_EQ(int32_t(decoy.size()), runState.cabinetOffset);
     // A plain cabinet, and a file without any signature.
     findCabinet(write(cabinetBytes()).c_str(), -1);
-    EXPECT_EQ(0, cabinetOffset);
+    EXPECT_EQ(0, runState.cabinetOffset);
     EXPECT_EQ(5, findCabinet(write({'M', 'S', 'C', 'F', 0}).c_str(), -1));
-    EXPECT_EQ(-1, cabinetOffset);
+    EXPECT_EQ(-1, runState.cabinetOffset);
     EXPECT_EQ(-1, findCabinet(folder.windows("missing.exe").c_str(), -1));
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "state/settings.h"
+#include "state/run_state.h"
 
 namespace tamrix {
 namespace {

@@ -6,7 +6,7 @@
 #include "paths/target_path.h"
 #include "platform/posix/codepage.h"
 #include "platform/ui.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "tests/support/scoped_state.h"
 #include "tests/support/temp_folder.h"
 
@@ -18,10 +18,10 @@ using test::fileExists;
 class TargetPath : public ::testing::Test {
 protected:
     void SetUp() override {
-        cancelRequested = 0;
+        runState.cancelRequested = 0;
         destination = temp.windows() + "\\";
     }
-    void TearDown() override { cancelRequested = 0; }
+    void TearDown() override { runState.cancelRequested = 0; }
 
     // Composes a name as the notification handler does after its one-backslash skip.
     int compose(const std::string& entryName, bool removeSteps = false) {
@@ -71,7 +71,7 @@ TEST_F(TargetPath, InvalidNamesAreSkippedWithAWarning) {
     }
     compose("a*b.txt");
     EXPECT_EQ(ui.shown.back().text, "a*b.txt\n\ninvalid filename.(skipped)");
-    EXPECT_EQ(cancelRequested, 0);
+    EXPECT_EQ(runState.cancelRequested, 0);
 }
 
 TEST_F(TargetPath, ASlashDoesNotMakeAFolder) {
@@ -123,7 +123,7 @@ TEST_F(TargetPath, TooLongForAPathIsRefused) {
 TEST_F(TargetPath, AFolderThatCannotBeMadeStopsTheRun) {
     test::writeFile(temp.host("docs"), {1});
     EXPECT_EQ(compose("docs\\a.txt"), -1);
-    EXPECT_EQ(cancelRequested, -1);
+    EXPECT_EQ(runState.cancelRequested, -1);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "Cannot create a folder.\nThis archive forbids writing.");
     EXPECT_EQ(ui.shown[0].caption, "ZER-AVE");

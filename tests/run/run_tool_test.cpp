@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "pack/compression.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "tests/support/cabinet_builder.h"
 #include "tests/support/flow_runner.h"
 #include "tests/support/temp_folder.h"
@@ -164,10 +164,10 @@ TEST_F(RunToolTest, SignalsStopTheRunAsCancelDoes) {
 TEST(RunSignals, SecondSignalEndsAtOnce) {
     const pid_t child = fork();
     if (child == 0) {
-        cancelRequested = kNotStopped;
+        runState.cancelRequested = kNotStopped;
         tool::stopOnSignals();
         raise(SIGTERM);
-        if (cancelRequested.load() != kStoppedByUser) _exit(3);
+        if (runState.cancelRequested.load() != kStoppedByUser) _exit(3);
         raise(SIGTERM);
         _exit(4);  // still alive
     }

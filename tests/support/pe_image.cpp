@@ -49,15 +49,10 @@ void setCertificateDirectory(std::vector<uint8_t>& image, uint32_t offset, uint3
 std::vector<uint8_t> makePackageHeader(const HeaderFields& fields) {
     std::vector<uint8_t> header(512);
     putText(header, 0, 8, std::string("TAMRIX3\0", 8));
-    putText(header, 8, 260, fields.destination);
-    putText(header, 268, 128, fields.setupCommand);
-    put32(header, 396, fields.autoConfirm);
-    put32(header, 400, fields.openFolderAfter);
-    put32(header, 404, fields.deleteAfterSetup);
-    put32(header, 408, fields.skipDestinationDialog);
-    put32(header, 412, fields.cabinetCrc);
-    putText(header, 416, 32, fields.promptCaption);
-    putText(header, 448, 64, fields.promptText);
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) \
+    putText(header, offset, size, fields.name);
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) put32(header, offset, fields.name);
+#include "package/package_header_fields.inc"
     return header;
 }
 

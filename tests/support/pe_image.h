@@ -23,15 +23,9 @@ void setCertificateDirectory(std::vector<uint8_t>& image, uint32_t offset, uint3
 
 // A 512-byte package header with the magic and the given fields.
 struct HeaderFields {
-    std::string destination;
-    std::string setupCommand;
-    uint32_t autoConfirm = 0;
-    uint32_t openFolderAfter = 0;
-    uint32_t deleteAfterSetup = 0;
-    uint32_t skipDestinationDialog = 0;
-    uint32_t cabinetCrc = 0;
-    std::string promptCaption;
-    std::string promptText;
+#define TAMRIX_HEADER_TEXT(name, offset, size, key, what) std::string name;
+#define TAMRIX_HEADER_WORD(name, offset, key, startsOn) uint32_t name = 0;
+#include "package/package_header_fields.inc"
 };
 std::vector<uint8_t> makePackageHeader(const HeaderFields& fields);
 

@@ -5,14 +5,14 @@
 #include <cstring>
 
 #include "platform/posix/interaction.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "ui/archive_folder_box.h"
 
 namespace tamrix {
 
 int showDestinationDialog(const char* archiveName) {
     char edit[kPathSize];
-    std::strcpy(edit, settings.destination);
+    std::strcpy(edit, runState.settings.destination);
     bool ticked = false;
     for (;;) {
         platform::posix::DestinationAction action =
@@ -20,7 +20,7 @@ int showDestinationDialog(const char* archiveName) {
         action.text[sizeof action.text - 1] = 0;
         switch (action.kind) {
             case platform::posix::DestinationAction::Ok:
-                std::strcpy(settings.destination, edit);
+                std::strcpy(runState.settings.destination, edit);
                 return 1;
             case platform::posix::DestinationAction::Cancel:
                 return 2;
@@ -29,15 +29,15 @@ int showDestinationDialog(const char* archiveName) {
                 break;
             case platform::posix::DestinationAction::Toggle:
                 ticked = !ticked;
-                std::strcpy(settings.destination, edit);
+                std::strcpy(runState.settings.destination, edit);
                 // A join too long for the destination is refused: the box goes back to clear.
-                if (!applyArchiveFolderBox(settings.destination, archiveName, ticked)) {
+                if (!applyArchiveFolderBox(runState.settings.destination, archiveName, ticked)) {
                     ticked = false;
                 }
-                std::strcpy(edit, settings.destination);
+                std::strcpy(edit, runState.settings.destination);
                 break;
             case platform::posix::DestinationAction::Browse:
-                std::strcpy(settings.destination, edit);
+                std::strcpy(runState.settings.destination, edit);
                 if (action.text[0]) std::strcpy(edit, action.text);
                 break;
         }

@@ -12,12 +12,11 @@
 #include "resources/dialog_texts.h"
 #include "resources/resource.h"
 #include "resources/strings.h"
+#include "state/run_state.h"
 #include "ui/file_details.h"
 #include "ui/progress_window.h"
 
 namespace tamrix {
-
-uint32_t newerOnly = 0;
 
 namespace {
 
@@ -45,15 +44,15 @@ int askReplace(const ReplacePrompt& prompt) {
     describe(prompt.existingStamp, prompt.existingSize, existing, sizeof existing);
     describe(prompt.newStamp, prompt.newSize, incoming, sizeof incoming);
 
-    platform::sendMessage(progressWindow, kMsgAnimationStop, 0, 0);
+    platform::sendMessage(runState.progressWindow, kMsgAnimationStop, 0, 0);
     int button = platform::posix::interaction().replaceDialog(nameText, existing, incoming);
-    platform::sendMessage(progressWindow, kMsgAnimationPlay, 0, 0);
+    platform::sendMessage(runState.progressWindow, kMsgAnimationPlay, 0, 0);
     switch (button) {
         case platform::posix::kReplaceButtonYes: return kReplaceYes;
         case platform::posix::kReplaceButtonNo: return kReplaceNo;
         case platform::posix::kReplaceButtonYesToAll: return kReplaceYesToAll;
         case platform::posix::kReplaceButtonNewer:
-            newerOnly = 1;
+            runState.newerOnly = 1;
             return kReplaceYes;
         default: return kReplaceCancel;
     }

@@ -6,7 +6,7 @@
 
 #include "platform/module.h"
 #include "resources/resource.h"
-#include "state/settings.h"
+#include "state/run_state.h"
 #include "ui/archive_folder_box.h"
 
 namespace tamrix {
@@ -38,14 +38,14 @@ int browseForFolder(HWND owner, char* path) {
 }
 
 void readEdit(HWND dialog) {
-    GetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, settings.destination, kPathSize);
+    GetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, runState.settings.destination, kPathSize);
 }
 
 INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             dialogArchiveName = reinterpret_cast<const char*>(lParam);
-            SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, settings.destination);
+            SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, runState.settings.destination);
             return TRUE;
         case WM_COMMAND:
             switch (wParam) {
@@ -58,18 +58,20 @@ INT_PTR CALLBACK destinationProcedure(HWND dialog, UINT message, WPARAM wParam, 
                     return TRUE;
                 case IDC_DESTINATION_BROWSE:
                     readEdit(dialog);
-                    if (browseForFolder(dialog, settings.destination)) {
-                        SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, settings.destination);
+                    if (browseForFolder(dialog, runState.settings.destination)) {
+                        SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT,
+                                        runState.settings.destination);
                     }
                     return TRUE;
                 case IDC_DESTINATION_ARCHIVE_FOLDER: {
                     readEdit(dialog);
                     bool ticked = IsDlgButtonChecked(dialog, IDC_DESTINATION_ARCHIVE_FOLDER) != 0;
                     // A join too long for the destination is refused: the box goes back to clear.
-                    if (!applyArchiveFolderBox(settings.destination, dialogArchiveName, ticked)) {
+                    if (!applyArchiveFolderBox(runState.settings.destination, dialogArchiveName,
+                                               ticked)) {
                         CheckDlgButton(dialog, IDC_DESTINATION_ARCHIVE_FOLDER, BST_UNCHECKED);
                     }
-                    SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, settings.destination);
+                    SetDlgItemTextA(dialog, IDC_DESTINATION_EDIT, runState.settings.destination);
                     return TRUE;
                 }
                 default:

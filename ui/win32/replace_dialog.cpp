@@ -9,12 +9,11 @@
 #include "platform/file_limits.h"
 #include "platform/module.h"
 #include "resources/resource.h"
+#include "state/run_state.h"
 #include "ui/file_details.h"
 #include "ui/progress_window.h"
 
 namespace tamrix {
-
-uint32_t newerOnly = 0;
 
 namespace {
 
@@ -56,7 +55,7 @@ INT_PTR CALLBACK replaceProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
                     EndDialog(dialog, kReplaceYesToAll);
                     return TRUE;
                 case IDC_REPLACE_NEWER:
-                    newerOnly = 1;
+                    runState.newerOnly = 1;
                     EndDialog(dialog, kReplaceYes);
                     return TRUE;
                 case IDC_REPLACE_CANCEL:
@@ -78,11 +77,12 @@ INT_PTR CALLBACK replaceProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 int askReplace(const ReplacePrompt& prompt) {
-    SendMessageA(static_cast<HWND>(progressWindow), kMsgAnimationStop, 0, 0);
-    INT_PTR answer = DialogBoxParamA(
-        static_cast<HINSTANCE>(platform::moduleInstance), MAKEINTRESOURCEA(IDD_REPLACE),
-        static_cast<HWND>(progressWindow), replaceProcedure, reinterpret_cast<LPARAM>(&prompt));
-    SendMessageA(static_cast<HWND>(progressWindow), kMsgAnimationPlay, 0, 0);
+    SendMessageA(static_cast<HWND>(runState.progressWindow), kMsgAnimationStop, 0, 0);
+    INT_PTR answer =
+        DialogBoxParamA(static_cast<HINSTANCE>(platform::moduleInstance),
+                        MAKEINTRESOURCEA(IDD_REPLACE), static_cast<HWND>(runState.progressWindow),
+                        replaceProcedure, reinterpret_cast<LPARAM>(&prompt));
+    SendMessageA(static_cast<HWND>(runState.progressWindow), kMsgAnimationPlay, 0, 0);
     return int(answer);
 }
 

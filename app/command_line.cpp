@@ -12,7 +12,9 @@ namespace {
 
 // Read as unsigned: bytes from 128 up are letters of the code page (an accented letter, either
 // byte of a double-byte character), never blanks.
-bool aboveBlank(char c) { return static_cast<unsigned char>(c) > 32; }
+bool aboveBlank(char c) {
+    return static_cast<unsigned char>(c) > 32;
+}
 
 // Copies [begin, end) into a field of `size` bytes; false when it does not fit with its NUL.
 bool copyBounded(char* field, uint32_t size, const char* begin, const char* end) {
@@ -55,13 +57,25 @@ bool scanOptions(char* b, char*& mark) {
         }
         char letter = char(std::toupper(static_cast<unsigned char>(cursor[1])));
         switch (letter) {
-            case 'D': runState.settings.deleteAfterSetup = 1; break;
-            case 'H': runState.settings.skipDestinationDialog = 1; break;
-            case 'N': runState.settings.openFolderAfter = 0; break;
-            case 'O': runState.settings.autoConfirm = 1; break;
-            case 'E': break;
-            case 0: return true;
-            default: cursor += 2; continue;
+            case 'D':
+                runState.settings.deleteAfterSetup = 1;
+                break;
+            case 'H':
+                runState.settings.skipDestinationDialog = 1;
+                break;
+            case 'N':
+                runState.settings.openFolderAfter = 0;
+                break;
+            case 'O':
+                runState.settings.autoConfirm = 1;
+                break;
+            case 'E':
+                break;
+            case 0:
+                return true;
+            default:
+                cursor += 2;
+                continue;
         }
         if (letter != 'E') {
             cursor += 2;

@@ -33,7 +33,8 @@ void buildCrcTable() {
 
 uint32_t updateCrc32(uint32_t running, const uint8_t* bytes, uint32_t count) {
     if (!crcTable[1]) buildCrcTable();
-    for (uint32_t i = 0; i < count; ++i) running = (running >> 8) ^ crcTable[(running ^ bytes[i]) & 0xFF];
+    for (uint32_t i = 0; i < count; ++i)
+        running = (running >> 8) ^ crcTable[(running ^ bytes[i]) & 0xFF];
     return running;
 }
 

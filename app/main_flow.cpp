@@ -192,8 +192,11 @@ void reportFailedExtraction(bool uniqueTemporaryFolder) {
 int extractAndFinish(char* packagePath, uint32_t cabinetSize, bool uniqueTemporaryFolder) {
     int exitCode = kExitDone;
     switch (extract(packagePath, cabinetSize)) {
-        case Extracted::Completely: runAfterActions(uniqueTemporaryFolder); break;
-        case Extracted::StoppedByUser: break;
+        case Extracted::Completely:
+            runAfterActions(uniqueTemporaryFolder);
+            break;
+        case Extracted::StoppedByUser:
+            break;
         case Extracted::Failed:
             reportFailedExtraction(uniqueTemporaryFolder);
             exitCode = kExitFailed;
@@ -221,9 +224,12 @@ int runMainFlow(char* packagePath) {
         return kExitFailed;
     }
     switch (settleDestination(packagePath)) {
-        case Settled::Yes: break;
-        case Settled::DeclinedByUser: return kExitDone;
-        case Settled::Failed: return kExitFailed;
+        case Settled::Yes:
+            break;
+        case Settled::DeclinedByUser:
+            return kExitDone;
+        case Settled::Failed:
+            return kExitFailed;
     }
     return extractAndFinish(packagePath, uint32_t(cabinetSize), uniqueTemporaryFolder);
 }

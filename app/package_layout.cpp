@@ -11,8 +11,11 @@ namespace tamrix {
 
 namespace {
 
-// Header fields are copied into buffers of the same width: a field without a NUL loses its last byte.
-void terminateField(char* field, size_t size) { field[size - 1] = 0; }
+// Header fields are copied into buffers of the same width: a field without a NUL loses its last
+// byte.
+void terminateField(char* field, size_t size) {
+    field[size - 1] = 0;
+}
 
 }  // namespace
 

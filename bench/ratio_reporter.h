@@ -43,11 +43,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const RatioTarget& t : targets_) {
             const auto run = rates_.find(t.run);
             const auto reference = rates_.find(t.reference);
-            if (run == rates_.end() || reference == rates_.end() || reference->second <= 0) continue;
+            if (run == rates_.end() || reference == rates_.end() || reference->second <= 0)
+                continue;
             const double ratio = run->second / reference->second;
             std::printf("ratio %s / %s = %.3f", t.run.c_str(), t.reference.c_str(), ratio);
             if (t.minimum > 0) {
-                std::printf(" (target >= %.2f: %s)", t.minimum, ratio >= t.minimum ? "met" : "NOT met");
+                std::printf(" (target >= %.2f: %s)", t.minimum,
+                            ratio >= t.minimum ? "met" : "NOT met");
             }
             std::printf("\n");
         }

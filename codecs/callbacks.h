@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-
 namespace tamrix {
 
 using AllocFn = void* (*)(uint32_t size);

@@ -8,9 +8,13 @@
 
 namespace tamrix {
 
-void* decoderAlloc(uint32_t size) { return std::malloc(size); }
+void* decoderAlloc(uint32_t size) {
+    return std::malloc(size);
+}
 
-void decoderFree(void* block) { std::free(block); }
+void decoderFree(void* block) {
+    std::free(block);
+}
 
 namespace {
 bool isSlotted(int32_t handle) {

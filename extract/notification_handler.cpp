@@ -36,7 +36,9 @@ char* skipLeadingSeparators(char* name) {
     return name;
 }
 
-bool existingIsOlder(const ReplacePrompt& prompt) { return prompt.existingStamp < prompt.newStamp; }
+bool existingIsOlder(const ReplacePrompt& prompt) {
+    return prompt.existingStamp < prompt.newStamp;
+}
 
 // Decides about an existing target; returns -1 to stop, 0 to skip it, 1 to replace it.
 int32_t decideAboutExisting(const NotificationRecord* record) {
@@ -51,8 +53,12 @@ int32_t decideAboutExisting(const NotificationRecord* record) {
     if (runState.newerOnly) return existingIsOlder(prompt) ? 1 : 0;
     int32_t accepted = 0;
     switch (askReplace(prompt)) {
-        case kReplaceYes: accepted = 1; break;
-        case kReplaceNo: accepted = 0; break;
+        case kReplaceYes:
+            accepted = 1;
+            break;
+        case kReplaceNo:
+            accepted = 0;
+            break;
         case kReplaceYesToAll:
             runState.settings.autoConfirm = 1;
             accepted = 1;
@@ -118,11 +124,16 @@ int32_t fileEnd(NotificationRecord* record) {
 // one that could not be opened, which the question itself says.
 uint32_t nextCabinetProblem(int32_t error) {
     switch (error) {
-        case CabinetOpenFailed: return 0;
-        case CabinetMismatch: return kStringCabinetOfAnotherSet;
-        case CabinetVersionUnsupported: return kStringCabinetVersionUnsupported;
-        case OutOfMemory: return kStringOutOfMemory;
-        default: return kStringCabinetDamaged;
+        case CabinetOpenFailed:
+            return 0;
+        case CabinetMismatch:
+            return kStringCabinetOfAnotherSet;
+        case CabinetVersionUnsupported:
+            return kStringCabinetVersionUnsupported;
+        case OutOfMemory:
+            return kStringOutOfMemory;
+        default:
+            return kStringCabinetDamaged;
     }
 }
 
@@ -158,10 +169,14 @@ int32_t cabinetNeeded(NotificationRecord* record) {
 
 int32_t notificationHandler(CopyNotification kind, NotificationRecord* record) {
     switch (kind) {
-        case FileBegin: return fileBegin(record);
-        case FileEnd: return fileEnd(record);
-        case CabinetNeeded: return cabinetNeeded(record);
-        default: return 0;
+        case FileBegin:
+            return fileBegin(record);
+        case FileEnd:
+            return fileEnd(record);
+        case CabinetNeeded:
+            return cabinetNeeded(record);
+        default:
+            return 0;
     }
 }
 

@@ -77,8 +77,10 @@ OptionResult applyBuildOption(const std::string& name, const std::string& value,
     } else if (name == "max-cabinet-size") {
         uint64_t size = 0;
         if (!parseByteCount(value, &size) || size < 1024 || size > 0xFFFFFFFFu) {
-            *error = "--max-cabinet-size wants a number of bytes from 1K to 4G-1 (e.g. 1440K, "
-                     "100M): '" + value + "'";
+            *error =
+                "--max-cabinet-size wants a number of bytes from 1K to 4G-1 (e.g. 1440K, "
+                "100M): '" +
+                value + "'";
             return OptionResult::Failed;
         }
         options->layout.maxCabinetSize = size;
@@ -107,8 +109,9 @@ bool isBuildValueOption(const std::string& name) {
 
 bool checkBuildOptions(const BuildOptions& options, std::string* error) {
     if (options.layout.maxCabinetSize && options.cabinet.folderSize) {
-        *error = "--folder-size and --max-cabinet-size exclude each other: a set keeps its files "
-                 "in one folder that runs from cabinet to cabinet";
+        *error =
+            "--folder-size and --max-cabinet-size exclude each other: a set keeps its files "
+            "in one folder that runs from cabinet to cabinet";
         return false;
     }
     return true;

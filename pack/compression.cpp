@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <exception>
 
+#include "codecs/lzx/lzx_encoder.h"
 #include "codecs/lzx/lzx_format.h"
 #include "codecs/mszip/deflate_constants.h"
-#include "codecs/quantum/quantum_tables.h"
-#include "codecs/lzx/lzx_encoder.h"
 #include "codecs/quantum/quantum_encoder.h"
+#include "codecs/quantum/quantum_tables.h"
 #include "pack/mszip_frame_encoder.h"
 
 namespace tamrix::pack {

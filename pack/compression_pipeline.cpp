@@ -142,8 +142,9 @@ void CompressionPipeline::run(Task& task) {
         // Reading on past the last frame checks that the folder's last file ends where it did.
         uint32_t size = 0;
         if (!stream.read(frame.data(), kFrameBytes, &size, &error)) return fail(error);
-        if (size != 0) return fail("the files of folder " + std::to_string(task.folder) +
-                                   " changed while being packed");
+        if (size != 0)
+            return fail("the files of folder " + std::to_string(task.folder) +
+                        " changed while being packed");
     }
     publish(task, &blocks, &frameSizes);
 }

@@ -63,7 +63,8 @@ bool Walk::addFile(const std::string& hostPath, const std::string& relative,
     bool utf8Name = ansi.codePage() == kUtf8CodePage || !ansi.fromUtf8(relative, &entry.name);
     if (utf8Name) {
         if (!isUtf8(relative)) {
-            *error = "'" + hostPath + "': the name is not UTF-8 and cannot be written in code page " +
+            *error = "'" + hostPath +
+                     "': the name is not UTF-8 and cannot be written in code page " +
                      std::to_string(ansi.codePage()) + " (choose another with --codepage)";
             return false;
         }

@@ -1,7 +1,5 @@
 #include "pack/output_file.h"
 
-#include "pack/interrupt_cleanup.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "pack/interrupt_cleanup.h"
 
 namespace tamrix::pack {
 

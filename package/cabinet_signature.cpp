@@ -9,7 +9,9 @@ namespace tamrix {
 // The signature is tested as two words so that the stub's image never holds its eight bytes in a
 // row: otherwise the search would find the stub itself before the appended cabinet.
 namespace {
-bool isSignatureAt(const uint8_t* p) { return load32(p) == kCabinetSignature && load32(p + 4) == 0; }
+bool isSignatureAt(const uint8_t* p) {
+    return load32(p) == kCabinetSignature && load32(p + 4) == 0;
+}
 }  // namespace
 
 bool CabinetSignatureScanner::feed(const uint8_t* piece, uint32_t size) {

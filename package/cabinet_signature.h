@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-
 namespace tamrix {
 
 // The package file is searched in pieces of this size.
@@ -11,13 +10,13 @@ constexpr uint32_t kCabinetSearchPiece = 32768;
 
 // Finds "MSCF" 00 00 00 00 in a stream fed piece by piece; a match may straddle two pieces.
 class CabinetSignatureScanner {
-public:
+  public:
     // Feeds the next piece; returns true once the signature has been found.
     bool feed(const uint8_t* piece, uint32_t size);
     bool found() const { return offset_ >= 0; }
     int64_t offset() const { return offset_; }
 
-private:
+  private:
     uint8_t carry_[7] = {};
     uint32_t carried_ = 0;
     int64_t consumed_ = 0;

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-
 namespace tamrix {
 
 // End of the executable image in its file, from its PE headers. Reads only the first `readable`

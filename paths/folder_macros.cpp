@@ -96,7 +96,8 @@ int expandFolderMacro(char* out, const char* destination, uint32_t deleteAfterSe
                 ownFolder = temporaryFolder(resolved, destination, deleteAfterSetup, packagePath);
             }
             break;
-        default: break;
+        default:
+            break;
     }
     if (resolved[0]) stripBackslash(resolved);
 

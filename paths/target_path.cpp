@@ -25,9 +25,17 @@ bool hasForbiddenCharacter(const char* name) {
     if (units == 0) return true;
     for (int i = 0; i + 1 < units; ++i) {
         switch (wide[i]) {
-            case u':': case u';': case u'*': case u'?': case u'"': case u'<': case u'>': case u'|':
+            case u':':
+            case u';':
+            case u'*':
+            case u'?':
+            case u'"':
+            case u'<':
+            case u'>':
+            case u'|':
                 return true;
-            default: break;
+            default:
+                break;
         }
     }
     return false;
@@ -52,7 +60,6 @@ bool couldLeaveDestination(const char* name) {
         }
     }
 }
-
 
 }  // namespace
 
@@ -107,8 +114,7 @@ int composeTargetPath(const char* destination, char* name, char* out) {
         return -1;
     }
     if (!textBuffer[0]) return 0;
-    std::memcpy(out + destinationLength + folderLength, textBuffer,
-                nameLength - folderLength + 1);
+    std::memcpy(out + destinationLength + folderLength, textBuffer, nameLength - folderLength + 1);
     return 1;
 }
 

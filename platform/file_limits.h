@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-
 namespace tamrix::platform {
 
 // MAX_PATH: a full path with its NUL.

@@ -36,7 +36,8 @@ int loadString(uint32_t id, char* buffer, int size);
 // The language loadString serves on Linux (English until set). On Windows the system's resource
 // loader chooses, and this has no effect.
 void setLanguage(Language language);
-// The language strings and dialogs are shown in (on Windows the system picks; this is English there).
+// The language strings and dialogs are shown in (on Windows the system picks; this is English
+// there).
 Language currentLanguage();
 
 // The table's texts as written (UTF-8), or null for an id not in the table.

@@ -38,7 +38,8 @@ constexpr const char* kUsage =
     "  --folder-size BYTES   start a new folder before it grows past BYTES (512K, 64M, ...)\n"
     "  --max-cabinet-size BYTES\n"
     "                        split into a set: the package holds the first cabinet of at most\n"
-    "                        BYTES, NAME2.cab, NAME3.cab, ... lie beside it (NAME: PACKAGE without\n"
+    "                        BYTES, NAME2.cab, NAME3.cab, ... lie beside it (NAME: PACKAGE "
+    "without\n"
     "                        its extension); the stub asks for a missing one\n"
     "  --reserve HEADER,FOLDER,BLOCK\n"
     "                        reserved areas of these sizes (at most 60000,255,255), zero-filled\n"
@@ -82,8 +83,8 @@ bool isValueOption(const std::string& name) {
     const pack::HeaderSettingKey* header = pack::findHeaderSettingKey(name);
     if (header) return header->text != nullptr;
     return name == "stub" || name == "output" || name == "cab" || name == "from" ||
-           pack::isBuildValueOption(name) || name == "sign-cert" || name == "sign-key" || name == "sign-pass-file" ||
-           name == "timestamp";
+           pack::isBuildValueOption(name) || name == "sign-cert" || name == "sign-key" ||
+           name == "sign-pass-file" || name == "timestamp";
 }
 
 bool applyFile(PackCommand* command, const std::string& path, std::string* error);

@@ -88,7 +88,8 @@ int parseOptions(int argc, char** argv, RunOptions* options) {
     }
     if (i >= argc) return bad("no package given");
     options->package = argv[i++];
-    for (; i < argc; ++i) options->tail += (options->tail.empty() ? "" : " ") + std::string(argv[i]);
+    for (; i < argc; ++i)
+        options->tail += (options->tail.empty() ? "" : " ") + std::string(argv[i]);
     if (options->ui != "console" && options->ui.rfind("script:", 0) != 0) {
         return bad("--ui wants console or script:FILE: '" + options->ui + "'");
     }
@@ -103,8 +104,11 @@ int parseOptions(int argc, char** argv, RunOptions* options) {
 int runRun(int argc, char** argv) {
     RunOptions options;
     switch (parseOptions(argc, argv, &options)) {
-        case 1: std::fputs(kUsage, stdout); return 0;
-        case 2: return 2;
+        case 1:
+            std::fputs(kUsage, stdout);
+            return 0;
+        case 2:
+            return 2;
     }
     // The code page first: the package's Windows name is made in it.
     int codepage = options.codepage ? options.codepage : options.language == "ja" ? 932 : 1252;
@@ -119,7 +123,8 @@ int runRun(int argc, char** argv) {
     setLanguage(options.language == "ja" ? Language::Japanese : Language::English);
 
     FILE* transcript = stdout;
-    if (!options.transcript.empty() && !(transcript = std::fopen(options.transcript.c_str(), "w"))) {
+    if (!options.transcript.empty() &&
+        !(transcript = std::fopen(options.transcript.c_str(), "w"))) {
         std::fprintf(stderr, "tamrix run: cannot write %s\n", options.transcript.c_str());
         return 1;
     }

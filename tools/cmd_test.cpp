@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/arguments.h"
 #include "tools/cabinet_session.h"
 #include "tools/cabinet_summary.h"
-#include "tools/arguments.h"
 #include "tools/commands.h"
 #include "tools/display_text.h"
 #include "tools/package_facts.h"

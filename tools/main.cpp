@@ -29,7 +29,8 @@ constexpr Command kCommands[] = {
 };
 
 void printUsage(FILE* out) {
-    std::fprintf(out, "usage: tamrix COMMAND [ARGS]\n       tamrix --help | --version\n\ncommands:\n");
+    std::fprintf(out,
+                 "usage: tamrix COMMAND [ARGS]\n       tamrix --help | --version\n\ncommands:\n");
     for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.summary);
 }
 

@@ -25,7 +25,6 @@ bool parseCodePage(const std::string& text, int* codePage) {
     return true;
 }
 
-
 NameConverter::NameConverter(int codePage) {
     std::string from = codePage == kUtf8CodePage ? "UTF-8" : "CP" + std::to_string(codePage);
     converter_ = iconv_open("UTF-8", from.c_str());

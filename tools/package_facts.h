@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "package/crc_range.h"
 #include "app/package_layout.h"
+#include "package/crc_range.h"
 
 namespace tamrix::tool {
 

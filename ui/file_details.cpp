@@ -42,10 +42,10 @@ int formatFileDetails(uint32_t stamp, char* out) {
     int minute = int((stamp >> 5) & 0x3F);
     int second = int(stamp & 0x1F) * 2;
 
-    int length = english ? std::snprintf(out, kFileDetailsSize, format, month, day, year, hour,
-                                         minute, second)
-                         : std::snprintf(out, kFileDetailsSize, format, year, month, day, hour,
-                                         minute, second);
+    int length =
+        english
+            ? std::snprintf(out, kFileDetailsSize, format, month, day, year, hour, minute, second)
+            : std::snprintf(out, kFileDetailsSize, format, year, month, day, hour, minute, second);
     if (length < 0) {
         out[0] = 0;
         return 0;

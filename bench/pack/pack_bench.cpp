@@ -168,8 +168,18 @@ BENCHMARK(BM_ZlibDeflate6)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Mszip)->Arg(1)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Lzx21)->DenseRange(1, 9)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Quantum21)->Arg(1)->Arg(6)->Arg(9)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_PipelineMszip)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_PipelineLzx21)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_PipelineMszip)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_PipelineLzx21)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 }  // namespace
 

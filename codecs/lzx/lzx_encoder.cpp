@@ -56,8 +56,7 @@ void LzxEncoder::slideIfNeeded(uint32_t incoming) {
     if (streamEnd_ - bufferStart_ + incoming <= capacity) return;
     // Keep one window of history before the waiting frames; matches never reach further back.
     const uint32_t keepFrom = groupStart_ - windowSize_;
-    std::memmove(buffer_.data(), buffer_.data() + (keepFrom - bufferStart_),
-                 streamEnd_ - keepFrom);
+    std::memmove(buffer_.data(), buffer_.data() + (keepFrom - bufferStart_), streamEnd_ - keepFrom);
     bufferStart_ = keepFrom;
 }
 
@@ -112,9 +111,8 @@ void LzxEncoder::parseGroup(uint32_t mainCount) {
         return;
     }
     // The last block's codes are the best guess of what this one's will cost.
-    CostModel costs = CostModel::fromLengths(mainLengths_.data(), mainCount,
-                                             lengthLengths_.data(), alignedLengths_.data(),
-                                             lastAligned_);
+    CostModel costs = CostModel::fromLengths(mainLengths_.data(), mainCount, lengthLengths_.data(),
+                                             alignedLengths_.data(), lastAligned_);
     const uint32_t savedR[3] = {r_[0], r_[1], r_[2]};
     for (uint32_t pass = 0; pass < optimalPasses_; ++pass) {
         if (pass != 0) {

@@ -56,10 +56,10 @@ class LzxEncoder {
     uint32_t optimalPasses_;
     BlockChoice choice_ = BlockChoice::Best;
 
-    std::vector<uint8_t> buffer_;  // history and the frames waiting for their block
-    uint32_t bufferStart_ = 0;     // stream offset of buffer_[0]
-    uint32_t streamEnd_ = 0;       // stream offset after the last byte given
-    uint32_t groupStart_ = 0;      // stream offset of the first frame waiting
+    std::vector<uint8_t> buffer_;        // history and the frames waiting for their block
+    uint32_t bufferStart_ = 0;           // stream offset of buffer_[0]
+    uint32_t streamEnd_ = 0;             // stream offset after the last byte given
+    uint32_t groupStart_ = 0;            // stream offset of the first frame waiting
     std::vector<uint32_t> groupFrames_;  // sizes of the frames waiting
     uint32_t framesTaken_ = 0;
     bool streamHeaderWritten_ = false;
@@ -69,7 +69,7 @@ class LzxEncoder {
     std::unique_ptr<lzx::LazyParser> lazy_;
     std::unique_ptr<lzx::OptimalParser> optimal_;
     std::vector<lzx::Item> items_;
-    std::vector<size_t> frameItemEnds_;               // items_ index where each frame ends
+    std::vector<size_t> frameItemEnds_;                 // items_ index where each frame ends
     std::vector<uint8_t> mainLengths_, lengthLengths_;  // the last trees sent
     std::vector<uint8_t> alignedLengths_;
     bool lastAligned_ = false;

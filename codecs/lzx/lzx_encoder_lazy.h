@@ -18,8 +18,8 @@ class LazyParser {
     // Parses [start, end) of data (data[p] is the byte at stream offset p; bytes up to
     // `available` may be looked at): r holds the repeated distances on entry and on return;
     // the items are appended.
-    void parse(const uint8_t* data, uint32_t start, uint32_t end, uint32_t available,
-               uint32_t* r, std::vector<Item>* items);
+    void parse(const uint8_t* data, uint32_t start, uint32_t end, uint32_t available, uint32_t* r,
+               std::vector<Item>* items);
 
   private:
     struct Choice {

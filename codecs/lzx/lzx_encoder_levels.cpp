@@ -8,9 +8,9 @@ EncoderLevel encoderLevel(int level) {
     // codes close to the data; only the slowest levels, whose codes come from two passes, gain
     // from sharing them over two frames.
     static const EncoderLevel kLevels[kMaxLevel] = {
-        {4, 16, 0, 1, 0},   {4, 24, 8, 1, 0},   {6, 32, 16, 1, 0},
-        {8, 32, 16, 1, 0},  {12, 48, 32, 1, 0}, {16, 48, 32, 1, 0},
-        {16, 48, 0, 1, 1},  {24, 96, 0, 2, 2},  {32, 128, 0, 2, 2},
+        {4, 16, 0, 1, 0},  {4, 24, 8, 1, 0},   {6, 32, 16, 1, 0},
+        {8, 32, 16, 1, 0}, {12, 48, 32, 1, 0}, {16, 48, 32, 1, 0},
+        {16, 48, 0, 1, 1}, {24, 96, 0, 2, 2},  {32, 128, 0, 2, 2},
     };
     if (level < kMinLevel) level = kMinLevel;
     if (level > kMaxLevel) level = kMaxLevel;

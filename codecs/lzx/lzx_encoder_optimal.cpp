@@ -19,7 +19,7 @@ void forEachLength(uint32_t from, uint32_t to, Relax relax) {
     for (uint32_t l = from; l <= last; ++l) relax(l);
     if (to > last && to >= from) relax(to);
 }
-}
+}  // namespace
 
 OptimalParser::OptimalParser(uint32_t windowSize, const EncoderLevel& level)
     : finder_(windowSize, level.searchDepth, level.niceLength), niceLength_(level.niceLength) {}
@@ -46,8 +46,8 @@ void OptimalParser::findMatches(const uint8_t* data, uint32_t start, uint32_t en
     firstMatch_[end - start] = uint32_t(matches_.size());
 }
 
-void OptimalParser::parse(const uint8_t* data, uint32_t start, uint32_t end,
-                          const CostModel& costs, uint32_t* r, std::vector<Item>* items) {
+void OptimalParser::parse(const uint8_t* data, uint32_t start, uint32_t end, const CostModel& costs,
+                          uint32_t* r, std::vector<Item>* items) {
     const uint32_t n = end - start;
     nodes_.resize(size_t(n) + 1);
     for (uint32_t i = 1; i <= n; ++i) nodes_[i].cost = kInfinite;

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int32_t handle = tamrix::platform::fileOpen(windowsPath.c_str(), 0x8000, 0);
     tamrix::PackageHeader header;
-    if (tamrix::readPackageHeader(handle, imageEnd, &header)) tamrix::applyPackageHeader(&header, "Z:\\pkg\\setup.exe");
+    if (tamrix::readPackageHeader(handle, imageEnd, &header))
+        tamrix::applyPackageHeader(&header, "Z:\\pkg\\setup.exe");
     tamrix::findCabinet(windowsPath.c_str(), handle);
     int32_t offset = tamrix::runState.cabinetOffset;
     if (offset >= 0 && size_t(offset) + 8 > size) __builtin_trap();

@@ -3,8 +3,8 @@
 // the Windows view nor on the Linux file system. The first byte picks the code page.
 #include <stdlib.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -20,7 +20,7 @@
 namespace {
 
 class SilentInteraction : public tamrix::platform::posix::Interaction {
-public:
+  public:
     int messageBox(const char*, const char*, uint32_t) override { return tamrix::platform::kIdOk; }
 };
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "pack/stub_signature.h"
 #include "package/crc_range.h"
 #include "package/image_end.h"
-#include "pack/stub_signature.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(data, data + size);

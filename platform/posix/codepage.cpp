@@ -22,7 +22,9 @@ std::atomic<uint32_t> currentPage{1252};
 
 constexpr char16_t kByteCarrier = 0xF700;
 
-std::string pageName(uint32_t page) { return "CP" + std::to_string(page); }
+std::string pageName(uint32_t page) {
+    return "CP" + std::to_string(page);
+}
 
 const char* utf16Name() {
     return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
@@ -32,7 +34,7 @@ const char* utf16Name() {
 // returns how many input bytes it stands for.
 // Descriptors are kept per thread and per direction; opening one costs more than a conversion.
 class Converters {
-public:
+  public:
     ~Converters() {
         for (Entry& entry : entries_) ::iconv_close(entry.cd);
     }
@@ -49,7 +51,7 @@ public:
     }
     static inline const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
-private:
+  private:
     struct Entry {
         std::string from;
         std::string to;
@@ -130,14 +132,16 @@ bool setAnsiCodePage(uint32_t codePage) {
     return true;
 }
 
-uint32_t ansiCodePage() { return currentPage; }
+uint32_t ansiCodePage() {
+    return currentPage;
+}
 
 std::string ansiToUtf8Name(std::string_view ansi) {
-    std::string utf8 = convert(pageName(currentPage), "UTF-8", ansi,
-                               [](std::string_view rest, std::string& out) {
-                                   out += rest[0];
-                                   return size_t(1);
-                               });
+    std::string utf8 =
+        convert(pageName(currentPage), "UTF-8", ansi, [](std::string_view rest, std::string& out) {
+            out += rest[0];
+            return size_t(1);
+        });
     // Undo the escapes that utf8ToAnsiName makes; nothing else has this form in a Windows name.
     std::string result;
     for (size_t i = 0; i < utf8.size(); ++i) {
@@ -188,13 +192,12 @@ namespace tamrix::platform {
 int multiByteToWide(const char* text, int length, char16_t* out, int capacity) {
     if (length == 0 || capacity < 0) return 0;
     size_t bytes = length < 0 ? std::strlen(text) + 1 : size_t(length);
-    std::string wide = posix::convert(posix::pageName(posix::currentPage), posix::utf16Name(),
-                                      std::string_view(text, bytes),
-                                      [](std::string_view rest, std::string& result) {
-                                          posix::appendUnit(result, char16_t(posix::kByteCarrier +
-                                                                             uint8_t(rest[0])));
-                                          return size_t(1);
-                                      });
+    std::string wide = posix::convert(
+        posix::pageName(posix::currentPage), posix::utf16Name(), std::string_view(text, bytes),
+        [](std::string_view rest, std::string& result) {
+            posix::appendUnit(result, char16_t(posix::kByteCarrier + uint8_t(rest[0])));
+            return size_t(1);
+        });
     int units = int(wide.size() / 2);
     if (capacity == 0) return units;
     if (units > capacity) return 0;
@@ -236,11 +239,14 @@ int wideToMultiByte(const char16_t* text, int length, char* out, int capacity) {
 
 bool isDbcsLeadByte(uint8_t byte) {
     switch (posix::currentPage) {
-        case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 932:
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
         case 936:
         case 949:
-        case 950: return byte >= 0x81 && byte <= 0xFE;
-        default: return false;
+        case 950:
+            return byte >= 0x81 && byte <= 0xFE;
+        default:
+            return false;
     }
 }
 

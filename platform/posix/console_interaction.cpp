@@ -19,7 +19,9 @@ namespace tamrix::platform::posix {
 namespace {
 
 volatile sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) {
+    interrupted = 1;
+}
 
 std::string firstWordLower(const std::string& text) {
     std::string word;
@@ -38,7 +40,9 @@ ConsoleInteraction::ConsoleInteraction() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-ConsoleInteraction::~ConsoleInteraction() { signal(SIGINT, SIG_DFL); }
+ConsoleInteraction::~ConsoleInteraction() {
+    signal(SIGINT, SIG_DFL);
+}
 
 std::string ConsoleInteraction::ask(const std::string& prompt, bool* ended) {
     if (barShown_) std::fputc('\n', stderr);
@@ -58,8 +62,10 @@ std::string ConsoleInteraction::ask(const std::string& prompt, bool* ended) {
 int ConsoleInteraction::messageBox(const char* text, const char* caption, uint32_t type) {
     std::string body = "[" + ansiToUtf8(caption) + "] " + ansiToUtf8(text) + "\n";
     switch (type & 0x0F) {
-        case kMbOkCancel: return firstWordLower(ask(body + "OK or Cancel? [o/c] ")) == "o" ? kIdOk : kIdCancel;
-        case kMbYesNo: return firstWordLower(ask(body + "Yes or No? [y/n] ")) == "y" ? kIdYes : kIdNo;
+        case kMbOkCancel:
+            return firstWordLower(ask(body + "OK or Cancel? [o/c] ")) == "o" ? kIdOk : kIdCancel;
+        case kMbYesNo:
+            return firstWordLower(ask(body + "Yes or No? [y/n] ")) == "y" ? kIdYes : kIdNo;
         default:
             std::fprintf(stderr, "%s", body.c_str());
             return kIdOk;
@@ -91,7 +97,9 @@ void ConsoleInteraction::controlText(int templateId, int controlId, const char* 
     }
 }
 
-void ConsoleInteraction::progressRange(int, int32_t maximum) { maximum_ = maximum; }
+void ConsoleInteraction::progressRange(int, int32_t maximum) {
+    maximum_ = maximum;
+}
 
 void ConsoleInteraction::progressPosition(int, int32_t position) {
     position_ = position;
@@ -101,7 +109,8 @@ void ConsoleInteraction::progressPosition(int, int32_t position) {
 void ConsoleInteraction::drawBar(bool force) {
     if (!throttle_.due(RedrawThrottle::Clock::now()) && !force) return;
     constexpr int kWidth = 30;
-    int filled = maximum_ > 0 ? int(int64_t(kWidth) * std::min(position_, maximum_) / maximum_) : kWidth;
+    int filled =
+        maximum_ > 0 ? int(int64_t(kWidth) * std::min(position_, maximum_) / maximum_) : kWidth;
     std::fprintf(stderr, "\r[%.*s%*s] %.40s\033[K", filled, "##############################",
                  kWidth - filled, "", fileName_.c_str());
     std::fflush(stderr);
@@ -119,7 +128,8 @@ DestinationAction ConsoleInteraction::destinationAction(const char* editText, bo
     DestinationAction action = {DestinationAction::Ok, {}};
     bool ended = false;
     std::string answer = ask("Extract to [" + ansiToUtf8(editText) +
-                             "] (Enter accepts, a folder changes it, '-' cancels): ", &ended);
+                                 "] (Enter accepts, a folder changes it, '-' cancels): ",
+                             &ended);
     if (answer == "-" || ended) {
         action.kind = DestinationAction::Cancel;
     } else if (!answer.empty()) {
@@ -132,8 +142,9 @@ DestinationAction ConsoleInteraction::destinationAction(const char* editText, bo
 
 int ConsoleInteraction::replaceDialog(const char* nameText, const char* existingDetails,
                                       const char* newDetails) {
-    std::string prompt = "Replace " + ansiToUtf8(nameText) + "?\n  existing: " +
-                         ansiToUtf8(existingDetails) + "\n  new:      " + ansiToUtf8(newDetails) +
+    std::string prompt = "Replace " + ansiToUtf8(nameText) +
+                         "?\n  existing: " + ansiToUtf8(existingDetails) +
+                         "\n  new:      " + ansiToUtf8(newDetails) +
                          "\n[y]es, [n]o, yes to [a]ll, newe[r], [c]ancel: ";
     std::string word = firstWordLower(ask(prompt));
     if (word == "y" || word == "yes") return kReplaceButtonYes;
@@ -143,7 +154,9 @@ int ConsoleInteraction::replaceDialog(const char* nameText, const char* existing
     return kReplaceButtonCancel;
 }
 
-void ConsoleInteraction::openFolder(const char* folder) { openFolderOnDesktop(folder); }
+void ConsoleInteraction::openFolder(const char* folder) {
+    openFolderOnDesktop(folder);
+}
 
 bool ConsoleInteraction::keepWaitingForCabinet(const char*, const char* text) {
     std::string word =

@@ -10,7 +10,7 @@
 namespace tamrix::platform::posix {
 
 class ConsoleInteraction : public Interaction {
-public:
+  public:
     ConsoleInteraction();
     ~ConsoleInteraction() override;
 
@@ -27,7 +27,7 @@ public:
     void openFolder(const char* folder) override;
     bool keepWaitingForCabinet(const char* cabinetName, const char* text) override;
 
-private:
+  private:
     // The answer, or an empty text at the end of input (*ended set then, when given).
     std::string ask(const std::string& prompt, bool* ended = nullptr);
     // Redraws at most every 100 ms unless forced (the last state before the bar goes).

@@ -1,12 +1,12 @@
+#include "platform/file_times.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
-
 #include <unistd.h>
 
 #include <ctime>
 #include <string>
 
-#include "platform/file_times.h"
 #include "platform/posix/host_paths.h"
 
 namespace tamrix::platform {
@@ -23,7 +23,8 @@ bool readFileStampAndSize(const char* path, uint32_t* dosStamp, uint32_t* size) 
     if (!::localtime_r(&seconds, &local) || local.tm_year < 80) {
         *dosStamp = 0;
     } else {
-        uint32_t date = uint32_t((local.tm_year - 80) << 9 | (local.tm_mon + 1) << 5 | local.tm_mday);
+        uint32_t date =
+            uint32_t((local.tm_year - 80) << 9 | (local.tm_mon + 1) << 5 | local.tm_mday);
         uint32_t time = uint32_t(local.tm_hour << 11 | local.tm_min << 5 | local.tm_sec / 2);
         *dosStamp = date << 16 | time;
     }

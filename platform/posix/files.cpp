@@ -1,9 +1,10 @@
 // The runtime library's low-level file calls on POSIX descriptors.
+#include "platform/files.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/files.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/write_guard.h"
 
@@ -14,9 +15,15 @@ namespace {
 int hostFlags(int32_t flags) {
     int result = O_CLOEXEC;
     switch (flags & 3) {
-        case kOpenWriteOnly: result |= O_WRONLY; break;
-        case kOpenReadWrite: result |= O_RDWR; break;
-        default: result |= O_RDONLY; break;
+        case kOpenWriteOnly:
+            result |= O_WRONLY;
+            break;
+        case kOpenReadWrite:
+            result |= O_RDWR;
+            break;
+        default:
+            result |= O_RDONLY;
+            break;
     }
     if (flags & kOpenAppend) result |= O_APPEND;
     if (flags & kOpenCreate) result |= O_CREAT;
@@ -26,7 +33,9 @@ int hostFlags(int32_t flags) {
 }
 
 // A file created without write permission in the mode is read-only, as on Windows.
-mode_t hostMode(int32_t mode) { return (mode & kModeWrite) ? 0666 : 0444; }
+mode_t hostMode(int32_t mode) {
+    return (mode & kModeWrite) ? 0666 : 0444;
+}
 
 }  // namespace
 
@@ -74,9 +83,13 @@ int32_t fileSeek(int32_t handle, int32_t offset, int32_t origin) {
     return int32_t(position);
 }
 
-int32_t fileClose(int32_t handle) { return ::close(handle) == 0 ? 0 : -1; }
+int32_t fileClose(int32_t handle) {
+    return ::close(handle) == 0 ? 0 : -1;
+}
 
-int32_t fileTell(int32_t handle) { return fileSeek(handle, 0, 1); }
+int32_t fileTell(int32_t handle) {
+    return fileSeek(handle, 0, 1);
+}
 
 int32_t fileLength(int32_t handle) {
     struct stat info;

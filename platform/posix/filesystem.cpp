@@ -1,4 +1,6 @@
 // Attributes, folders and the executable search on a POSIX file system.
+#include "platform/filesystem.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,7 +9,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/filesystem.h"
 #include "platform/module.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/write_guard.h"

@@ -1,5 +1,7 @@
 // A folder's listing read at once with opendir/readdir, "." and ".." first as the system gives
 // them. A symbolic link is listed as what it is, not as its target, so no walk follows it out.
+#include "platform/folder_listing.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "platform/filesystem.h"
-#include "platform/folder_listing.h"
 #include "platform/posix/host_paths.h"
 
 namespace tamrix::platform {
@@ -21,7 +22,9 @@ struct Listing {
     size_t next = 0;
 };
 
-bool matchesAll(const std::string& pattern) { return pattern == "*" || pattern == "*.*"; }
+bool matchesAll(const std::string& pattern) {
+    return pattern == "*" || pattern == "*.*";
+}
 
 uint32_t attributesOf(const std::string& hostPath) {
     struct stat info;
@@ -47,8 +50,8 @@ FindHandle findFirstFile(const char* pattern, FindData* data) {
     std::string hostPattern = posix::toHostPath(pattern);
     size_t slash = hostPattern.rfind('/');
     std::string folder = slash == std::string::npos ? std::string(".")
-                         : slash == 0                ? std::string("/")
-                                                     : hostPattern.substr(0, slash);
+                         : slash == 0               ? std::string("/")
+                                                    : hostPattern.substr(0, slash);
     std::string leaf = hostPattern.substr(slash == std::string::npos ? 0 : slash + 1);
     if (hostPattern.empty() || leaf.empty()) return kInvalidFindHandle;
 
@@ -90,6 +93,8 @@ bool findNextFile(FindHandle handle, FindData* data) {
     return true;
 }
 
-void findClose(FindHandle handle) { delete static_cast<Listing*>(handle); }
+void findClose(FindHandle handle) {
+    delete static_cast<Listing*>(handle);
+}
 
 }  // namespace tamrix::platform

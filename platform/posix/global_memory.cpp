@@ -1,7 +1,7 @@
+#include "platform/global_memory.h"
+
 #include <cstdlib>
 #include <cstring>
-
-#include "platform/global_memory.h"
 
 namespace tamrix::platform {
 
@@ -35,7 +35,9 @@ GlobalBlock globalReAlloc(GlobalBlock handle, uint32_t size) {
     return block;
 }
 
-void* globalLock(GlobalBlock handle) { return static_cast<Block*>(handle)->bytes; }
+void* globalLock(GlobalBlock handle) {
+    return static_cast<Block*>(handle)->bytes;
+}
 
 void globalFree(GlobalBlock handle) {
     auto* block = static_cast<Block*>(handle);

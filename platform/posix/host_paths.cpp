@@ -34,8 +34,12 @@ std::string toWindowsPath(const std::string& hostPath) {
     return path;
 }
 
-std::string ansiToUtf8(const char* ansiText) { return ansiToUtf8Name(ansiText); }
+std::string ansiToUtf8(const char* ansiText) {
+    return ansiToUtf8Name(ansiText);
+}
 
-std::string utf8ToAnsi(const std::string& utf8Text) { return utf8ToAnsiName(utf8Text); }
+std::string utf8ToAnsi(const std::string& utf8Text) {
+    return utf8ToAnsiName(utf8Text);
+}
 
 }  // namespace tamrix::platform::posix

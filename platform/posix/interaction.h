@@ -27,7 +27,7 @@ enum ReplaceButton : int {
 };
 
 class Interaction {
-public:
+  public:
     virtual ~Interaction() = default;
     // Returns the button pressed (kIdOk, kIdCancel, kIdYes, kIdNo).
     virtual int messageBox(const char* text, const char* caption, uint32_t type) = 0;

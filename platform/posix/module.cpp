@@ -1,3 +1,5 @@
+#include "platform/module.h"
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -5,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/module.h"
 #include "platform/posix/host_paths.h"
 #include "platform/posix/module_file.h"
 
@@ -37,9 +38,13 @@ bool posix::setModuleFile(const char* hostPath) {
     return true;
 }
 
-ModuleHandle moduleHandle() { return imageBytes.empty() ? nullptr : imageBytes.data(); }
+ModuleHandle moduleHandle() {
+    return imageBytes.empty() ? nullptr : imageBytes.data();
+}
 
-ModuleImage moduleImage() { return {imageBytes.data(), uint32_t(imageBytes.size())}; }
+ModuleImage moduleImage() {
+    return {imageBytes.data(), uint32_t(imageBytes.size())};
+}
 
 uint32_t moduleFileName(char* out, uint32_t size) {
     if (moduleWindowsName.empty() || moduleWindowsName.size() + 1 > size) return 0;

@@ -2,6 +2,8 @@
 // "Desktop" is XDG_DESKTOP_DIR and "Personal" XDG_DOCUMENTS_DIR, each taken from the environment,
 // else from $XDG_CONFIG_HOME/user-dirs.dirs (XDG_CONFIG_HOME defaults to $HOME/.config), else
 // $HOME/Desktop and $HOME/Documents.
+#include "platform/registry.h"
+
 #include <strings.h>
 
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "platform/posix/host_paths.h"
-#include "platform/registry.h"
 
 namespace tamrix::platform {
 

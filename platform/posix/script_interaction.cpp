@@ -15,11 +15,16 @@ namespace {
 
 const char* iconName(uint32_t type) {
     switch (type & 0xF0) {
-        case kMbIconError: return "error";
-        case kMbIconQuestion: return "question";
-        case kMbIconWarning: return "warning";
-        case kMbIconInformation: return "information";
-        default: return "none";
+        case kMbIconError:
+            return "error";
+        case kMbIconQuestion:
+            return "question";
+        case kMbIconWarning:
+            return "warning";
+        case kMbIconInformation:
+            return "information";
+        default:
+            return "none";
     }
 }
 
@@ -37,7 +42,9 @@ std::pair<std::string, std::string> splitAnswer(const std::string& answer) {
 
 }  // namespace
 
-std::string quoteForTranscript(const char* ansiText) { return quoteUtf8(ansiToUtf8(ansiText)); }
+std::string quoteForTranscript(const char* ansiText) {
+    return quoteUtf8(ansiToUtf8(ansiText));
+}
 
 std::string quoteUtf8(const std::string& text) {
     std::string quoted = "\"";
@@ -90,21 +97,29 @@ int ScriptInteraction::messageBox(const char* text, const char* caption, uint32_
     std::string answer = lower(takeAnswer());
     int result;
     switch (type & 0x0F) {
-        case kMbOkCancel: result = answer == "ok" ? kIdOk : kIdCancel; break;
-        case kMbYesNo: result = answer == "yes" ? kIdYes : kIdNo; break;
-        default: result = kIdOk; break;
+        case kMbOkCancel:
+            result = answer == "ok" ? kIdOk : kIdCancel;
+            break;
+        case kMbYesNo:
+            result = answer == "yes" ? kIdYes : kIdNo;
+            break;
+        default:
+            result = kIdOk;
+            break;
     }
     const char* names[] = {"", "OK", "Cancel", "", "", "", "Yes", "No"};
     line(std::string("answer ") + names[result] + (answer.empty() ? " (script ended)" : ""));
     return result;
 }
 
-void ScriptInteraction::beep() { line("beep asterisk"); }
+void ScriptInteraction::beep() {
+    line("beep asterisk");
+}
 
 void ScriptInteraction::dialogShown(int templateId) {
     progressMaximum_ = progressPosition_ = 0;
-    line("window " + std::to_string(templateId) + " shown caption=" +
-         quoteUtf8(dialogCaption(templateId)));
+    line("window " + std::to_string(templateId) +
+         " shown caption=" + quoteUtf8(dialogCaption(templateId)));
 }
 
 void ScriptInteraction::dialogClosed(int templateId) {
@@ -118,9 +133,13 @@ void ScriptInteraction::controlText(int templateId, int controlId, const char* t
          " text=" + quoteForTranscript(text));
 }
 
-void ScriptInteraction::progressRange(int, int32_t maximum) { progressMaximum_ = maximum; }
+void ScriptInteraction::progressRange(int, int32_t maximum) {
+    progressMaximum_ = maximum;
+}
 
-void ScriptInteraction::progressPosition(int, int32_t position) { progressPosition_ = position; }
+void ScriptInteraction::progressPosition(int, int32_t position) {
+    progressPosition_ = position;
+}
 
 int ScriptInteraction::userClick(int templateId) {
     // "stop N": press the progress window's Cancel once N file names have been shown.

@@ -11,7 +11,7 @@
 namespace tamrix::platform::posix {
 
 class ScriptInteraction : public Interaction {
-public:
+  public:
     // transcript: where the lines go (not owned). Texts are converted from the ANSI code page.
     ScriptInteraction(std::deque<std::string> answers, FILE* transcript);
 
@@ -31,7 +31,7 @@ public:
     void openFolder(const char* folder) override;
     bool keepWaitingForCabinet(const char* cabinetName, const char* text) override;
 
-private:
+  private:
     // The next answer, or empty when the script has run out (noted in the transcript).
     std::string takeAnswer();
     void line(const std::string& text);

@@ -21,7 +21,9 @@ std::string absoluteOrEmpty(const char* hostPath) {
     return hostPath && hostPath[0] == '/' ? std::string(hostPath) : std::string();
 }
 
-std::string environment(const char* name) { return absoluteOrEmpty(std::getenv(name)); }
+std::string environment(const char* name) {
+    return absoluteOrEmpty(std::getenv(name));
+}
 
 std::string windowsHostFolder() {
     if (!windowsOverride.empty()) return windowsOverride;
@@ -53,7 +55,9 @@ void posix::setWindowsDirectory(const char* hostPath) {
     windowsOverride = absoluteOrEmpty(hostPath);
 }
 
-void posix::setSystemDirectory(const char* hostPath) { systemOverride = absoluteOrEmpty(hostPath); }
+void posix::setSystemDirectory(const char* hostPath) {
+    systemOverride = absoluteOrEmpty(hostPath);
+}
 
 uint32_t windowsDirectory(char* out, uint32_t size) {
     return deliver(windowsHostFolder(), false, out, size);

@@ -1,9 +1,9 @@
+#include "platform/threads.h"
+
 #include <pthread.h>
 #include <sched.h>
 
 #include <new>
-
-#include "platform/threads.h"
 
 namespace tamrix::platform {
 
@@ -32,11 +32,16 @@ ThreadHandle startThread(ThreadRoutine routine, void* parameter) {
     return thread;
 }
 
-void waitForThread(ThreadHandle thread) { pthread_join(*static_cast<pthread_t*>(thread), nullptr); }
+void waitForThread(ThreadHandle thread) {
+    pthread_join(*static_cast<pthread_t*>(thread), nullptr);
+}
 
-void closeThread(ThreadHandle thread) { delete static_cast<pthread_t*>(thread); }
+void closeThread(ThreadHandle thread) {
+    delete static_cast<pthread_t*>(thread);
+}
 
-void yieldThread() { sched_yield(); }
-
+void yieldThread() {
+    sched_yield();
+}
 
 }  // namespace tamrix::platform

@@ -1,13 +1,14 @@
 // Modeless dialogs on Linux: a window is its dialog procedure and template id; what it shows goes
 // to the current interaction. Messages sent from another thread wait in a queue until the owning
 // thread's message loop has handled them, as SendMessage does.
+#include "platform/windows.h"
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
 
 #include "platform/posix/interaction.h"
-#include "platform/windows.h"
 
 namespace tamrix::platform {
 
@@ -78,8 +79,8 @@ static std::deque<Window>& allWindows() {
 }
 
 WindowHandle createModelessDialog(int templateId, DialogProcedure procedure, intptr_t parameter) {
-    Window* window = &allWindows().emplace_back(
-        Window{templateId, procedure, std::this_thread::get_id(), true});
+    Window* window =
+        &allWindows().emplace_back(Window{templateId, procedure, std::this_thread::get_id(), true});
     {
         std::lock_guard<std::mutex> lock(queueMutex);
         quitPosted = false;
@@ -99,7 +100,8 @@ void destroyWindow(WindowHandle handle) {
 intptr_t sendMessage(WindowHandle handle, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     auto* window = static_cast<Window*>(handle);
     if (!window) return 0;
-    if (std::this_thread::get_id() == window->owner) return deliver(window, message, wParam, lParam);
+    if (std::this_thread::get_id() == window->owner)
+        return deliver(window, message, wParam, lParam);
     SentMessage sent{window, message, wParam, lParam};
     std::unique_lock<std::mutex> lock(queueMutex);
     queue.push_back(&sent);
@@ -112,8 +114,10 @@ intptr_t sendDlgItemMessage(WindowHandle handle, int controlId, uint32_t message
                             intptr_t lParam) {
     auto* window = static_cast<Window*>(handle);
     if (!window || !window->alive) return 0;
-    if (message == kPbmSetRange32) posix::interaction().progressRange(window->templateId, int32_t(lParam));
-    if (message == kPbmSetPos) posix::interaction().progressPosition(window->templateId, int32_t(wParam));
+    if (message == kPbmSetRange32)
+        posix::interaction().progressRange(window->templateId, int32_t(lParam));
+    if (message == kPbmSetPos)
+        posix::interaction().progressPosition(window->templateId, int32_t(wParam));
     (void)controlId;
     return 0;
 }
@@ -144,7 +148,9 @@ void pumpOneMessage(WindowHandle) {
 }
 
 // The shell's animation exists only on Windows; the window works the same without it.
-ShellAnimation openShellAnimation(WindowHandle) { return {nullptr, nullptr}; }
+ShellAnimation openShellAnimation(WindowHandle) {
+    return {nullptr, nullptr};
+}
 void playShellAnimation(const ShellAnimation&) {}
 void stopShellAnimation(const ShellAnimation&) {}
 void closeShellAnimation(ShellAnimation&) {}

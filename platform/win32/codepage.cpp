@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/codepage.h"
+
+#include <windows.h>
 
 namespace tamrix::platform {
 
@@ -16,6 +16,8 @@ int wideToMultiByte(const char16_t* text, int length, char* out, int capacity) {
                                nullptr, nullptr);
 }
 
-bool isDbcsLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }
+bool isDbcsLeadByte(uint8_t byte) {
+    return IsDBCSLeadByte(byte) != 0;
+}
 
 }  // namespace tamrix::platform

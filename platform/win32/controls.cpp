@@ -1,10 +1,12 @@
+#include "platform/controls.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
-#include "platform/controls.h"
-
 namespace tamrix::platform {
 
-void initCommonControls() { InitCommonControls(); }
+void initCommonControls() {
+    InitCommonControls();
+}
 
 }  // namespace tamrix::platform

@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/file_times.h"
+
+#include <windows.h>
 
 namespace tamrix::platform {
 
@@ -24,7 +24,8 @@ bool readFileStampAndSize(const char* path, uint32_t* dosStamp, uint32_t* size) 
 void setFileDosTime(const char* path, uint16_t date, uint16_t time) {
     FILETIME local;
     FILETIME utc;
-    if (!DosDateTimeToFileTime(date, time, &local) || !LocalFileTimeToFileTime(&local, &utc)) return;
+    if (!DosDateTimeToFileTime(date, time, &local) || !LocalFileTimeToFileTime(&local, &utc))
+        return;
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;

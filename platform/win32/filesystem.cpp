@@ -1,16 +1,24 @@
-#include <windows.h>
-
 #include "platform/filesystem.h"
+
+#include <windows.h>
 
 namespace tamrix::platform {
 
-uint32_t getFileAttributes(const char* path) { return GetFileAttributesA(path); }
+uint32_t getFileAttributes(const char* path) {
+    return GetFileAttributesA(path);
+}
 bool setFileAttributes(const char* path, uint32_t attributes) {
     return SetFileAttributesA(path, attributes) != 0;
 }
-bool deleteFile(const char* path) { return DeleteFileA(path) != 0; }
-bool createDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
-bool removeDirectory(const char* path) { return RemoveDirectoryA(path) != 0; }
+bool deleteFile(const char* path) {
+    return DeleteFileA(path) != 0;
+}
+bool createDirectory(const char* path) {
+    return CreateDirectoryA(path, nullptr) != 0;
+}
+bool removeDirectory(const char* path) {
+    return RemoveDirectoryA(path) != 0;
+}
 
 uint32_t searchPath(const char* name, char* out, uint32_t size) {
     char* filePart = nullptr;

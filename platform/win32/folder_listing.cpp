@@ -1,8 +1,8 @@
+#include "platform/folder_listing.h"
+
 #include <windows.h>
 
 #include <cstring>
-
-#include "platform/folder_listing.h"
 
 namespace tamrix::platform {
 
@@ -32,6 +32,8 @@ bool findNextFile(FindHandle handle, FindData* data) {
     return true;
 }
 
-void findClose(FindHandle handle) { FindClose(static_cast<HANDLE>(handle)); }
+void findClose(FindHandle handle) {
+    FindClose(static_cast<HANDLE>(handle));
+}
 
 }  // namespace tamrix::platform

@@ -1,10 +1,12 @@
-#include <windows.h>
-
 #include "platform/global_memory.h"
+
+#include <windows.h>
 
 namespace tamrix::platform {
 
-GlobalBlock globalAlloc(uint32_t size) { return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size); }
+GlobalBlock globalAlloc(uint32_t size) {
+    return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+}
 
 GlobalBlock globalReAlloc(GlobalBlock block, uint32_t size) {
     // A locked movable block is unlocked first, so that it may move.
@@ -12,7 +14,9 @@ GlobalBlock globalReAlloc(GlobalBlock block, uint32_t size) {
     return GlobalReAlloc(static_cast<HGLOBAL>(block), size, GMEM_MOVEABLE | GMEM_ZEROINIT);
 }
 
-void* globalLock(GlobalBlock block) { return GlobalLock(static_cast<HGLOBAL>(block)); }
+void* globalLock(GlobalBlock block) {
+    return GlobalLock(static_cast<HGLOBAL>(block));
+}
 
 void globalFree(GlobalBlock block) {
     if (!block) return;

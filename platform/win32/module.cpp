@@ -1,15 +1,18 @@
-#include <windows.h>
-
 #include "platform/module.h"
+
+#include <windows.h>
 
 namespace tamrix::platform {
 
 ModuleHandle moduleInstance = nullptr;
 
-ModuleHandle moduleHandle() { return GetModuleHandleA(nullptr); }
+ModuleHandle moduleHandle() {
+    return GetModuleHandleA(nullptr);
+}
 
 ModuleImage moduleImage() {
-    const uint8_t* base = static_cast<const uint8_t*>(static_cast<void*>(GetModuleHandleA(nullptr)));
+    const uint8_t* base =
+        static_cast<const uint8_t*>(static_cast<void*>(GetModuleHandleA(nullptr)));
     // The headers lie in the image's first mapped region; never read past it.
     MEMORY_BASIC_INFORMATION region;
     if (!VirtualQuery(base, &region, sizeof region)) return {base, 0};

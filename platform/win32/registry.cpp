@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/registry.h"
+
+#include <windows.h>
 
 namespace tamrix::platform {
 
@@ -21,6 +21,8 @@ bool registryQueryValue(RegistryKey key, const char* valueName, char* out, uint3
     return true;
 }
 
-void registryCloseKey(RegistryKey key) { RegCloseKey(static_cast<HKEY>(key)); }
+void registryCloseKey(RegistryKey key) {
+    RegCloseKey(static_cast<HKEY>(key));
+}
 
 }  // namespace tamrix::platform

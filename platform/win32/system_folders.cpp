@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/system_folders.h"
+
+#include <windows.h>
 
 namespace tamrix::platform {
 

@@ -1,22 +1,24 @@
+#include "platform/windows.h"
+
 #include <windows.h>
 
 #include "platform/module.h"
-#include "platform/windows.h"
 
 namespace tamrix::platform {
 
 WindowHandle createModelessDialog(int templateId, DialogProcedure procedure, intptr_t parameter) {
-    HWND window = CreateDialogParamA(static_cast<HINSTANCE>(moduleInstance),
-                                     MAKEINTRESOURCEA(templateId), nullptr,
-                                     reinterpret_cast<DLGPROC>(reinterpret_cast<void*>(procedure)),
-                                     parameter);
+    HWND window = CreateDialogParamA(
+        static_cast<HINSTANCE>(moduleInstance), MAKEINTRESOURCEA(templateId), nullptr,
+        reinterpret_cast<DLGPROC>(reinterpret_cast<void*>(procedure)), parameter);
     if (window) {
         ShowWindow(window, SW_SHOW);
         UpdateWindow(window);
     }
     return window;
 }
-void destroyWindow(WindowHandle window) { DestroyWindow(static_cast<HWND>(window)); }
+void destroyWindow(WindowHandle window) {
+    DestroyWindow(static_cast<HWND>(window));
+}
 
 intptr_t sendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     return SendMessageA(static_cast<HWND>(window), message, wParam, lParam);
@@ -28,7 +30,9 @@ intptr_t sendDlgItemMessage(WindowHandle dialog, int controlId, uint32_t message
 void setDlgItemText(WindowHandle dialog, int controlId, const char* text) {
     SetDlgItemTextA(static_cast<HWND>(dialog), controlId, text);
 }
-void postQuitMessage(int exitCode) { PostQuitMessage(exitCode); }
+void postQuitMessage(int exitCode) {
+    PostQuitMessage(exitCode);
+}
 
 namespace {
 void handle(WindowHandle dialog, MSG& message) {

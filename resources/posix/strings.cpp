@@ -1,5 +1,7 @@
 // The string table on Linux: the selected language's text in the configured ANSI code page, as
 // the system's loader converts its resources.
+#include "resources/strings.h"
+
 #include <cstring>
 #include <string>
 
@@ -7,7 +9,6 @@
 #include "platform/posix/codepage.h"
 #include "platform/posix/interaction.h"
 #include "resources/dialog_texts.h"
-#include "resources/strings.h"
 
 namespace tamrix {
 
@@ -30,7 +31,9 @@ void setLanguage(Language language) {
     selectedLanguage = language;
 }
 
-Language currentLanguage() { return selectedLanguage; }
+Language currentLanguage() {
+    return selectedLanguage;
+}
 
 int loadString(uint32_t id, char* buffer, int size) {
     if (size <= 0) return 0;

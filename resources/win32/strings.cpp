@@ -1,8 +1,9 @@
 // The string table from the program's own resources; the system picks the language.
+#include "resources/strings.h"
+
 #include <windows.h>
 
 #include "platform/module.h"
-#include "resources/strings.h"
 
 namespace tamrix {
 
@@ -18,6 +19,8 @@ int loadString(uint32_t id, char* buffer, int size) {
 
 void setLanguage(Language) {}
 
-Language currentLanguage() { return Language::English; }
+Language currentLanguage() {
+    return Language::English;
+}
 
 }  // namespace tamrix

@@ -21,7 +21,8 @@ TEST(IsolateCommandTail, SkipsProgramNameAndBlanks) {
 // Bytes from 128 up belong to the program name: é in code page 1252, and both bytes of a
 // double-byte character in code page 932 (表 is 0x95 0x5C, ダ is 0x83 0x5F).
 TEST(IsolateCommandTail, NonAsciiProgramPaths) {
-    EXPECT_STREQ("/h", isolateCommandTail("C:\\T\xE9l\xE9" "chargements\\pkg.exe /h"));
+    EXPECT_STREQ("/h", isolateCommandTail("C:\\T\xE9l\xE9"
+                                          "chargements\\pkg.exe /h"));
     EXPECT_STREQ("/h", isolateCommandTail("\"C:\\T\xE9l\xE9 x\\pkg.exe\" /h"));
     EXPECT_STREQ("/o x", isolateCommandTail("C:\\\x95\x5C\x83\x5F\\pkg.exe  /o x"));
     EXPECT_STREQ("/o", isolateCommandTail("\"C:\\\x95\x5C \x83\x5F\\pkg.exe\" /o"));
@@ -29,7 +30,7 @@ TEST(IsolateCommandTail, NonAsciiProgramPaths) {
 }
 
 class CommandLine : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetRunState();
         test::writeFile(folder.host("pkg.exe"), {1, 2, 3});

@@ -31,9 +31,11 @@ TEST(FindImageEnd, EndsAtTheLastSectionsRawData) {
 }
 
 TEST(FindImageEnd, StaysInsideTheSectionTable) {
-    // Names without a leading dot would walk the table past its end; the walk stops on the last entry.
-    EXPECT_EQ(0x1000u, imageEndOf({{".text", 0x400, 0x200}, {"CODE", 0x600, 0x200},
-                                   {"DATA", 0x800, 0x800}}));
+    // Names without a leading dot would walk the table past its end; the walk stops on the last
+    // entry.
+    EXPECT_EQ(
+        0x1000u,
+        imageEndOf({{".text", 0x400, 0x200}, {"CODE", 0x600, 0x200}, {"DATA", 0x800, 0x800}}));
     // One section: the first step would leave the table.
     EXPECT_EQ(0x600u, imageEndOf({{".text", 0x400, 0x200}}));
     EXPECT_EQ(0u, imageEndOf({}));
@@ -42,13 +44,13 @@ TEST(FindImageEnd, StaysInsideTheSectionTable) {
 TEST(FindImageEnd, ShortHeadersYieldZero) {
     std::vector<TestSection> sections = {{".text", 0x400, 0x200}, {".data", 0x600, 0x200}};
     EXPECT_EQ(0u, imageEndOf(sections, 0x30));                 // no PE offset
-    EXPECT_EQ(0u, imageEndOf(sections, 0x80 + 248 + 40));       // table cut in its second entry
-    EXPECT_EQ(0x800u, imageEndOf(sections, 0x80 + 248 + 80));   // table complete
+    EXPECT_EQ(0u, imageEndOf(sections, 0x80 + 248 + 40));      // table cut in its second entry
+    EXPECT_EQ(0x800u, imageEndOf(sections, 0x80 + 248 + 80));  // table complete
     EXPECT_EQ(0u, findImageEnd(nullptr, 0));
 }
 
 class PackageFile : public ::testing::Test {
-protected:
+  protected:
     std::string write(const std::vector<uint8_t>& bytes) {
         test::writeFile(folder.host("package.exe"), bytes);
         return folder.windows("package.exe");
@@ -89,7 +91,7 @@ TEST_F(PackageFile, HeaderIsReadBehindTheImage) {
     EXPECT_STREQ("setup.exe /q", read.setupCommand);
     EXPECT_EQ(0x12345678u, read.cabinetCrc);
     EXPECT_STREQ("Go?", read.promptText);
-    EXPECT_FALSE(readPackageHeader(file, 0x601, &read));            // wrong magic
+    EXPECT_FALSE(readPackageHeader(file, 0x601, &read));                   // wrong magic
     EXPECT_FALSE(readPackageHeader(file, 0x600 + 512 + 64 - 511, &read));  // short read
     platform::fileClose(file);
 }
@@ -163,7 +165,8 @@ TEST(ApplyPackageHeader, TakesOverEveryFieldAfterTheDestination) {
 }
 
 TEST_F(PackageFile, CabinetIsFoundBehindImageAndHeader) {
-    std::vector<uint8_t> image = test::makePeImage({{".text", 0x400, 0x200}, {".rsrc", 0x600, 0x200}});
+    std::vector<uint8_t> image =
+        test::makePeImage({{".text", 0x400, 0x200}, {".rsrc", 0x600, 0x200}});
     std::vector<uint8_t> all = concat({image, test::makePackageHeader({}), cabinetBytes(100)});
     std::string path = write(all);
     EXPECT_EQ(int32_t(all.size()), findCabinet(path.c_str(), -1));

@@ -167,7 +167,8 @@ TEST_F(ToolTest, NothingIsWrittenOutsideTheOutputFolder) {
     EXPECT_TRUE(fs::is_empty(root / "elsewhere"));
     EXPECT_EQ(outputFiles(), (std::vector<std::string>{"a/b/c", "abs/x", "drive/y", "fine"}));
     EXPECT_NE(run.err.find("refusing unsafe name '..\\escape'"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("folder 'sub' in the output folder is a symbolic link"), std::string::npos)
+    EXPECT_NE(run.err.find("folder 'sub' in the output folder is a symbolic link"),
+              std::string::npos)
         << run.err;
 }
 

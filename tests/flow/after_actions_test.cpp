@@ -12,7 +12,7 @@ namespace tamrix::test {
 namespace {
 
 class AfterActionsTest : public FlowTest {
-protected:
+  protected:
     void SetUp() override {
         FlowTest::SetUp();
         // The waits of the setup launch (a second's pause, seconds of probing) run a hundred times
@@ -110,9 +110,8 @@ TEST_F(AfterActionsTest, CancelledExtractionRunsNoSetup) {
     header.skipDestinationDialog = header.autoConfirm = 1;
     header.setupCommand = "setup.exe";
     header.deleteAfterSetup = 1;
-    FlowResult result = run(writePackage(cabinetOf({{"setup.exe", setupScript()}, {"big", data}}),
-                                         header),
-                            {"stop 2"});
+    FlowResult result = run(
+        writePackage(cabinetOf({{"setup.exe", setupScript()}, {"big", data}}), header), {"stop 2"});
     EXPECT_TRUE(result.saw("click 2008 Cancel"));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(fileExists(folder.host("setup.log")));
@@ -221,9 +220,8 @@ TEST_F(AfterActionsTest, DamagedCabinetIsReportedAndSkipsEveryAfterAction) {
     EXPECT_TRUE(fileExists(out("setup.exe")));
     EXPECT_FALSE(fileExists(out("bin/big.bin")));
 
-    FlowResult withSetup = run(writePackage(damagedCabinet(setupScript(), data),
-                                            setupHeader(folder, 0)),
-                               {});
+    FlowResult withSetup =
+        run(writePackage(damagedCabinet(setupScript(), data), setupHeader(folder, 0)), {});
     EXPECT_EQ(1, withSetup.exitCode);
     EXPECT_TRUE(withSetup.saw(kExtractionFailed));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -233,9 +231,8 @@ TEST_F(AfterActionsTest, DamagedCabinetIsReportedAndSkipsEveryAfterAction) {
 
 // What was extracted only for the setup program goes again, with the folders the run created.
 TEST_F(AfterActionsTest, DamagedCabinetWithDeleteAfterSetupIsCleanedUp) {
-    FlowResult result = run(writePackage(damagedCabinet(setupScript(), data),
-                                         setupHeader(folder, 1)),
-                            {});
+    FlowResult result =
+        run(writePackage(damagedCabinet(setupScript(), data), setupHeader(folder, 1)), {});
     EXPECT_EQ(1, result.exitCode);
     EXPECT_TRUE(result.saw(kExtractionFailed));
     EXPECT_FALSE(fileExists(folder.host("setup.log")));

@@ -14,7 +14,7 @@
 namespace tamrix::test {
 
 class FlowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { std::filesystem::create_directory(folder.host("pkg")); }
 
     // A one-folder stored cabinet of the given files.

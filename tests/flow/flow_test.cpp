@@ -26,16 +26,17 @@ TEST_F(FlowTest, DeclinedQuestionEndsTheRunSilently) {
     header.promptCaption = "Setup";
     header.promptText = "Install the demo?";
     FlowResult result = run(writePackage(cabinetOf({{"a.txt", readme}}), header), {"no"});
-    EXPECT_TRUE(result.saw("messagebox caption=\"Setup\" icon=question buttons=Yes,No "
-                           "text=\"Install the demo?\""));
+    EXPECT_TRUE(
+        result.saw("messagebox caption=\"Setup\" icon=question buttons=Yes,No "
+                   "text=\"Install the demo?\""));
     EXPECT_TRUE(result.saw("answer No"));
     EXPECT_EQ(2u, result.lines.size());
     EXPECT_FALSE(fileExists(out()));
 }
 
 TEST_F(FlowTest, AppendedCabinetWithEmptyHeaderGoesToThePackageFolder) {
-    FlowResult result = run(writePackage(cabinetOf({{"a.txt", readme}, {"sub\\b.bin", data}}), {}),
-                            {"ok"});
+    FlowResult result =
+        run(writePackage(cabinetOf({{"a.txt", readme}, {"sub\\b.bin", data}}), {}), {"ok"});
     EXPECT_TRUE(result.saw("dialog 202 caption=\"Confirm Extracting\" edit=\"" +
                            escaped(folder.windows("pkg\\")) + "\" box=clear"));
     EXPECT_EQ(readme, readFile(folder.host("pkg/a.txt")));
@@ -60,7 +61,8 @@ TEST_F(FlowTest, CrcMismatchStopsOnlyWhenASetupCommandFollows) {
     header.setupCommand = "setup.exe";
     FlowResult stopped = run(writePackage(cabinetOf({{"a.txt", readme}}), header, false), {"ok"});
     EXPECT_TRUE(stopped.saw("window 103 shown"));
-    EXPECT_TRUE(stopped.saw("messagebox caption=\"Warning\" icon=error buttons=OK text=\"CRC check error!\""));
+    EXPECT_TRUE(stopped.saw(
+        "messagebox caption=\"Warning\" icon=error buttons=OK text=\"CRC check error!\""));
     EXPECT_FALSE(fileExists(out()));
 
     header.setupCommand = "";
@@ -151,8 +153,9 @@ TEST_F(FlowTest, FolderCreationDeclinedAcceptedAndFailing) {
 
     writeFile(folder.host("blocker"), {1});
     FlowResult failing = run(package, {"ok " + folder.windows("blocker\\sub"), "ok"});
-    EXPECT_TRUE(failing.saw("icon=error buttons=OK text=\"Cannot create a folder.\\nThis archive "
-                            "forbids writing.\""));
+    EXPECT_TRUE(
+        failing.saw("icon=error buttons=OK text=\"Cannot create a folder.\\nThis archive "
+                    "forbids writing.\""));
 }
 
 void setModificationTime(const std::string& path, int year, int month, int day, int hour) {
@@ -167,7 +170,7 @@ void setModificationTime(const std::string& path, int year, int month, int day, 
 }
 
 class ReplaceTest : public FlowTest {
-protected:
+  protected:
     // Three files of the cabinet exist already in out/ with other bytes.
     std::string prepare() {
         std::filesystem::create_directory(out());
@@ -196,9 +199,9 @@ TEST_F(ReplaceTest, YesNoAndYesToAll) {
 
 TEST_F(ReplaceTest, NewerComparesTheStamps) {
     std::string package = prepare();
-    setModificationTime(out("a.txt"), 2024, 6, 1, 8);    // older: replaced
-    setModificationTime(out("b.txt"), 2025, 1, 1, 12);   // equal: kept
-    setModificationTime(out("c.txt"), 2026, 3, 1, 9);    // newer: kept
+    setModificationTime(out("a.txt"), 2024, 6, 1, 8);   // older: replaced
+    setModificationTime(out("b.txt"), 2025, 1, 1, 12);  // equal: kept
+    setModificationTime(out("c.txt"), 2026, 3, 1, 9);   // newer: kept
     FlowResult result = run(package, {"newer"});
     EXPECT_EQ(1, result.count("dialog 2007"));
     EXPECT_TRUE(replaced("a.txt"));
@@ -216,8 +219,8 @@ TEST_F(ReplaceTest, ReadOnlyTargetAnsweredYesIsOverwritten) {
 TEST_F(FlowTest, CancelDuringExtractionSkipsTheAfterActions) {
     HeaderFields header = quietHeader(folder);
     header.openFolderAfter = 1;
-    FlowResult result = run(writePackage(cabinetOf({{"a.bin", data}, {"b.bin", data}}), header),
-                            {"stop 1"});
+    FlowResult result =
+        run(writePackage(cabinetOf({{"a.bin", data}, {"b.bin", data}}), header), {"stop 1"});
     EXPECT_TRUE(result.saw("click 2008 Cancel"));
     // The file in flight is not left behind truncated.
     EXPECT_FALSE(fileExists(out("a.bin")));
@@ -245,11 +248,11 @@ TEST_F(FlowTest, MissingNextCabinetEndsWhenTheScriptStops) {
 // Leading separators would name the root: every one of them goes, and the file lands inside the
 // destination.
 TEST_F(FlowTest, NamesWithLeadingSeparatorsLandInsideTheDestination) {
-    FlowResult result = run(writePackage(cabinetOf({{"\\\\x.txt", readme},
-                                                     {"/y.txt", readme},
-                                                     {"\\/..\\sub\\z.txt", readme}}),
-                                         quietHeader(folder)),
-                            {});
+    FlowResult result = run(
+        writePackage(
+            cabinetOf({{"\\\\x.txt", readme}, {"/y.txt", readme}, {"\\/..\\sub\\z.txt", readme}}),
+            quietHeader(folder)),
+        {});
     EXPECT_EQ(0, result.exitCode);
     EXPECT_FALSE(result.saw("invalid filename"));
     EXPECT_EQ(readme, readFile(out("x.txt")));
@@ -261,7 +264,8 @@ TEST_F(FlowTest, NamedPackageIsExtractedWithoutItsHeader) {
     HeaderFields inner = quietHeader(folder);
     inner.destination = folder.windows("never");
     inner.promptText = "never asked";
-    std::string innerPackage = writePackage(cabinetOf({{"a.txt", readme}}), inner, true, "inner.exe");
+    std::string innerPackage =
+        writePackage(cabinetOf({{"a.txt", readme}}), inner, true, "inner.exe");
     std::string outer = writePackage(cabinetOf({{"z.txt", readme}}), {}, true, "outer.exe");
     FlowResult result = run(outer, {"ok " + folder.windows("named")},
                             "/o \"" + folder.windows("pkg\\inner.exe") + "\"");
@@ -282,8 +286,9 @@ TEST_F(FlowTest, JapaneseRunOnCodePage932) {
     FlowResult result = run(writePackage(cabinetOf({{name, readme}}), header), {"yes"});
     setLanguage(Language::English);
     platform::posix::setAnsiCodePage(1252);
-    EXPECT_TRUE(result.saw("dialog 2007 caption=\"ファイル上書きの確認\" "
-                           "file=\"展開先には既に '表示.txt' のファイルが存在します。\""));
+    EXPECT_TRUE(
+        result.saw("dialog 2007 caption=\"ファイル上書きの確認\" "
+                   "file=\"展開先には既に '表示.txt' のファイルが存在します。\""));
     EXPECT_TRUE(result.saw("new=\"1,000 バイト\\n2025年01月01日 水曜日、12:00:00\""));
     EXPECT_EQ(readme, readFile(out("表示.txt")));
 }

@@ -11,7 +11,7 @@ namespace tamrix::test {
 namespace {
 
 class NextCabinetTest : public FlowTest {
-protected:
+  protected:
     // The package's cabinet holds the first two blocks of big.bin, set2.cab the third.
     void SetUp() override {
         FlowTest::SetUp();
@@ -117,7 +117,7 @@ TEST_F(NextCabinetTest, JapaneseNamesWhatIsWrongInJapanese) {
 // A second cabinet whose block fails its checksum is refused before it is taken, so the user is
 // asked for a good copy instead of the run failing on the block.
 class BadChecksumTest : public NextCabinetTest {
-protected:
+  protected:
     FlowResult runWithDamagedSecond(const std::string& answer) {
         TestCabinet damaged = second;
         damaged.folders[0].blocks[0].checksumXor = 1;

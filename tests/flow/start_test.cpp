@@ -43,7 +43,7 @@ TEST_F(FlowTest, NonAsciiProgramPathsQuotedAndUnquoted) {
 }
 
 class CurrentFolder {
-public:
+  public:
     explicit CurrentFolder(const std::string& hostPath) {
         changed_ = ::getcwd(previous_, sizeof previous_) && ::chdir(hostPath.c_str()) == 0;
     }
@@ -51,7 +51,7 @@ public:
         if (changed_ && ::chdir(previous_) != 0) std::perror("chdir");
     }
 
-private:
+  private:
     char previous_[4096] = {};
     bool changed_ = false;
 };

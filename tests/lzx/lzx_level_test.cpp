@@ -54,12 +54,11 @@ std::vector<LevelCase> levelCases() {
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllLevels, LzxLevels, testing::ValuesIn(levelCases()),
-    [](const testing::TestParamInfo<LevelCase>& info) {
-        return "L" + std::to_string(info.param.level) + "_W" +
-               std::to_string(info.param.windowBits);
-    });
+INSTANTIATE_TEST_SUITE_P(AllLevels, LzxLevels, testing::ValuesIn(levelCases()),
+                         [](const testing::TestParamInfo<LevelCase>& info) {
+                             return "L" + std::to_string(info.param.level) + "_W" +
+                                    std::to_string(info.param.windowBits);
+                         });
 
 }  // namespace
 }  // namespace tamrix

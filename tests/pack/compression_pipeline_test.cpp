@@ -126,8 +126,7 @@ TEST(BuildOptions, LevelsByNameAndNumberAndThreadCounts) {
     ASSERT_EQ(pack::OptionResult::Applied,
               pack::applyBuildOption("compress", "lzx:16", &options, &error));
     EXPECT_EQ(4, options.cabinet.compression.level);
-    ASSERT_EQ(pack::OptionResult::Applied,
-              pack::applyBuildOption("jobs", "2", &options, &error));
+    ASSERT_EQ(pack::OptionResult::Applied, pack::applyBuildOption("jobs", "2", &options, &error));
     EXPECT_EQ(2u, options.cabinet.jobs);
     for (const char* bad : {"0", "-1", "65", "two"}) {
         EXPECT_EQ(pack::OptionResult::Failed, pack::applyBuildOption("jobs", bad, &options, &error))

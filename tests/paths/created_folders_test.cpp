@@ -14,7 +14,7 @@ namespace {
 using test::fileExists;
 
 class CreatedFolders : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { forgetCreatedFolders(); }
     void TearDown() override { forgetCreatedFolders(); }
 

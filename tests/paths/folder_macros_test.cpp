@@ -1,9 +1,10 @@
+#include "paths/folder_macros.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "paths/folder_macros.h"
 #include "platform/posix/system_folders.h"
 #include "tests/support/scoped_state.h"
 #include "tests/support/temp_folder.h"
@@ -14,7 +15,7 @@ namespace {
 using test::ScopedEnv;
 
 class FolderMacros : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::posix::setWindowsDirectory("/opt/win");
         platform::posix::setSystemDirectory("/opt/win/system32");

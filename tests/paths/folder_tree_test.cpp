@@ -1,9 +1,10 @@
+#include "paths/folder_tree.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <string>
 
-#include "paths/folder_tree.h"
 #include "tests/support/scoped_state.h"
 #include "tests/support/temp_folder.h"
 

@@ -70,8 +70,8 @@ TEST(HostNames, ListingHasDotEntriesFirstAndAttributes) {
     EXPECT_EQ(entries[0].first, ".");
     EXPECT_EQ(entries[1].first, "..");
     auto attributesOf = [&](const std::string& name) {
-        auto found = std::find_if(entries.begin(), entries.end(),
-                                  [&](auto& e) { return e.first == name; });
+        auto found =
+            std::find_if(entries.begin(), entries.end(), [&](auto& e) { return e.first == name; });
         return found == entries.end() ? platform::kInvalidAttributes : found->second;
     };
     EXPECT_EQ(attributesOf("\x95\x5C"), platform::kAttrDirectory);
@@ -118,7 +118,7 @@ TEST(HostNames, WindowsAndSystemFolders) {
 }
 
 class ShellFolders : public ::testing::Test {
-protected:
+  protected:
     std::string query(const char* value) {
         platform::RegistryKey key = platform::registryOpenKey(
             platform::kRegistryCurrentUser,
@@ -142,9 +142,9 @@ TEST_F(ShellFolders, EnvironmentThenUserDirsThenHome) {
     EXPECT_EQ(query("Personal"), temp.windows("Documents"));
 
     ::mkdir(temp.host(".config").c_str(), 0755);
-    test::writeFile(temp.host(".config/user-dirs.dirs"),
-                    std::vector<uint8_t>(
-                        {'#', ' ', 'x', '\n'}));  // a comment only: still the fallback
+    test::writeFile(
+        temp.host(".config/user-dirs.dirs"),
+        std::vector<uint8_t>({'#', ' ', 'x', '\n'}));  // a comment only: still the fallback
     EXPECT_EQ(query("Personal"), temp.windows("Documents"));
     std::string dirs =
         "# written by xdg-user-dirs-update\n"

@@ -1,9 +1,10 @@
+#include "paths/path_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "paths/path_text.h"
 #include "paths/text_conversion.h"
 #include "tests/support/scoped_state.h"
 

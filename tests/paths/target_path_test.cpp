@@ -1,9 +1,10 @@
+#include "paths/target_path.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "paths/target_path.h"
 #include "platform/posix/codepage.h"
 #include "platform/ui.h"
 #include "state/run_state.h"
@@ -16,7 +17,7 @@ namespace {
 using test::fileExists;
 
 class TargetPath : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         runState.cancelRequested = 0;
         destination = temp.windows() + "\\";
@@ -61,8 +62,8 @@ TEST_F(TargetPath, PlainAndNestedNames) {
 }
 
 TEST_F(TargetPath, InvalidNamesAreSkippedWithAWarning) {
-    for (const char* invalid : {"", "    ", "C:\\win.ini", "a;b", "a*", "what?", "say\"hi\"",
-                                "<x>", "a|b", "stream.txt:hidden"}) {
+    for (const char* invalid : {"", "    ", "C:\\win.ini", "a;b", "a*", "what?", "say\"hi\"", "<x>",
+                                "a|b", "stream.txt:hidden"}) {
         ui.shown.clear();
         EXPECT_EQ(compose(invalid), 0) << invalid;
         ASSERT_EQ(ui.shown.size(), 1u) << invalid;

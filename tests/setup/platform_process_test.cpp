@@ -32,7 +32,7 @@ TEST(FileTimes, ImpossibleDosStampLeavesTheTimeAlone) {
     test::writeFile(path, {1});
     std::string windowsPath = folder.windows("f.txt");
     const auto before = std::filesystem::last_write_time(path);
-    const uint16_t impossible[][2] = {{0, 0},                        // month 0, day 0
+    const uint16_t impossible[][2] = {{0, 0},                          // month 0, day 0
                                       {(45 << 9) | (2 << 5) | 30, 0},  // 30 February
                                       {(44 << 9) | (13 << 5) | 1, 0},  // month 13
                                       {(45 << 9) | (1 << 5) | 1, 24 << 11}};

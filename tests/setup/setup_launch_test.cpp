@@ -117,8 +117,8 @@ TEST_F(SetupLaunchTest, ExeAloneAndParametersWithDotsAndBackslashes) {
 
     // Neither the dot nor the backslash of the parameters moves the program or its folder.
     run("setup.exe /log=inst.log /f1c:\\x\\setup.iss");
-    EXPECT_EQ(readLines(report()), (std::vector<std::string>{physical(dest()), "/log=inst.log",
-                                                             "/f1c:\\x\\setup.iss"}));
+    EXPECT_EQ(readLines(report()),
+              (std::vector<std::string>{physical(dest()), "/log=inst.log", "/f1c:\\x\\setup.iss"}));
 }
 
 TEST_F(SetupLaunchTest, QuotedProgramWithBlanksRunsInItsFolder) {

@@ -31,7 +31,9 @@ std::vector<uint8_t> makePackage(const std::vector<uint8_t>& cabinet, HeaderFiel
     return package;
 }
 
-bool FlowResult::saw(const std::string& fragment) const { return count(fragment) > 0; }
+bool FlowResult::saw(const std::string& fragment) const {
+    return count(fragment) > 0;
+}
 
 int FlowResult::count(const std::string& fragment) const {
     int n = 0;
@@ -42,7 +44,7 @@ int FlowResult::count(const std::string& fragment) const {
 namespace {
 
 class HookedScript : public platform::posix::ScriptInteraction {
-public:
+  public:
     HookedScript(std::deque<std::string> answers, FILE* transcript, CabinetMissingHook hook)
         : ScriptInteraction(std::move(answers), transcript), hook_(std::move(hook)) {}
     bool keepWaitingForCabinet(const char* cabinetName, const char* text) override {
@@ -50,7 +52,7 @@ public:
         return ScriptInteraction::keepWaitingForCabinet(cabinetName, text);
     }
 
-private:
+  private:
     CabinetMissingHook hook_;
 };
 

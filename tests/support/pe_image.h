@@ -15,7 +15,8 @@ struct TestSection {
 
 // Headers at peOffset, then the section table; the image is exactly as long as the table's end
 // unless the sections' raw data reaches further (then it is zero-padded to their end).
-std::vector<uint8_t> makePeImage(const std::vector<TestSection>& sections, uint16_t peOffset = 0x80);
+std::vector<uint8_t> makePeImage(const std::vector<TestSection>& sections,
+                                 uint16_t peOffset = 0x80);
 
 // Marks the image as PE32 with 16 data directories and points data directory 4 (the certificate
 // table that signing appends) at offset and size.

@@ -16,24 +16,24 @@
 namespace tamrix::test {
 
 class ScopedCodePage {
-public:
+  public:
     explicit ScopedCodePage(uint32_t page) : previous_(platform::posix::ansiCodePage()) {
         platform::posix::setAnsiCodePage(page);
     }
     ~ScopedCodePage() { platform::posix::setAnsiCodePage(previous_); }
 
-private:
+  private:
     uint32_t previous_;
 };
 
 class ScopedLanguage {
-public:
+  public:
     explicit ScopedLanguage(Language language) { setLanguage(language); }
     ~ScopedLanguage() { setLanguage(Language::English); }
 };
 
 class ScopedEnv {
-public:
+  public:
     // A null value unsets the variable.
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) previous_ = old;
@@ -51,7 +51,7 @@ public:
         }
     }
 
-private:
+  private:
     std::string name_;
     std::optional<std::string> previous_;
 };
@@ -64,7 +64,7 @@ struct ShownMessage {
 
 // Records every message box and answers OK; installed for its lifetime.
 class RecordingInteraction : public platform::posix::Interaction {
-public:
+  public:
     RecordingInteraction() { platform::posix::setInteraction(this); }
     ~RecordingInteraction() override { platform::posix::setInteraction(nullptr); }
     int messageBox(const char* text, const char* caption, uint32_t type) override {

@@ -8,7 +8,7 @@
 namespace tamrix::test {
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -21,7 +21,7 @@ public:
     // The same in the stub's view of paths: "Z:\tmp\...\name".
     std::string windows(const std::string& name = "") const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -1,10 +1,11 @@
+#include "ui/archive_folder_box.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "tests/support/scoped_state.h"
-#include "ui/archive_folder_box.h"
 
 namespace tamrix {
 namespace {

@@ -1,3 +1,5 @@
+#include "ui/file_details.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -5,7 +7,6 @@
 
 #include "platform/posix/codepage.h"
 #include "tests/support/scoped_state.h"
-#include "ui/file_details.h"
 
 namespace tamrix {
 namespace {

@@ -1,3 +1,5 @@
+#include "resources/strings.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 
 #include "platform/codepage.h"
 #include "platform/posix/codepage.h"
-#include "resources/strings.h"
 #include "tests/support/scoped_state.h"
 
 namespace tamrix {

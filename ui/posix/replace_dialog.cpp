@@ -48,13 +48,17 @@ int askReplace(const ReplacePrompt& prompt) {
     int button = platform::posix::interaction().replaceDialog(nameText, existing, incoming);
     platform::sendMessage(runState.progressWindow, kMsgAnimationPlay, 0, 0);
     switch (button) {
-        case platform::posix::kReplaceButtonYes: return kReplaceYes;
-        case platform::posix::kReplaceButtonNo: return kReplaceNo;
-        case platform::posix::kReplaceButtonYesToAll: return kReplaceYesToAll;
+        case platform::posix::kReplaceButtonYes:
+            return kReplaceYes;
+        case platform::posix::kReplaceButtonNo:
+            return kReplaceNo;
+        case platform::posix::kReplaceButtonYesToAll:
+            return kReplaceYesToAll;
         case platform::posix::kReplaceButtonNewer:
             runState.newerOnly = 1;
             return kReplaceYes;
-        default: return kReplaceCancel;
+        default:
+            return kReplaceCancel;
     }
 }
 

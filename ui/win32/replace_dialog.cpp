@@ -49,8 +49,12 @@ INT_PTR CALLBACK replaceProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
         }
         case WM_COMMAND:
             switch (wParam) {
-                case IDYES: EndDialog(dialog, kReplaceYes); return TRUE;
-                case IDNO: EndDialog(dialog, kReplaceNo); return TRUE;
+                case IDYES:
+                    EndDialog(dialog, kReplaceYes);
+                    return TRUE;
+                case IDNO:
+                    EndDialog(dialog, kReplaceNo);
+                    return TRUE;
                 case IDC_REPLACE_YES_TO_ALL:
                     EndDialog(dialog, kReplaceYesToAll);
                     return TRUE;
@@ -59,8 +63,11 @@ INT_PTR CALLBACK replaceProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
                     EndDialog(dialog, kReplaceYes);
                     return TRUE;
                 case IDC_REPLACE_CANCEL:
-                case IDCANCEL: EndDialog(dialog, kReplaceCancel); return TRUE;
-                default: return FALSE;
+                case IDCANCEL:
+                    EndDialog(dialog, kReplaceCancel);
+                    return TRUE;
+                default:
+                    return FALSE;
             }
         case WM_DESTROY: {
             // Both icon controls share the one icon: destroy it once.

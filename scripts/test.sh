@@ -6,6 +6,9 @@ jobs=$(nproc)
 
 scripts/install_deps.sh
 
+echo "== format"
+scripts/check_format.sh
+
 # host32 builds only the codecs, the engine, their tests and the codec benchmarks, as 32-bit code.
 for preset in win32 host asan fuzz host32; do
   echo "== build $preset"

@@ -92,6 +92,26 @@ namespace tamrix::mszip {
 // Room a fast copy needs behind the match: its whole words may run this far past the end.
 constexpr uint32_t kCopyOverrun = 16;
 
+// Writes the bytes of a match whose distance (1..7) is shorter than a word up to `end`, and up
+// to 15 bytes more, by whole words: the bytes repeat with that period.
+inline void repeatShortPeriod(uint8_t* out, uint32_t distance, uint8_t* end) {
+    const uint8_t* const from = out - distance;
+    if (distance == 1) {
+        const uint64_t word = 0x0101010101010101u * *from;
+        do {
+            std::memcpy(out, &word, sizeof word);
+            out += 8;
+        } while (out < end);
+        return;
+    }
+    // The first word byte by byte; after it the bytes one multiple of the period at least a
+    // word back are final, and whole words can be copied from there.
+    for (uint32_t i = 0; i < 8; ++i) out[i] = from[i];
+    uint32_t wide = distance;
+    while (wide < 8) wide += distance;
+    for (uint8_t* word = out + 8; word < end; word += 8) copy8(word, word - wide);
+}
+
 // copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match. The source, the
 // previous block's bytes ahead of the cursor included, is copied forward by whole words, and the
 // last word runs past the match: the bytes it runs over may still be the previous block's
@@ -109,8 +129,6 @@ inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, 
             return copyMatch(window, out, distance, length);
         }
         from = out + (kWindowSize - distance);
-    } else if (distance < 8) {
-        return copyFromBehind(out, distance, length);
     }
     uint8_t* const end = out + length;
     uint8_t behind[kCopyOverrun];
@@ -121,12 +139,14 @@ inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, 
             out += 16;
             from += 16;
         } while (out < end);
-    } else {
+    } else if (distance >= 8) {
         do {
             copy8(out, from);
             out += 8;
             from += 8;
         } while (out < end);
+    } else {
+        repeatShortPeriod(out, distance, end);
     }
     std::memcpy(end, behind, kCopyOverrun);
     return end;

@@ -115,9 +115,11 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
             const uint32_t s = filler ? 0 : *symbol++;
             // Codes index the tables first bit lowest.
             const uint32_t code = reversed(canonical++, length);
+            const uint32_t codeBits = length <= tableBits ? length : length - tableBits;
+            const HuffmanEntry entry =
+                filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, codeBits, coding);
             if (length <= tableBits) {
-                area[code] =
-                    filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, length, coding);
+                area[code] = entry;
                 continue;
             }
             const uint32_t prefix = code & lowMask(tableBits);
@@ -142,9 +144,6 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                 used += subSize;
                 subPrefix = prefix;
             }
-            const uint32_t codeBits = length - tableBits;
-            const HuffmanEntry entry =
-                filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, codeBits, coding);
             // Stored as one word, which the compiler does not see by itself.
             uint32_t word;
             std::memcpy(&word, &entry, sizeof word);

@@ -48,8 +48,9 @@ class BitReader {
     // the bits above count_ then hold those bytes again, which the next load ORs in unchanged.
     // So after it all kBufferBits bits of the buffer are the stream's next bits.
     void refillWord() {
-        bits_ |= loadBuffer(next_) << count_;
-        next_ += (kBufferBits - 1 - count_) >> 3;
+        const uint32_t held = count();
+        bits_ |= loadBuffer(next_) << held;
+        next_ += (kBufferBits - 1 - held) >> 3;
         count_ |= kRefillBits;
     }
 
@@ -59,21 +60,21 @@ class BitReader {
             return;
         }
         // The last bytes one at a time, then zero bytes.
-        while (count_ < kRefillBits) {
+        while (count() < kRefillBits) {
             BitBuffer byte = 0;
             if (next_ < end_) {
                 byte = *next_++;
             } else {
                 ++zeroBytes_;
             }
-            bits_ |= byte << count_;
+            bits_ |= byte << count();
             count_ += 8;
         }
     }
 
     // The whole buffer, for table lookups and for extra bits behind a code still held.
     BitBuffer buffer() const { return bits_; }
-    uint32_t count() const { return count_; }
+    uint32_t count() const { return count_ & (kBufferBits - 1); }
 
     uint32_t peek(uint32_t n) const { return uint32_t(bits_) & ((uint32_t{1} << n) - 1); }
 
@@ -84,6 +85,15 @@ class BitReader {
         count_ -= n;
     }
 
+    // Drops the bits of a table entry whose low byte is their number (see HuffmanEntry). The
+    // rest of the entry is subtracted too, which costs the hot loop nothing and leaves junk only
+    // above the count's low bits: the count never exceeds kBufferBits - 1 and never falls below
+    // zero, so no borrow reaches down into them.
+    void dropEntry(uint32_t entry) {
+        bits_ >>= entry & (kBufferBits - 1);
+        count_ -= entry;
+    }
+
     // Takes n (fewer than 32, and no more than held) bits.
     uint32_t take(uint32_t n) {
         const uint32_t value = uint32_t(bits_) & ((uint32_t{1} << n) - 1);
@@ -92,7 +102,7 @@ class BitReader {
     }
 
     // Offset of the next unread whole byte, counting made-up zero bytes; call on a byte boundary.
-    uint32_t bytePosition() const { return uint32_t(next_ - start_) + zeroBytes_ - count_ / 8; }
+    uint32_t bytePosition() const { return uint32_t(next_ - start_) + zeroBytes_ - count() / 8; }
 
     // Restarts the reader at a byte offset inside the data.
     void seekBytes(uint32_t position) {
@@ -107,7 +117,7 @@ class BitReader {
 
   private:
     BitBuffer bits_;  // bits above count_ may hold the next input bytes again; never read them
-    uint32_t count_;
+    uint32_t count_;  // bits held, in the low log2(kBufferBits) bits; junk above them
     const uint8_t* next_;
     const uint8_t* end_;
     const uint8_t* start_;

@@ -49,13 +49,13 @@ inline uint32_t extraBits(uint32_t before, uint32_t entry) {
 // Consumes a length or distance entry and returns its value.
 inline uint32_t takeValue(BitReader& in, uint32_t entry) {
     const uint32_t before = uint32_t(in.buffer());
-    in.drop(totalBits(entry));
+    in.dropEntry(entry);
     return entryValue(entry) + extraBits(before, entry);
 }
 
 // Drops a link's first-level bits and looks the code up in its sub-table (never a link).
 inline uint32_t followLink(BitReader& in, const HuffmanEntry* table, uint32_t link) {
-    in.drop(totalBits(link));
+    in.dropEntry(link);
     return entryAt(table, entryValue(link) + in.peek(codeBits(link)));
 }
 
@@ -107,7 +107,7 @@ TAMRIX_LOOP_INLINE bool decodeCodesLoop(InflateState& state, DecodeTable litLen,
             uint32_t literals = 0;
 #pragma GCC unroll 3
             do {
-                in.drop(totalBits(entry));
+                in.dropEntry(entry);
                 *out++ = uint8_t(entryValue(entry));
                 entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
             } while (++literals < kLiteralsPerRefill && (entry & kLiteral) != 0);

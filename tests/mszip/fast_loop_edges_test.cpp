@@ -14,14 +14,14 @@ namespace {
 class DynamicStream {
   public:
     DynamicStream(std::vector<uint8_t> litLen, std::vector<uint8_t> distance,
-                  std::vector<uint8_t> history)
+                  std::vector<uint8_t> history, bool final = true)
         : litLen_(std::move(litLen)),
           distance_(std::move(distance)),
           litLenCodes_(canonicalCodes(litLen_)),
           distanceCodes_(canonicalCodes(distance_)),
           history_(std::move(history)),
           start_(history_.size()) {
-        w_.header(true, 2);
+        w_.header(final, 2);
         writeDynamicHeader(w_, litLen_, distance_);
     }
 
@@ -49,6 +49,13 @@ class DynamicStream {
         w_.code(litLenCodes_[256], litLen_[256]);
         w_.alignToByte();
         for (int i = 0; i < 32; ++i) w_.byte(0);
+        return w_.block();
+    }
+    // Ends the block and adds a final stored one.
+    std::vector<uint8_t> finishWithStored(const std::vector<uint8_t>& stored) {
+        w_.code(litLenCodes_[256], litLen_[256]);
+        w_.stored(true, stored);
+        history_.insert(history_.end(), stored.begin(), stored.end());
         return w_.block();
     }
     std::vector<uint8_t> expected() const {
@@ -129,6 +136,26 @@ TEST(MszipFastLoop, CopiesFromThePreviousBlockNearItsEnds) {
     }
     const std::vector<uint8_t> block = s.finish();
     EXPECT_EQ(decodeAfter(first, block), s.expected());
+}
+
+TEST(MszipFastLoop, StoredBlockAfterOneDecodedInTheFastLoop) {
+    // The stored block's length sits on the next byte boundary after the fast loop's bits, at
+    // every bit offset.
+    std::vector<uint8_t> litLen(286, 8);
+    std::fill(litLen.begin() + 226, litLen.end(), 9);
+    std::vector<uint8_t> distance(30, 5);
+    distance[0] = distance[1] = 4;
+    for (uint32_t extra = 0; extra < 8; ++extra) {
+        DynamicStream s(litLen, distance, {}, false);
+        for (uint32_t k = 0; k < 400; ++k) {
+            s.literal(uint8_t(k));
+            s.match(3 + k % 40, 1 + k % 7);
+        }
+        for (uint32_t i = 0; i < extra; ++i) s.match(3, 1);  // 9 bits each
+        const std::vector<uint8_t> block = s.finishWithStored({1, 2, 3, 4, 5});
+        MszipDecoder decoder;
+        EXPECT_EQ(decoder.decodeOk(block), s.expected()) << extra;
+    }
 }
 
 }  // namespace

@@ -9,14 +9,15 @@ namespace tamrix::mszip {
 namespace {
 
 constexpr uint32_t kMaxMatchLength = 258;
-// The most a fast round writes: three literals, or a longest match and its copy's overrun.
+// The most a fast round writes: a run of literals, or a longest match and its copy's overrun.
 constexpr uint32_t kFastLoopOutput = kMaxMatchLength + kCopyOverrun;
 // The fast loop refills at most twice per round with a 64-bit buffer, each refill advancing at
 // most 7 bytes and loading 8, and at most three times with a 32-bit one (3 and 4 bytes).
 constexpr uint32_t kFastLoopInput = 16;
-// Literals per refill: those and the next first-level lookup (at most 15 + 11 + 11 + 11 bits) fit
-// into a 64-bit buffer; a 32-bit one holds one literal and the lookup (15 + 11).
-constexpr uint32_t kLiteralsPerRefill = kBufferBits == 64 ? 3 : 1;
+// Literals per refill: a 64-bit refill holds four (at most 15 + 11 + 11 + 11 bits of its 56) and
+// the next first-level lookup (11 more of its 64); a 32-bit one holds one literal and the
+// lookup (15 + 11).
+constexpr uint32_t kLiteralsPerRefill = kBufferBits == 64 ? 4 : 1;
 
 // Entries are read as words: see HuffmanEntry.
 static_assert(std::endian::native == std::endian::little);
@@ -101,11 +102,11 @@ TAMRIX_LOOP_INLINE bool decodeCodesLoop(InflateState& state, DecodeTable litLen,
             if ((entry & kExceptional) != 0) goto exceptional;
         }
         if ((entry & kLiteral) != 0) {
-            // A run of literals: with a 64-bit buffer three first-level ones (11 bits at
-            // most), or one from a sub-table (15 bits) and two more, leave the bits for the
+            // A run of literals: with a 64-bit buffer four first-level ones (11 bits at
+            // most), or one from a sub-table (15 bits) and three more, leave the bits for the
             // next lookup.
             uint32_t literals = 0;
-#pragma GCC unroll 3
+#pragma GCC unroll 4
             do {
                 in.dropEntry(entry);
                 *out++ = uint8_t(entryValue(entry));

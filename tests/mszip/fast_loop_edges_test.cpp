@@ -102,6 +102,8 @@ TEST(MszipFastLoop, LongestCodesWithMostExtraBitsDecode) {
     const std::vector<uint8_t> first = previousBlock(1);
     DynamicStream s(litLen, distance, first);
     for (uint32_t k = 0; s.written() < 28000; ++k) {
+        s.literal('b');  // 15 bits, then literals of 11 bits: the longest run a refill holds
+        for (uint32_t i = 0; i < k % 6; ++i) s.literal('k');
         s.literal('b');
         s.match(227 + k % 31, 24577 + (k * 2731) % 8192);  // 15 + 5 bits, 15 + 13 bits
         s.literal('a');

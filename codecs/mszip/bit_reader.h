@@ -48,9 +48,8 @@ class BitReader {
     // the bits above count_ then hold those bytes again, which the next load ORs in unchanged.
     // So after it all kBufferBits bits of the buffer are the stream's next bits.
     void refillWord() {
-        const uint32_t held = count();
-        bits_ |= loadBuffer(next_) << held;
-        next_ += (kBufferBits - 1 - held) >> 3;
+        bits_ |= loadBuffer(next_) << count();
+        next_ += (~count_ & (kBufferBits - 1)) >> 3;  // (kBufferBits - 1 - count()) / 8
         count_ |= kRefillBits;
     }
 

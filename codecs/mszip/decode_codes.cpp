@@ -9,11 +9,15 @@ namespace tamrix::mszip {
 namespace {
 
 constexpr uint32_t kMaxMatchLength = 258;
-// The most a fast round writes: three literals, or a longest match and its copy's overrun.
+// The most a fast round writes: a run of literals, or a longest match and its copy's overrun.
 constexpr uint32_t kFastLoopOutput = kMaxMatchLength + kCopyOverrun;
-// The fast loop refills twice per round, each refill advancing at most 7 bytes and loading 8.
+// The fast loop refills at most twice per round with a 64-bit buffer, each refill advancing at
+// most 7 bytes and loading 8, and at most three times with a 32-bit one (3 and 4 bytes).
 constexpr uint32_t kFastLoopInput = 16;
-constexpr uint32_t kLiteralsPerRefill = 3;
+// Literals per refill: a 64-bit refill holds four (at most 15 + 11 + 11 + 11 bits of its 56) and
+// the next first-level lookup (11 more of its 64); a 32-bit one holds one literal and the
+// lookup (15 + 11).
+constexpr uint32_t kLiteralsPerRefill = kBufferBits == 64 ? 4 : 1;
 
 // Entries are read as words: see HuffmanEntry.
 static_assert(std::endian::native == std::endian::little);
@@ -39,20 +43,20 @@ inline uint32_t entryValue(uint32_t entry) {
 
 // The extra bits of a length or distance entry, from the buffer as it stood before the entry's
 // bits were dropped: they follow the code.
-inline uint32_t extraBits(uint64_t before, uint32_t entry) {
-    return (uint32_t(before) & ((uint32_t{1} << totalBits(entry)) - 1)) >> codeBits(entry);
+inline uint32_t extraBits(uint32_t before, uint32_t entry) {
+    return (before & ((uint32_t{1} << totalBits(entry)) - 1)) >> codeBits(entry);
 }
 
 // Consumes a length or distance entry and returns its value.
 inline uint32_t takeValue(BitReader& in, uint32_t entry) {
-    const uint64_t before = in.buffer();
-    in.drop(totalBits(entry));
+    const uint32_t before = uint32_t(in.buffer());
+    in.dropEntry(entry);
     return entryValue(entry) + extraBits(before, entry);
 }
 
 // Drops a link's first-level bits and looks the code up in its sub-table (never a link).
 inline uint32_t followLink(BitReader& in, const HuffmanEntry* table, uint32_t link) {
-    in.drop(totalBits(link));
+    in.dropEntry(link);
     return entryAt(table, entryValue(link) + in.peek(codeBits(link)));
 }
 
@@ -84,9 +88,9 @@ TAMRIX_LOOP_INLINE bool decodeCodesLoop(InflateState& state, DecodeTable litLen,
     uint32_t entry;
 
     // Fast loop: no limit checks inside a round while a longest match still fits and the input
-    // holds two word refills. Each round starts with the next literal/length entry already
+    // holds a round's word refills. Each round starts with the next literal/length entry already
     // looked up (at least a first-level width of bits is held) and a refill, so the lookup
-    // does not wait for it. A refill covers a whole match.
+    // does not wait for it. A refill covers a length code and its extra bits.
     if (in.bytesLeft() < kFastLoopInput || uint32_t(outLimit - out) < kFastLoopOutput) goto careful;
     in.refillWord();
     entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
@@ -98,12 +102,13 @@ TAMRIX_LOOP_INLINE bool decodeCodesLoop(InflateState& state, DecodeTable litLen,
             if ((entry & kExceptional) != 0) goto exceptional;
         }
         if ((entry & kLiteral) != 0) {
-            // A run of literals: three first-level ones (11 bits at most), or one from a
-            // sub-table (15 bits) and two more, leave the bits for the next lookup.
+            // A run of literals: with a 64-bit buffer four first-level ones (11 bits at
+            // most), or one from a sub-table (15 bits) and three more, leave the bits for the
+            // next lookup.
             uint32_t literals = 0;
-#pragma GCC unroll 3
+#pragma GCC unroll 4
             do {
-                in.drop(totalBits(entry));
+                in.dropEntry(entry);
                 *out++ = uint8_t(entryValue(entry));
                 entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
             } while (++literals < kLiteralsPerRefill && (entry & kLiteral) != 0);
@@ -118,8 +123,14 @@ TAMRIX_LOOP_INLINE bool decodeCodesLoop(InflateState& state, DecodeTable litLen,
                 if ((entry & kLink) == 0) goto done;
                 entry = followLink(in, distanceTable, entry);
                 if ((entry & kExceptional) != 0) goto done;
+                // A 32-bit buffer holds at least 16 bits now, too few for a sub-table's code
+                // and its extra bits, and too few for the lookup after them.
+                if (kBufferBits == 32) in.refillWord();
             }
             const uint32_t matchDistance = takeValue(in, entry);
+            // The buffer still holds a first-level width of the stream's bits: a distance code
+            // and its extra bits take at most 8 + 13 bits since the last refill, or 8 + 7 + 13
+            // with a sub-table in a 64-bit buffer.
             entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
             out = copyMatchFast(window, out, matchDistance, length);
         }
@@ -141,8 +152,10 @@ careful:
             continue;
         }
         uint32_t length = takeValue(in, entry);
+        if (kBufferBits == 32) in.refill();
         entry = lookUp(in, distanceTable, distanceMask);
         if ((entry & kExceptional) != 0) goto done;
+        if (totalBits(entry) > in.count()) in.refill();
         const uint32_t matchDistance = takeValue(in, entry);
         // A match cut by the output limit ends the block's decoding there.
         const uint32_t room = uint32_t(outLimit - out);

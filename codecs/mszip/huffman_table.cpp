@@ -88,9 +88,13 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
     codesOfLength[maxLength] += fillerCodes;
 
     // The first-level table, then one sub-table per first-level slot that codes longer than
-    // the width share, sized to the fewest bits that hold all of them: two levels at most.
+    // the width share, sized to the fewest bits that hold all of them: two levels at most. The
+    // first level grows with the code length: a code of `length` bits has one slot among the
+    // first 2^length, and doubling the table copies the shorter codes' slots to where the next
+    // bit is 1, so each code is stored once and the rest is block copies.
     const uint32_t rootSize = uint32_t{1} << tableBits;
     if (rootSize > capacity) return TableAreaFull;
+    uint32_t rootFilled = uint32_t{1} << minLength;
     uint32_t used = rootSize;
     HuffmanEntry* subTable = nullptr;
     uint32_t subSize = 0;
@@ -100,6 +104,10 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
     const uint16_t* const symbolsEnd = sorted + realCodes;
 
     for (uint32_t length = minLength; length <= maxLength; ++length) {
+        while (rootFilled < rootSize && rootFilled < uint32_t{2} << (length - 1)) {
+            std::memcpy(area + rootFilled, area, rootFilled * sizeof(HuffmanEntry));
+            rootFilled <<= 1;
+        }
         uint32_t codesAfterThis = codesOfLength[length];
         while (codesAfterThis-- != 0) {
             // Symbols in code order, then the filler codes.
@@ -107,46 +115,41 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
             const uint32_t s = filler ? 0 : *symbol++;
             // Codes index the tables first bit lowest.
             const uint32_t code = reversed(canonical++, length);
-            HuffmanEntry* table = area;
-            uint32_t tableSize = rootSize;
-            uint32_t index = code;
-            uint32_t codeBits = length;
-            if (length > tableBits) {
-                const uint32_t prefix = code & lowMask(tableBits);
-                if (prefix != subPrefix) {
-                    // Too few codes of this length to fill the sub-table: grow it while longer
-                    // codes sharing the prefix are needed to use up the patterns.
-                    uint32_t sizeBits = length - tableBits;
-                    uint32_t freePatterns = uint32_t{1} << sizeBits;
-                    if (freePatterns > codesAfterThis + 1) {
-                        freePatterns -= codesAfterThis + 1;
-                        uint32_t nextLength = length;
-                        while (++sizeBits < maxLength - tableBits) {
-                            freePatterns <<= 1;
-                            if (freePatterns <= codesOfLength[++nextLength]) break;
-                            freePatterns -= codesOfLength[nextLength];
-                        }
-                    }
-                    subSize = uint32_t{1} << sizeBits;
-                    if (subSize > capacity - used) return TableAreaFull;
-                    subTable = area + used;
-                    area[prefix] =
-                        makeEntry(tableBits, kKindExceptional | kKindLink | sizeBits, used);
-                    used += subSize;
-                    subPrefix = prefix;
-                }
-                table = subTable;
-                tableSize = subSize;
-                index = code >> tableBits;
-                codeBits = length - tableBits;
-            }
+            const uint32_t codeBits = length <= tableBits ? length : length - tableBits;
             const HuffmanEntry entry =
                 filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, codeBits, coding);
+            if (length <= tableBits) {
+                area[code] = entry;
+                continue;
+            }
+            const uint32_t prefix = code & lowMask(tableBits);
+            if (prefix != subPrefix) {
+                // Too few codes of this length to fill the sub-table: grow it while longer
+                // codes sharing the prefix are needed to use up the patterns.
+                uint32_t sizeBits = length - tableBits;
+                uint32_t freePatterns = uint32_t{1} << sizeBits;
+                if (freePatterns > codesAfterThis + 1) {
+                    freePatterns -= codesAfterThis + 1;
+                    uint32_t nextLength = length;
+                    while (++sizeBits < maxLength - tableBits) {
+                        freePatterns <<= 1;
+                        if (freePatterns <= codesOfLength[++nextLength]) break;
+                        freePatterns -= codesOfLength[nextLength];
+                    }
+                }
+                subSize = uint32_t{1} << sizeBits;
+                if (subSize > capacity - used) return TableAreaFull;
+                subTable = area + used;
+                area[prefix] = makeEntry(tableBits, kKindExceptional | kKindLink | sizeBits, used);
+                used += subSize;
+                subPrefix = prefix;
+            }
             // Stored as one word, which the compiler does not see by itself.
             uint32_t word;
             std::memcpy(&word, &entry, sizeof word);
-            for (; index < tableSize; index += uint32_t{1} << codeBits) {
-                std::memcpy(table + index, &word, sizeof word);
+            for (uint32_t index = code >> tableBits; index < subSize;
+                 index += uint32_t{1} << codeBits) {
+                std::memcpy(subTable + index, &word, sizeof word);
             }
         }
         canonical <<= 1;

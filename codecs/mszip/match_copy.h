@@ -20,40 +20,48 @@ inline void copy16(uint8_t* to, const uint8_t* from) {
     std::memcpy(to, from, 16);
 }
 
+// Copies `length` bytes from `from`, which lies 8 or more bytes behind the cursor, or ahead of
+// it: so each word is read before this copy overwrites it, or is already final.
+inline uint8_t* copyWords(uint8_t* out, const uint8_t* from, uint32_t length) {
+    if (length >= 8) {
+        // Whole words, then one last word ending exactly at the match's end (it rewrites a few
+        // bytes with the values they already hold).
+        uint8_t* const lastWord = out + length - 8;
+        const uint8_t* const lastFrom = from + length - 8;
+        while (out < lastWord) {
+            copy8(out, from);
+            out += 8;
+            from += 8;
+        }
+        copy8(lastWord, lastFrom);
+        return lastWord + 8;
+    }
+    if (length >= 4) {
+        copy4(out, from);
+        copy4(out + length - 4, from + length - 4);
+        return out + length;
+    }
+    while (length-- != 0) *out++ = *from++;
+    return out;
+}
+
 // Copies `length` bytes from `distance` back, where that source lies at or after `window`.
 // Overlapping copies repeat bytes, as an LZ77 copy must.
 inline uint8_t* copyFromBehind(uint8_t* out, uint32_t distance, uint32_t length) {
     const uint8_t* from = out - distance;
-    if (length <= distance || distance >= 8) {
-        // Each word read lies before the bytes it is written to, or is already final.
-        if (length >= 8) {
-            // Whole words, then one last word ending exactly at the match's end (it rewrites a
-            // few bytes with the values they already hold).
-            uint8_t* const lastWord = out + length - 8;
-            while (out < lastWord) {
-                copy8(out, from);
-                out += 8;
-                from += 8;
-            }
-            copy8(lastWord, lastWord - distance);
-            return lastWord + 8;
-        }
-        if (length >= 4) {
-            copy4(out, from);
-            copy4(out + length - 4, from + length - 4);
-            return out + length;
-        }
-    } else if (distance == 1) {
+    if (distance >= 8 || (length <= distance && length >= 4)) return copyWords(out, from, length);
+    if (distance == 1) {
         std::memset(out, *from, length);
         return out + length;
-    } else if (length > 16) {
+    }
+    if (length > 16) {
         // A short period: once a multiple of it that is at least 8 lies behind, the bytes that
         // far back are the same, and whole words can be copied from there.
         uint32_t wide = distance;
         while (wide < 8) wide += distance;
         const uint32_t head = wide - distance;
         for (uint32_t i = 0; i < head; ++i) *out++ = *from++;
-        return copyFromBehind(out, wide, length - head);
+        return copyWords(out, out - wide, length - head);
     }
     while (length-- != 0) *out++ = *from++;
     return out;
@@ -84,21 +92,48 @@ namespace tamrix::mszip {
 // Room a fast copy needs behind the match: its whole words may run this far past the end.
 constexpr uint32_t kCopyOverrun = 16;
 
-// copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match. Copies by whole
-// words and lets the last one run past the match; the bytes it runs over may still be the
-// previous block's history, so they are read first and put back after. The stub, built for
-// size, copies exactly.
+// Writes the bytes of a match whose distance (1..7) is shorter than a word up to `end`, and up
+// to 15 bytes more, by whole words: the bytes repeat with that period.
+inline void repeatShortPeriod(uint8_t* out, uint32_t distance, uint8_t* end) {
+    const uint8_t* const from = out - distance;
+    if (distance == 1) {
+        const uint64_t word = 0x0101010101010101u * *from;
+        do {
+            std::memcpy(out, &word, sizeof word);
+            out += 8;
+        } while (out < end);
+        return;
+    }
+    // The first word byte by byte; after it the bytes one multiple of the period at least a
+    // word back are final, and whole words can be copied from there.
+    for (uint32_t i = 0; i < 8; ++i) out[i] = from[i];
+    uint32_t wide = distance;
+    while (wide < 8) wide += distance;
+    for (uint8_t* word = out + 8; word < end; word += 8) copy8(word, word - wide);
+}
+
+// copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match. The source, the
+// previous block's bytes ahead of the cursor included, is copied forward by whole words, and the
+// last word runs past the match: the bytes it runs over may still be the previous block's
+// history, so they are read first and put back after. A source ahead of the cursor must lie
+// kCopyOverrun bytes or more ahead and end a word before the buffer's end (else: copyMatch,
+// which also wraps, and calls memmove). The stub, built for size, copies exactly.
 inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, uint32_t length) {
 #ifdef _WIN32
     return copyMatch(window, out, distance, length);
 #else
-    if (distance > uint32_t(out - window)) return copyMatch(window, out, distance, length);
+    const uint8_t* from = out - distance;
+    const uint32_t written = uint32_t(out - window);
+    if (distance > written) {
+        if (distance > kWindowSize - kCopyOverrun || distance - written < length + kCopyOverrun) {
+            return copyMatch(window, out, distance, length);
+        }
+        from = out + (kWindowSize - distance);
+    }
     uint8_t* const end = out + length;
     uint8_t behind[kCopyOverrun];
     std::memcpy(behind, end, kCopyOverrun);
-    const uint8_t* from = out - distance;
-    if (distance >= 16) {
-        // Each word read lies wholly before the bytes it is written to.
+    if (from > out || distance >= 16) {
         do {
             copy16(out, from);
             out += 16;
@@ -111,7 +146,7 @@ inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, 
             from += 8;
         } while (out < end);
     } else {
-        copyFromBehind(out, distance, length);
+        repeatShortPeriod(out, distance, end);
     }
     std::memcpy(end, behind, kCopyOverrun);
     return end;

@@ -28,13 +28,16 @@ struct Renormalised {
     uint32_t high;
     int shift;
 };
+// Both runs in one count: every bit the two agree on, and every bit whose successor straddles, is
+// clear in (low ^ high) & ~((low & ~high) << 1), and the first set bit ends the runs (at the
+// latest where the straddling stops). The OR of bit 0 keeps the count defined for any pair.
 inline Renormalised renormalised(uint32_t low, uint32_t high) {
-    const int differ = __builtin_clz((low ^ high) | 1);  // 16 + the bits agreed on
-    const uint32_t straddle = ((low & ~high) << 1) << differ;
-    const int n = differ - 16 + __builtin_clz(~straddle);
+    const uint32_t stop = ((low ^ high) | 1) & ~((low & ~high) << 1);
+    const int n = __builtin_clz(stop) - 16;
     return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n};
 }
 
+constexpr int kProductGroups = 1;
 class ArithmeticDecoder {
   public:
     // prepareTotalReciprocals() has run.
@@ -49,16 +52,24 @@ class ArithmeticDecoder {
         const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
         const uint32_t range = high_ - low_ + 1;
-        const uint32_t target = ((offset_ + 1) * total - 1) / range;
+        // The entry's target is dividend / range.
+        const uint32_t dividend = (offset_ + 1) * total - 1;
 #ifdef __SSE2__
-        const int i = findEntryGrouped<Groups>(m, target);
+        const int i = Groups <= kProductGroups ? findEntryByProducts<Groups>(m, range, dividend)
+                                               : findEntryGrouped<Groups>(m, dividend / range);
 #else
-        const int i = findEntry(m, target);
+        const int i = findEntry(m, dividend / range);
 #endif
         const uint32_t symbol = m.symbol[i];
         const uint64_t reciprocal = totalReciprocals.of[total];
+#ifdef __SIZEOF_INT128__
+        const uint64_t scale = range * reciprocal;
+        const uint32_t top = divideScaledByTotal(m.cumFreq[i], scale);
+        const uint32_t bottom = divideScaledByTotal(m.cumFreq[i + 1], scale);
+#else
         const uint32_t top = divideByTotal(m.cumFreq[i] * range, reciprocal);
         const uint32_t bottom = divideByTotal(m.cumFreq[i + 1] * range, reciprocal);
+#endif
         // top <= range: high stays within 16 bits, and above low (range > total).
         high_ = low_ + top - 1;
         low_ += bottom;

@@ -11,8 +11,8 @@
 namespace tamrix::quantum {
 
 #ifndef _WIN32
-// Copies `length` bytes to the window and to the output, writing no byte outside either run; the
-// last word overlaps the one before it.
+// Copies `length` bytes (a match: at least 3) to the window and to the output, writing no byte
+// outside either run; the last word overlaps the one before it.
 inline void copyByWords(uint8_t* to, const uint8_t* from, uint8_t* output, uint32_t length) {
     if (length >= 8) {
         uint32_t k = 0;
@@ -35,7 +35,14 @@ inline void copyByWords(uint8_t* to, const uint8_t* from, uint8_t* output, uint3
         std::memcpy(output, &head, 4);
         std::memcpy(output + length - 4, &end, 4);
     } else {
-        for (uint32_t k = 0; k < length; ++k) to[k] = output[k] = from[k];
+        // The shortest match, 3 bytes: two overlapping halves, no loop.
+        uint16_t head, end;
+        std::memcpy(&head, from, 2);
+        std::memcpy(&end, from + 1, 2);
+        std::memcpy(to, &head, 2);
+        std::memcpy(to + 1, &end, 2);
+        std::memcpy(output, &head, 2);
+        std::memcpy(output + 1, &end, 2);
     }
 }
 #endif

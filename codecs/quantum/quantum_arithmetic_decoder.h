@@ -37,7 +37,6 @@ inline Renormalised renormalised(uint32_t low, uint32_t high) {
     return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n};
 }
 
-constexpr int kProductGroups = 1;
 class ArithmeticDecoder {
   public:
     // prepareTotalReciprocals() has run.
@@ -46,43 +45,77 @@ class ArithmeticDecoder {
         offset_ = bits_.take(16);
     }
 
-    // `Groups` covers the model's symbols (see groupsFor).
-    template <int Groups>
+    // `Groups` covers the model's symbols (see groupsFor). `Ample`: ample() held before this
+    // step of the frame loop.
+    template <int Groups, bool Ample = false>
     TAMRIX_QUANTUM_INLINE uint32_t decode(QuantumModel& m) {
         const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
         const uint32_t range = high_ - low_ + 1;
         // The entry's target is dividend / range.
         const uint32_t dividend = (offset_ + 1) * total - 1;
-#ifdef __SSE2__
-        const int i = Groups <= kProductGroups ? findEntryByProducts<Groups>(m, range, dividend)
-                                               : findEntryGrouped<Groups>(m, dividend / range);
-#else
-        const int i = findEntry(m, dividend / range);
-#endif
-        const uint32_t symbol = m.symbol[i];
         const uint64_t reciprocal = totalReciprocals.of[total];
-#ifdef __SIZEOF_INT128__
-        const uint64_t scale = range * reciprocal;
-        const uint32_t top = divideScaledByTotal(m.cumFreq[i], scale);
-        const uint32_t bottom = divideScaledByTotal(m.cumFreq[i + 1], scale);
+        int i;
+        uint32_t top, bottom;
+        if constexpr (Groups == 1) {
+            // The selector's few entries without a division or a vector: for integers c and
+            // r > 0, c > floor(x / r) exactly when c * r > x, so the entries above the target
+            // are those whose product exceeds the dividend. They run from entry 1 (frequencies
+            // decrease), their count is the entry decoded, and the products on either side of
+            // the dividend are the bounds' dividends, with no load after the search.
+            uint32_t upper = total * range;  // entry 0's, for a target beyond the total
+            uint32_t lower = 0;
+            i = 0;
+#pragma GCC unroll 8
+            for (int j = 1; j <= 8 * Groups - 1; ++j) {
+                const uint32_t product = m.cumFreq[j] * range;
+                i += product > dividend;
+                upper = product > dividend ? product : upper;
+            }
+#pragma GCC unroll 8
+            for (int j = 8 * Groups - 1; j >= 1; --j) {
+                const uint32_t product = m.cumFreq[j] * range;
+                lower = product > dividend ? lower : product;
+            }
+            top = divideByTotal(upper, reciprocal);
+            bottom = divideByTotal(lower, reciprocal);
+        } else {
+#ifdef __SSE2__
+            i = findEntryGrouped<Groups>(m, dividend / range);
 #else
-        const uint32_t top = divideByTotal(m.cumFreq[i] * range, reciprocal);
-        const uint32_t bottom = divideByTotal(m.cumFreq[i + 1] * range, reciprocal);
+            i = findEntry(m, dividend / range);
 #endif
+#ifdef __SIZEOF_INT128__
+            const uint64_t scale = range * reciprocal;
+            top = divideScaledByTotal(m.cumFreq[i], scale);
+            bottom = divideScaledByTotal(m.cumFreq[i + 1], scale);
+#else
+            top = divideByTotal(m.cumFreq[i] * range, reciprocal);
+            bottom = divideByTotal(m.cumFreq[i + 1] * range, reciprocal);
+#endif
+        }
+        const uint32_t symbol = m.symbol[i];
         // top <= range: high stays within 16 bits, and above low (range > total).
         high_ = low_ + top - 1;
         low_ += bottom;
         offset_ = (offset_ - bottom) & 0xFFFF;
-        renormalise();
+        renormalise<Ample>();
         adaptModel<Groups>(m, i);
         return symbol;
     }
 
     // n raw bits, 0 to 24.
+    template <bool Ample = false>
     TAMRIX_QUANTUM_INLINE uint32_t raw(int n) {
-        bits_.refill();
+        bits_.refill<Ample>();
         return bits_.take(n);
+    }
+
+    // Enough input remains for one step of the frame loop (a selector, up to three symbols and
+    // two runs of raw bits: at most five refills of 7 bytes each, the last loading 8) to refill
+    // by whole words only; no bit can then come from beyond the block.
+    bool ample() const {
+        return bits_.ample(kStepInput);
     }
 
     bool exhausted() const {
@@ -90,11 +123,14 @@ class ArithmeticDecoder {
     }
 
   private:
+    static constexpr uint32_t kStepInput = 5 * 7 + 8;
+
+    template <bool Ample>
     TAMRIX_QUANTUM_INLINE void renormalise() {
         const Renormalised r = renormalised(low_, high_);
         low_ = r.low;
         high_ = r.high;
-        bits_.refill();
+        bits_.refill<Ample>();
         offset_ = ((offset_ << r.shift) | bits_.take(r.shift)) & 0xFFFF;
     }
 

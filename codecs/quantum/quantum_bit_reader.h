@@ -12,9 +12,10 @@ class BitReader {
   public:
     BitReader(const uint8_t* data, uint32_t size) : next_(data), end_(data + size) {}
 
-    // Leaves at least 57 valid bits.
+    // Leaves at least 57 valid bits. `Ample`: the caller knows 8 bytes remain (see ample()).
+    template <bool Ample = false>
     void refill() {
-        if (end_ - next_ >= 8) {
+        if (Ample || end_ - next_ >= 8) {
             // One whole load; the bits below the count are the stream's next bits already, so
             // the next refill ORs the same values over them.
             const uint64_t word = __builtin_bswap64(load64(next_));
@@ -47,6 +48,9 @@ class BitReader {
         drop(n);
         return v;
     }
+
+    // At least `bytes` bytes remain ahead, so the next refills up to that many load whole words.
+    bool ample(uint32_t bytes) const { return end_ - next_ >= int32_t(bytes); }
 
     // A bit was taken beyond the block's last byte.
     bool exhausted() const { return phantomBits_ > uint32_t(count_); }

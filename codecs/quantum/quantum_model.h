@@ -40,7 +40,15 @@ inline void initModel(QuantumModel& m, int count) {
 // Three rescales halve, the fourth (and then every 50th) rebuilds the order by frequency with a
 // pairwise exchange sort. The exchange is not stable, and the order it leaves equal frequencies
 // in decides the code, so it must stay exactly this loop.
-void rescaleModel(QuantumModel& m);
+// In the Linux tool it keeps every register but the flags and touches no vector register: the
+// frame loop's state then stays in registers across the rare call.
+#if defined(__x86_64__) && defined(__linux__) && !defined(__clang__)
+#define TAMRIX_KEEPS_REGISTERS \
+    __attribute__((no_caller_saved_registers, target("general-regs-only")))
+#else
+#define TAMRIX_KEEPS_REGISTERS
+#endif
+TAMRIX_KEEPS_REGISTERS void rescaleModel(QuantumModel& m);
 
 // Groups of 8 entries from entry 1 that hold every symbol of a model of `symbols` but the first.
 constexpr int groupsFor(int symbols) {
@@ -67,35 +75,6 @@ inline int findEntryGrouped(const QuantumModel& m, uint32_t target) {
         if (g >= Groups) return _mm_setzero_si128();
         const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(m.cumFreq + 1 + 8 * g));
         return _mm_cmpgt_epi16(c, t);
-    };
-    uint64_t mask = 0;
-    for (int g = 0; g < Groups; g += 2) {
-        const auto bytes = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above(g), above(g + 1))));
-        mask |= uint64_t(bytes) << (8 * g);
-    }
-    return __builtin_ctzll(~mask);
-}
-
-// findEntry(m, dividend / range) without the division. For integers c and r > 0,
-// c > floor(x / r) exactly when c * r > x, so entry j lies above the target when
-// cumFreq[j] * range > dividend. The products (below 2^29) are compared as 16-bit halves. A range
-// of 65,536 (it needs 17 bits) compares against dividend / 65,536 with a multiplier of 1 instead.
-template <int Groups>
-inline int findEntryByProducts(const QuantumModel& m, uint32_t range, uint32_t dividend) {
-    const uint32_t wide = range >> 16;  // 1 for 65,536, else 0
-    const uint32_t x = dividend >> (16 * wide);
-    const __m128i r = _mm_set1_epi16(int16_t((range & 0xFFFF) | wide));
-    const __m128i xHigh = _mm_set1_epi16(int16_t(x >> 16));
-    const __m128i xLow = _mm_set1_epi16(int16_t(x & 0xFFFF));
-    const __m128i zero = _mm_setzero_si128();
-    const auto above = [&](int g) {
-        if (g >= Groups) return zero;
-        const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(m.cumFreq + 1 + 8 * g));
-        const __m128i high = _mm_mulhi_epu16(c, r);  // below 2^13: signed compares hold
-        const __m128i low = _mm_mullo_epi16(c, r);
-        const __m128i lowAbove = _mm_andnot_si128(_mm_cmpeq_epi16(_mm_subs_epu16(low, xLow), zero),
-                                                  _mm_cmpeq_epi16(high, xHigh));
-        return _mm_or_si128(_mm_cmpgt_epi16(high, xHigh), lowAbove);
     };
     uint64_t mask = 0;
     for (int g = 0; g < Groups; g += 2) {

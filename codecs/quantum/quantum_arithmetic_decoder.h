@@ -6,15 +6,8 @@
 
 #include "codecs/quantum/quantum_bit_reader.h"
 #include "codecs/quantum/quantum_division.h"
+#include "codecs/quantum/quantum_inline.h"
 #include "codecs/quantum/quantum_model.h"
-
-// The Linux tool forces the decoder into the frame loop for speed; the stub, built for size,
-// leaves the choice to the compiler (about 2 KiB of repeated decoding code saved).
-#ifdef _WIN32
-#define TAMRIX_QUANTUM_INLINE inline
-#else
-#define TAMRIX_QUANTUM_INLINE inline __attribute__((always_inline))
-#endif
 
 namespace tamrix::quantum {
 
@@ -31,7 +24,7 @@ struct Renormalised {
 // Both runs in one count: every bit the two agree on, and every bit whose successor straddles, is
 // clear in (low ^ high) & ~((low & ~high) << 1), and the first set bit ends the runs (at the
 // latest where the straddling stops). The OR of bit 0 keeps the count defined for any pair.
-inline Renormalised renormalised(uint32_t low, uint32_t high) {
+TAMRIX_QUANTUM_INLINE Renormalised renormalised(uint32_t low, uint32_t high) {
     const uint32_t stop = ((low ^ high) | 1) & ~((low & ~high) << 1);
     const int n = __builtin_clz(stop) - 16;
     return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n};

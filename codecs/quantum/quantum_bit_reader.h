@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "codecs/little_endian.h"
+#include "codecs/quantum/quantum_inline.h"
 
 namespace tamrix::quantum {
 
@@ -14,7 +15,7 @@ class BitReader {
 
     // Leaves at least 57 valid bits. `Ample`: the caller knows 8 bytes remain (see ample()).
     template <bool Ample = false>
-    void refill() {
+    TAMRIX_QUANTUM_INLINE void refill() {
         if (Ample || end_ - next_ >= 8) {
             // One whole load; the bits below the count are the stream's next bits already, so
             // the next refill ORs the same values over them.
@@ -43,7 +44,7 @@ class BitReader {
         bits_ <<= n;
         count_ -= n;
     }
-    uint32_t take(int n) {
+    TAMRIX_QUANTUM_INLINE uint32_t take(int n) {
         const uint32_t v = peek(n);
         drop(n);
         return v;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codecs/quantum/quantum_inline.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -69,7 +71,7 @@ inline int findEntry(const QuantumModel& m, uint32_t target) {
 // entry 1 (frequencies decrease), and the run's length is the entry decoded. `Groups` covers the
 // model's symbols; the terminator, 0, is never above the target.
 template <int Groups>
-inline int findEntryGrouped(const QuantumModel& m, uint32_t target) {
+TAMRIX_QUANTUM_INLINE int findEntryGrouped(const QuantumModel& m, uint32_t target) {
     const __m128i t = _mm_set1_epi16(int16_t(target < 0x7FFF ? target : 0x7FFF));
     const auto above = [&](int g) {
         if (g >= Groups) return _mm_setzero_si128();
@@ -88,7 +90,7 @@ inline int findEntryGrouped(const QuantumModel& m, uint32_t target) {
 // After coding the symbol at entry i: every cumulative frequency up to it grows by the step.
 // `Groups` covers the model's symbols.
 template <int Groups = groupsFor(kMaxModelSymbols)>
-inline void adaptModel(QuantumModel& m, int i) {
+TAMRIX_QUANTUM_INLINE void adaptModel(QuantumModel& m, int i) {
 #ifdef __SSE2__
     m.cumFreq[0] = uint16_t(m.cumFreq[0] + kFrequencyStep);
     const __m128i step = _mm_set1_epi16(int16_t(kFrequencyStep));

@@ -78,11 +78,12 @@ TAMRIX_QUANTUM_INLINE int findEntryGrouped(const QuantumModel& m, uint32_t targe
         const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(m.cumFreq + 1 + 8 * g));
         return _mm_cmpgt_epi16(c, t);
     };
-    uint64_t mask = 0;
-    for (int g = 0; g < Groups; g += 2) {
-        const auto bytes = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above(g), above(g + 1))));
-        mask |= uint64_t(bytes) << (8 * g);
-    }
+    // The 16-bit masks of group pairs join as a tree rather than one after another.
+    uint64_t pairs[4] = {};
+#pragma GCC unroll 4
+    for (int g = 0; g < Groups; g += 2)
+        pairs[g / 2] = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above(g), above(g + 1))));
+    const uint64_t mask = (pairs[0] | pairs[1] << 16) | (pairs[2] | pairs[3] << 16) << 32;
     return __builtin_ctzll(~mask);
 }
 #endif

@@ -11,6 +11,13 @@
 
 namespace tamrix::quantum {
 
+// The selector's own decoding below; the stub, built for size, searches it like the others.
+#ifdef _WIN32
+constexpr bool kSelectorByProducts = false;
+#else
+constexpr bool kSelectorByProducts = true;
+#endif
+
 // [low, high] after renormalising, and the bits it shifted in. Past every leading bit the two
 // agree on, then past every bit where they straddle the middle (low 01..., high 10...): after the
 // first bit where they differ, the run of bits where low has 1 and high 0. Such a straddle drops
@@ -50,7 +57,7 @@ class ArithmeticDecoder {
         const uint64_t reciprocal = totalReciprocals.of[total];
         int i;
         uint32_t top, bottom;
-        if constexpr (Groups == 1) {
+        if constexpr (Groups == 1 && kSelectorByProducts) {
             // The selector's few entries without a division or a vector: for integers c and
             // r > 0, c > floor(x / r) exactly when c * r > x, so the entries above the target
             // are those whose product exceeds the dividend. They run from entry 1 (frequencies

@@ -6,17 +6,17 @@
 
 #include "codecs/quantum/quantum_bit_reader.h"
 #include "codecs/quantum/quantum_division.h"
+#include "codecs/quantum/quantum_inline.h"
 #include "codecs/quantum/quantum_model.h"
 
-// The Linux tool forces the decoder into the frame loop for speed; the stub, built for size,
-// leaves the choice to the compiler (about 2 KiB of repeated decoding code saved).
-#ifdef _WIN32
-#define TAMRIX_QUANTUM_INLINE inline
-#else
-#define TAMRIX_QUANTUM_INLINE inline __attribute__((always_inline))
-#endif
-
 namespace tamrix::quantum {
+
+// The selector's own decoding below; the stub, built for size, searches it like the others.
+#ifdef _WIN32
+constexpr bool kSelectorByProducts = false;
+#else
+constexpr bool kSelectorByProducts = true;
+#endif
 
 // [low, high] after renormalising, and the bits it shifted in. Past every leading bit the two
 // agree on, then past every bit where they straddle the middle (low 01..., high 10...): after the
@@ -28,10 +28,12 @@ struct Renormalised {
     uint32_t high;
     int shift;
 };
-inline Renormalised renormalised(uint32_t low, uint32_t high) {
-    const int differ = __builtin_clz((low ^ high) | 1);  // 16 + the bits agreed on
-    const uint32_t straddle = ((low & ~high) << 1) << differ;
-    const int n = differ - 16 + __builtin_clz(~straddle);
+// Both runs in one count: every bit the two agree on, and every bit whose successor straddles, is
+// clear in (low ^ high) & ~((low & ~high) << 1), and the first set bit ends the runs (at the
+// latest where the straddling stops). The OR of bit 0 keeps the count defined for any pair.
+TAMRIX_QUANTUM_INLINE Renormalised renormalised(uint32_t low, uint32_t high) {
+    const uint32_t stop = ((low ^ high) | 1) & ~((low & ~high) << 1);
+    const int n = __builtin_clz(stop) - 16;
     return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n};
 }
 
@@ -43,35 +45,77 @@ class ArithmeticDecoder {
         offset_ = bits_.take(16);
     }
 
-    // `Groups` covers the model's symbols (see groupsFor).
-    template <int Groups>
+    // `Groups` covers the model's symbols (see groupsFor). `Ample`: ample() held before this
+    // step of the frame loop.
+    template <int Groups, bool Ample = false>
     TAMRIX_QUANTUM_INLINE uint32_t decode(QuantumModel& m) {
         const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
         const uint32_t range = high_ - low_ + 1;
-        const uint32_t target = ((offset_ + 1) * total - 1) / range;
-#ifdef __SSE2__
-        const int i = findEntryGrouped<Groups>(m, target);
-#else
-        const int i = findEntry(m, target);
-#endif
-        const uint32_t symbol = m.symbol[i];
+        // The entry's target is dividend / range.
+        const uint32_t dividend = (offset_ + 1) * total - 1;
         const uint64_t reciprocal = totalReciprocals.of[total];
-        const uint32_t top = divideByTotal(m.cumFreq[i] * range, reciprocal);
-        const uint32_t bottom = divideByTotal(m.cumFreq[i + 1] * range, reciprocal);
+        int i;
+        uint32_t top, bottom;
+        if constexpr (Groups == 1 && kSelectorByProducts) {
+            // The selector's few entries without a division or a vector: for integers c and
+            // r > 0, c > floor(x / r) exactly when c * r > x, so the entries above the target
+            // are those whose product exceeds the dividend. They run from entry 1 (frequencies
+            // decrease), their count is the entry decoded, and the products on either side of
+            // the dividend are the bounds' dividends, with no load after the search.
+            uint32_t upper = total * range;  // entry 0's, for a target beyond the total
+            uint32_t lower = 0;
+            i = 0;
+#pragma GCC unroll 8
+            for (int j = 1; j <= 8 * Groups - 1; ++j) {
+                const uint32_t product = m.cumFreq[j] * range;
+                i += product > dividend;
+                upper = product > dividend ? product : upper;
+            }
+#pragma GCC unroll 8
+            for (int j = 8 * Groups - 1; j >= 1; --j) {
+                const uint32_t product = m.cumFreq[j] * range;
+                lower = product > dividend ? lower : product;
+            }
+            top = divideByTotal(upper, reciprocal);
+            bottom = divideByTotal(lower, reciprocal);
+        } else {
+#ifdef __SSE2__
+            i = findEntryGrouped<Groups>(m, dividend / range);
+#else
+            i = findEntry(m, dividend / range);
+#endif
+#ifdef __SIZEOF_INT128__
+            const uint64_t scale = range * reciprocal;
+            top = divideScaledByTotal(m.cumFreq[i], scale);
+            bottom = divideScaledByTotal(m.cumFreq[i + 1], scale);
+#else
+            top = divideByTotal(m.cumFreq[i] * range, reciprocal);
+            bottom = divideByTotal(m.cumFreq[i + 1] * range, reciprocal);
+#endif
+        }
+        const uint32_t symbol = m.symbol[i];
         // top <= range: high stays within 16 bits, and above low (range > total).
         high_ = low_ + top - 1;
         low_ += bottom;
         offset_ = (offset_ - bottom) & 0xFFFF;
-        renormalise();
+        renormalise<Ample>();
         adaptModel<Groups>(m, i);
         return symbol;
     }
 
     // n raw bits, 0 to 24.
+    template <bool Ample = false>
     TAMRIX_QUANTUM_INLINE uint32_t raw(int n) {
-        bits_.refill();
+        bits_.refill<Ample>();
         return bits_.take(n);
+    }
+
+    // Enough input remains for one step of the frame loop (a selector, up to three symbols and
+    // two runs of raw bits: at most five refills of 7 bytes each, the last loading 8) to refill
+    // by whole words only; no bit can then come from beyond the block.
+    bool ample() const {
+        return bits_.ample(kStepInput);
     }
 
     bool exhausted() const {
@@ -79,11 +123,14 @@ class ArithmeticDecoder {
     }
 
   private:
+    static constexpr uint32_t kStepInput = 5 * 7 + 8;
+
+    template <bool Ample>
     TAMRIX_QUANTUM_INLINE void renormalise() {
         const Renormalised r = renormalised(low_, high_);
         low_ = r.low;
         high_ = r.high;
-        bits_.refill();
+        bits_.refill<Ample>();
         offset_ = ((offset_ << r.shift) | bits_.take(r.shift)) & 0xFFFF;
     }
 

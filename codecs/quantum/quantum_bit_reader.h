@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "codecs/little_endian.h"
+#include "codecs/quantum/quantum_inline.h"
 
 namespace tamrix::quantum {
 
@@ -12,9 +13,10 @@ class BitReader {
   public:
     BitReader(const uint8_t* data, uint32_t size) : next_(data), end_(data + size) {}
 
-    // Leaves at least 57 valid bits.
-    void refill() {
-        if (end_ - next_ >= 8) {
+    // Leaves at least 57 valid bits. `Ample`: the caller knows 8 bytes remain (see ample()).
+    template <bool Ample = false>
+    TAMRIX_QUANTUM_INLINE void refill() {
+        if (Ample || end_ - next_ >= 8) {
             // One whole load; the bits below the count are the stream's next bits already, so
             // the next refill ORs the same values over them.
             const uint64_t word = __builtin_bswap64(load64(next_));
@@ -42,11 +44,14 @@ class BitReader {
         bits_ <<= n;
         count_ -= n;
     }
-    uint32_t take(int n) {
+    TAMRIX_QUANTUM_INLINE uint32_t take(int n) {
         const uint32_t v = peek(n);
         drop(n);
         return v;
     }
+
+    // At least `bytes` bytes remain ahead, so the next refills up to that many load whole words.
+    bool ample(uint32_t bytes) const { return end_ - next_ >= int32_t(bytes); }
 
     // A bit was taken beyond the block's last byte.
     bool exhausted() const { return phantomBits_ > uint32_t(count_); }

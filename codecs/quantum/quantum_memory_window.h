@@ -7,38 +7,9 @@
 
 #include "codecs/quantum/quantum_arithmetic_decoder.h"
 #include "codecs/quantum/quantum_decoder.h"
+#include "codecs/quantum/quantum_match_copy.h"
 
 namespace tamrix::quantum {
-
-#ifndef _WIN32
-// Copies `length` bytes to the window and to the output, writing no byte outside either run; the
-// last word overlaps the one before it.
-inline void copyByWords(uint8_t* to, const uint8_t* from, uint8_t* output, uint32_t length) {
-    if (length >= 8) {
-        uint32_t k = 0;
-        for (; k + 8 < length; k += 8) {
-            uint64_t word;
-            std::memcpy(&word, from + k, 8);
-            std::memcpy(to + k, &word, 8);
-            std::memcpy(output + k, &word, 8);
-        }
-        uint64_t last;
-        std::memcpy(&last, from + length - 8, 8);
-        std::memcpy(to + length - 8, &last, 8);
-        std::memcpy(output + length - 8, &last, 8);
-    } else if (length >= 4) {
-        uint32_t head, end;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&end, from + length - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + length - 4, &end, 4);
-        std::memcpy(output, &head, 4);
-        std::memcpy(output + length - 4, &end, 4);
-    } else {
-        for (uint32_t k = 0; k < length; ++k) to[k] = output[k] = from[k];
-    }
-}
-#endif
 
 struct MemoryWindow {
     uint8_t* base;
@@ -69,7 +40,11 @@ struct MemoryWindow {
                 copyByWords(base + dst, base + src, out, length);
                 return;
             }
-#endif
+            // Byte by byte in place of the library's moves: no call in the frame loop, whose
+            // state then stays in registers. A forward copy is what both cases below need.
+            for (uint32_t k = 0; k < length; ++k) out[k] = base[dst + k] = base[src + k];
+            return;
+#else
             if (distance >= length) {
                 // Source and destination do not overlap, or the source lies ahead (the bytes of
                 // a previous lap), where a forward move is what a byte loop would do.
@@ -79,6 +54,7 @@ struct MemoryWindow {
             }
             std::memcpy(out, base + dst, length);
             return;
+#endif
         }
         for (uint32_t k = 0; k < length; ++k) {
             uint8_t b = base[src];

@@ -2,7 +2,7 @@
 
 namespace tamrix::quantum {
 
-void rescaleModel(QuantumModel& m) {
+TAMRIX_KEEPS_REGISTERS void rescaleModel(QuantumModel& m) {
     uint16_t* cum = m.cumFreq;
     const int n = m.count;
     if (--m.reorderCountdown != 0) {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codecs/quantum/quantum_inline.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -40,7 +42,15 @@ inline void initModel(QuantumModel& m, int count) {
 // Three rescales halve, the fourth (and then every 50th) rebuilds the order by frequency with a
 // pairwise exchange sort. The exchange is not stable, and the order it leaves equal frequencies
 // in decides the code, so it must stay exactly this loop.
-void rescaleModel(QuantumModel& m);
+// In the Linux tool it keeps every register but the flags and touches no vector register: the
+// frame loop's state then stays in registers across the rare call.
+#if defined(__x86_64__) && defined(__linux__) && !defined(__clang__)
+#define TAMRIX_KEEPS_REGISTERS \
+    __attribute__((no_caller_saved_registers, target("general-regs-only")))
+#else
+#define TAMRIX_KEEPS_REGISTERS
+#endif
+TAMRIX_KEEPS_REGISTERS void rescaleModel(QuantumModel& m);
 
 // Groups of 8 entries from entry 1 that hold every symbol of a model of `symbols` but the first.
 constexpr int groupsFor(int symbols) {
@@ -61,18 +71,19 @@ inline int findEntry(const QuantumModel& m, uint32_t target) {
 // entry 1 (frequencies decrease), and the run's length is the entry decoded. `Groups` covers the
 // model's symbols; the terminator, 0, is never above the target.
 template <int Groups>
-inline int findEntryGrouped(const QuantumModel& m, uint32_t target) {
+TAMRIX_QUANTUM_INLINE int findEntryGrouped(const QuantumModel& m, uint32_t target) {
     const __m128i t = _mm_set1_epi16(int16_t(target < 0x7FFF ? target : 0x7FFF));
     const auto above = [&](int g) {
         if (g >= Groups) return _mm_setzero_si128();
         const __m128i c = _mm_load_si128(reinterpret_cast<const __m128i*>(m.cumFreq + 1 + 8 * g));
         return _mm_cmpgt_epi16(c, t);
     };
-    uint64_t mask = 0;
-    for (int g = 0; g < Groups; g += 2) {
-        const auto bytes = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above(g), above(g + 1))));
-        mask |= uint64_t(bytes) << (8 * g);
-    }
+    // The 16-bit masks of group pairs join as a tree rather than one after another.
+    uint64_t pairs[4] = {};
+#pragma GCC unroll 4
+    for (int g = 0; g < Groups; g += 2)
+        pairs[g / 2] = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(above(g), above(g + 1))));
+    const uint64_t mask = (pairs[0] | pairs[1] << 16) | (pairs[2] | pairs[3] << 16) << 32;
     return __builtin_ctzll(~mask);
 }
 #endif
@@ -80,7 +91,7 @@ inline int findEntryGrouped(const QuantumModel& m, uint32_t target) {
 // After coding the symbol at entry i: every cumulative frequency up to it grows by the step.
 // `Groups` covers the model's symbols.
 template <int Groups = groupsFor(kMaxModelSymbols)>
-inline void adaptModel(QuantumModel& m, int i) {
+TAMRIX_QUANTUM_INLINE void adaptModel(QuantumModel& m, int i) {
 #ifdef __SSE2__
     m.cumFreq[0] = uint16_t(m.cumFreq[0] + kFrequencyStep);
     const __m128i step = _mm_set1_epi16(int16_t(kFrequencyStep));

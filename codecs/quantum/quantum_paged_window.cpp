@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "codecs/quantum/quantum_match_copy.h"
+
 namespace tamrix::quantum {
 namespace {
 
@@ -185,6 +187,13 @@ bool pagedMatch(QuantumDecoder& d, uint8_t* output, uint32_t position, uint32_t 
         src = (src + chunk) & d.windowMask;
         const uint8_t* s = from->data + offset;
         uint8_t* w = cache.writePointer;
+#ifndef _WIN32
+        if (from != cache.writeSlot || s + 8 <= w || s >= w + chunk) {
+            copyByWords(w, s, output, chunk);
+        } else {
+            for (uint32_t k = 0; k < chunk; ++k) output[k] = w[k] = s[k];
+        }
+#else
         if (from == cache.writeSlot) {
             // Same page: the source may run into the bytes this copy writes.
             for (uint32_t k = 0; k < chunk; ++k) w[k] = s[k];
@@ -192,6 +201,7 @@ bool pagedMatch(QuantumDecoder& d, uint8_t* output, uint32_t position, uint32_t 
             std::memcpy(w, s, chunk);
         }
         std::memcpy(output, w, chunk);
+#endif
         output += chunk;
         cache.writePointer += chunk;
         if (cache.writePointer == cache.writeEnd && !advanceWritePage(d)) return false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "codecs/quantum/quantum_decoder.h"
+#include "codecs/quantum/quantum_inline.h"
 
 namespace tamrix::quantum {
 
@@ -27,13 +28,13 @@ bool pagedMatch(QuantumDecoder& d, uint8_t* output, uint32_t position, uint32_t 
 struct PagedWindow {
     QuantumDecoder* d;
 
-    void literal(FrameCursor& c, uint8_t b) const {
+    TAMRIX_QUANTUM_INLINE void literal(FrameCursor& c, uint8_t b) const {
         WindowPageCache& cache = d->cache;
         c.output[c.done++] = b;
         *cache.writePointer++ = b;
         if (cache.writePointer == cache.writeEnd && !advanceWritePage(*d)) c.stop();
     }
-    void match(FrameCursor& c, uint32_t length, uint32_t distance) const {
+    TAMRIX_QUANTUM_INLINE void match(FrameCursor& c, uint32_t length, uint32_t distance) const {
         // The cursor stays in the caller's registers: the copy gets plain values.
         if (c.remaining() < length) {
             c.outputOverrun = true;

@@ -165,14 +165,18 @@ TEST(QuantumArithmetic, DecoderMatchesThePlainRulesOnAnyInput) {
         for (int k = 0; k < 4; ++k) initModel(fastModels[k], counts[k]);
         std::copy(fastModels, fastModels + 4, plainModels);
         for (int step = 0; step < 4000 && !plain.exhausted(); ++step) {
+            // Steps the frame loop would take without end checks use the unchecked refills.
+            const bool ample = fast.ample();
             uint32_t got, want;
             switch (step % 5) {
                 case 0:
-                    got = fast.decode<groupsFor(7)>(fastModels[0]);
+                    got = ample ? fast.decode<groupsFor(7), true>(fastModels[0])
+                                : fast.decode<groupsFor(7)>(fastModels[0]);
                     want = plain.decode(plainModels[0]);
                     break;
                 case 1:
-                    got = fast.decode<groupsFor(64)>(fastModels[1]);
+                    got = ample ? fast.decode<groupsFor(64), true>(fastModels[1])
+                                : fast.decode<groupsFor(64)>(fastModels[1]);
                     want = plain.decode(plainModels[1]);
                     break;
                 case 2:
@@ -184,12 +188,31 @@ TEST(QuantumArithmetic, DecoderMatchesThePlainRulesOnAnyInput) {
                     want = plain.decode(plainModels[3]);
                     break;
                 default:
-                    got = fast.raw(step % 20);
+                    got = ample ? fast.raw<true>(step % 20) : fast.raw(step % 20);
                     want = plain.raw(step % 20);
                     break;
             }
             ASSERT_EQ(got, want) << trial << " " << step;
             ASSERT_EQ(fast.exhausted(), plain.exhausted()) << trial << " " << step;
+        }
+    }
+}
+
+TEST(QuantumArithmetic, DivisionsByTheTotalAreExact) {
+    // Every total a symbol is decoded against, bounds from 0 to the whole range, ranges from the
+    // smallest to the 17-bit one of a restart.
+    prepareTotalReciprocals();
+    for (uint32_t total = 1; total <= kRescaleThreshold; ++total) {
+        const uint64_t reciprocal = totalReciprocals.of[total];
+        for (uint32_t range : {4u, 5u, 255u, 4096u, 40000u, 65535u, 65536u}) {
+            for (uint32_t c : {0u, 1u, total / 3, total / 2 + 1, total - 1, total}) {
+                const uint32_t n = c * range;
+                ASSERT_EQ(divideByTotal(n, reciprocal), n / total) << total << " " << range;
+#ifdef __SIZEOF_INT128__
+                ASSERT_EQ(divideScaledByTotal(c, range * reciprocal), n / total)
+                    << total << " " << range << " " << c;
+#endif
+            }
         }
     }
 }
@@ -239,6 +262,28 @@ TEST(QuantumArithmetic, MatchCopiesEqualAByteLoopAroundTheWindowAndOverlaps) {
         }
     }
 }
+
+#ifndef _WIN32
+TEST(QuantumArithmetic, WordCopiesOfAnyLengthEqualAByteLoop) {
+    // Every length a match or a page's piece of one can have, into a separate run and onto the
+    // same buffer with the source at least a word behind; no byte outside the run changes.
+    for (uint32_t length = 1; length <= 300; ++length) {
+        for (uint32_t distance : {8u, 9u, 15u, 64u, 400u}) {
+            std::vector<uint8_t> buffer(720), expected(720), output(304, 0xEE);
+            for (size_t k = 0; k < buffer.size(); ++k)
+                buffer[k] = expected[k] = uint8_t(k * 13 + 5);
+            std::vector<uint8_t> expectedOutput = output;
+            const uint32_t to = 410;
+            for (uint32_t k = 0; k < length; ++k)
+                expectedOutput[k + 2] = expected[to + k] = expected[to - distance + k];
+            copyByWords(buffer.data() + to, buffer.data() + to - distance, output.data() + 2,
+                        length);
+            ASSERT_EQ(buffer, expected) << length << " " << distance;
+            ASSERT_EQ(output, expectedOutput) << length << " " << distance;
+        }
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace tamrix::quantum

@@ -12,19 +12,15 @@ void initModels(QuantumDecoder& d) {
     for (int m = 0; m < kModelCount; ++m) initModel(d.models[m], modelSymbolCount(m, d.windowBits));
 }
 
-namespace {
-
 #ifdef TAMRIX_QUANTUM_WIDE
 // Also built for processors with the bit-manipulation and AVX2 instructions (since 2013), chosen
 // at load time: the renormalisation's shifts and counts take fewer steps there.
 __attribute__((target_clones("arch=x86-64-v3", "default")))
 #endif
-bool decodeFrameNarrow(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount,
-                       uint8_t* output, uint32_t wanted) {
+bool decodeFrameBaseline(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount,
+                         uint8_t* output, uint32_t wanted) {
     return decodeFrameWith(d, input, inputCount, output, wanted);
 }
-
-}  // namespace
 
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
@@ -32,7 +28,7 @@ bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, u
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"))
         return decodeFrameWide(d, input, inputCount, output, wanted);
 #endif
-    return decodeFrameNarrow(d, input, inputCount, output, wanted);
+    return decodeFrameBaseline(d, input, inputCount, output, wanted);
 }
 
 }  // namespace tamrix::quantum

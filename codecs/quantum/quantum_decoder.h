@@ -89,8 +89,12 @@ void initModels(QuantumDecoder& d);
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted);
 
+// The frame decoder as built for any processor (on x86-64 Linux also with AVX2, chosen at load).
+bool decodeFrameBaseline(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount,
+                         uint8_t* output, uint32_t wanted);
 #if defined(__x86_64__) && defined(__linux__)
-// The Linux tool on x86-64 also carries a build of the frame decoder for AVX-512.
+// The Linux tool on x86-64 also carries a build for AVX-512, which decodeFrame takes where the
+// processor has it; both builds decode alike.
 #define TAMRIX_QUANTUM_WIDE 1
 bool decodeFrameWide(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                      uint32_t wanted);

@@ -88,6 +88,9 @@ inline void copyOverlapping(uint8_t* dst, uint32_t gap, uint32_t length) {
 // Copies a match that overlaps its source. A source that runs over the window's end
 // continues in the mirror of the pass's first 257 bytes.
 LZX_COLD void copyOverlap(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    // A distance of a whole window (R0 of 0 from an uncompressed header): each byte is its
+    // own source and stays as it was.
+    if (src == dst) return;
     if (src > dst) {
         // Only distances near the window size: the source lies ahead and is read first.
         std::memmove(dst, src, length);

@@ -183,6 +183,33 @@ TEST(LzxStream, MatchBeforeTheFolderStartReadsZeros) {
     EXPECT_EQ(std::count(out.begin() + 1, out.end(), 0), 29);
 }
 
+TEST(LzxStream, RepeatedDistanceOfAWholeWindowLeavesTheBytesAsTheyWere) {
+    // An uncompressed header may set R0 to 0 or to the window size: the match's source is its
+    // own destination, so the bytes stay the history of one window ago (zeros in the first
+    // pass), in the mirrored start of the pass and after it.
+    for (uint32_t r0 : {0u, 1u << 16}) {
+        for (uint32_t prefix : {100u, 1000u}) {
+            StreamBuilder s(16);
+            s.e8Header(0);
+            s.blockHeader(lzx::kBlockUncompressed, prefix);
+            const auto raw = randomBytes(prefix, r0 + prefix);
+            s.uncompressed(r0, 1, 1, raw);
+            s.blockHeader(lzx::kBlockVerbatim, 300);
+            s.trees(lzx_test::flatMainLengths(true), lzx_test::flatLengthLengths());
+            s.match(0, 257);
+            s.match(0, 40);
+            for (int i = 0; i < 3; ++i) s.literal('q');
+            Decoder d(1u << 16);
+            std::vector<uint8_t> out;
+            ASSERT_EQ(d.decode(s.finish(), prefix + 300, &out), CodecSuccess)
+                << r0 << " " << prefix;
+            EXPECT_TRUE(std::equal(raw.begin(), raw.end(), out.begin()));
+            EXPECT_EQ(std::count(out.begin() + prefix, out.begin() + prefix + 297, 0), 297);
+            EXPECT_EQ(out[prefix + 299], 'q');
+        }
+    }
+}
+
 // Streams the decoder must refuse with a data error and an output size of 0.
 class LzxBadStream : public testing::Test {
   protected:

@@ -51,6 +51,10 @@ class BitReader {
         }
     }
 
+    // Refills only when fewer than n bits (at most 49) are left.
+    inline void ensure(uint32_t n) {
+        if (count_ < n) refill();
+    }
     // n from 1 to 32.
     inline uint32_t peek(uint32_t n) const { return uint32_t(bits_ >> (64 - n)); }
     inline void drop(uint32_t n) {
@@ -139,6 +143,9 @@ struct FastBits {
         const uint32_t words = (64 - count) >> 4;
         in += 2 * words;
         count += 16 * words;
+    }
+    inline void ensure(uint32_t n) {
+        if (count < n) refill();
     }
     inline uint32_t peek(uint32_t n) const { return uint32_t(bits >> (64 - n)); }
     inline void drop(uint32_t n) {

@@ -170,7 +170,7 @@ LZX_STEP uint32_t readMatch(const LzxDecoder& d, Reader& r, RepeatedDistances& r
         distance = kDistanceBase[slot];
         if (kAligned && extra >= 3) {
             if (extra > 3) distance += r.take(extra - 3) << 3;
-            r.refill();
+            r.ensure(kAlignedTableBits);
             const uint32_t aligned = d.alignedTable[r.peek(kAlignedTableBits)];
             r.drop(aligned >> 3);
             distance += aligned & 7;

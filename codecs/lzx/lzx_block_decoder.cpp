@@ -229,13 +229,12 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
 
 #ifndef _WIN32
 // Literals a fast iteration may write before its match.
-constexpr uint32_t kFastLiterals = 1;
+constexpr uint32_t kFastLiterals = 2;
 
-// The loop without checks, past the mirrored start of the pass: runs while a literal and a
+// The loop without checks, past the mirrored start of the pass: runs while two literals and a
 // whole match fit below `limit` and the input holds three refills ahead. A refill leaves at
-// least 49 bits, enough for two literals (at most 32 bits) or for a whole match; a match after
-// a literal refills again. The decoder's fields are held in locals: the window's byte stores
-// could alias them.
+// least 49 bits, enough for three literals (at most 48 bits) or for a whole match; a match
+// after literals refills again.
 template <bool kAligned>
 LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
                                  RepeatedDistances& repeated, uint32_t pos, uint32_t stop,
@@ -264,7 +263,12 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
             if (entrySymbol(entry) < kLiteralCount) {
                 r.drop(entryCodeLength(entry));
                 window[pos++] = uint8_t(entrySymbol(entry));
-                continue;
+                entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+                if (entrySymbol(entry) < kLiteralCount) {
+                    r.drop(entryCodeLength(entry));
+                    window[pos++] = uint8_t(entrySymbol(entry));
+                    continue;
+                }
             }
             r.refill();
         }

@@ -29,8 +29,16 @@ inline void fillEntries(uint32_t* p, uint32_t n, uint32_t entry) {
 bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
                       uint32_t* table, uint32_t (*nodes)[2]) {
     const uint32_t tableSize = 1u << tableBits;
-    uint32_t count[17] = {};
-    for (uint32_t s = 0; s < symbolCount; ++s) ++count[lengths[s]];
+    // Four tallies, so that runs of equal lengths do not wait on one counter.
+    uint32_t tally[4][17] = {};
+    uint32_t s = 0;
+    for (; s + 4 <= symbolCount; s += 4) {
+        for (uint32_t k = 0; k < 4; ++k) ++tally[k][lengths[s + k]];
+    }
+    for (; s < symbolCount; ++s) ++tally[0][lengths[s]];
+    uint32_t count[17];
+    for (uint32_t i = 0; i <= 16; ++i)
+        count[i] = tally[0][i] + tally[1][i] + tally[2][i] + tally[3][i];
 
     // Left-justified 16-bit start code of each length.
     uint32_t start[18];
@@ -49,7 +57,7 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
     offset[0] = 0;
     offset[1] = count[0];
     for (uint32_t i = 1; i < 16; ++i) offset[i + 1] = offset[i] + count[i];
-    for (uint32_t s = 0; s < symbolCount; ++s) sorted[offset[lengths[s]]++] = uint16_t(s);
+    for (s = 0; s < symbolCount; ++s) sorted[offset[lengths[s]]++] = uint16_t(s);
 
     uint32_t next = count[0];  // the first symbol with a code
     uint32_t* fill = table;

@@ -76,11 +76,7 @@ class BitReader {
 
     // True while the next refill is one 8-byte load. The data then outlasts the position from
     // which exhaustion is possible, so a loop that checks this needs no exhaustion test.
-    inline bool wholeLoadAhead() const { return loadsAhead(1); }
-    // True while the next n refills are each one 8-byte load (a refill moves at most 8 bytes).
-    inline bool loadsAhead(uint32_t n) const {
-        return dataSize_ >= 8 * n && loadPos_ <= dataSize_ - 8 * n;
-    }
+    inline bool wholeLoadAhead() const { return dataSize_ >= 8 && loadPos_ <= dataSize_ - 8; }
 
     int64_t consumed() const { return int64_t(loadPos_ - primePos_) * 8 - count_; }
     bool overrun() const { return consumed() >= overrunLimit_; }

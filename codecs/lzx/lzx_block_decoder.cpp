@@ -65,8 +65,8 @@ LZX_STEP void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
 
 #if defined(__SSE2__) && !defined(_WIN32)
 // Copies a match 16 bytes at a time when each 16 bytes' source is written before they are read:
-// the source lies 16 or more bytes behind. The last 16 bytes keep the window's
-// bytes past the match, so nothing after dst + length changes, with no branch on the length.
+// the source lies 16 or more bytes behind. The last 16 bytes keep the window's bytes past the
+// match, so nothing after dst + length changes, with no branch on the length.
 LZX_STEP void copyBy16(uint8_t* dst, const uint8_t* src, uint32_t length) {
     uint32_t i = 0;
     for (; i + 16 < length; i += 16) {
@@ -132,13 +132,6 @@ inline void copyMatchMirrored(uint8_t* window, uint32_t size, uint32_t mask, uin
     }
 }
 
-#if defined(__SSE2__) && !defined(_WIN32)
-constexpr bool kWideCopies = true;
-#else
-constexpr bool kWideCopies = false;
-inline void copyBy16(uint8_t*, const uint8_t*, uint32_t) {}
-#endif
-
 struct RepeatedDistances {
     uint32_t r0, r1, r2;
 };
@@ -185,15 +178,19 @@ LZX_STEP uint32_t readMatch(const LzxDecoder& d, Reader& r, RepeatedDistances& r
 }
 
 // Copies a match from window position `from` to `pos`, past the mirrored start of the pass.
-// With wide copies, 16 bytes may be read past the match's end: the fast loop's bound on the
-// position keeps them inside the window.
+// Wide copies (the Linux tool's fast loop, with SSE2) may read 16 bytes past the match's end:
+// the fast loop's bound on the position keeps them inside the window.
 template <bool kWide>
 LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t length) {
     uint8_t* dst = window + pos;
     const uint8_t* src = window + from;
+#if defined(__SSE2__) && !defined(_WIN32)
     if (kWide && from < pos && pos - from >= 16) [[likely]] {
         copyBy16(dst, src, length);
-    } else if (src + length <= dst || src >= dst + length) [[likely]] {
+        return;
+    }
+#endif
+    if (src + length <= dst || src >= dst + length) [[likely]] {
         copyDisjoint(dst, src, length);
     } else {
         copyOverlap(dst, src, length);
@@ -274,7 +271,7 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
         }
         uint32_t length;
         const uint32_t distance = readMatch<kAligned>(d, r, rep, entry, length);
-        copyMatch<kWideCopies>(window, pos, (pos - distance) & mask, length);
+        copyMatch<true>(window, pos, (pos - distance) & mask, length);
         pos += length;
     } while (pos < fastStop && r.in <= lastLoad);
     r.storeTo(reader, d.input);

@@ -35,6 +35,7 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
 // symbol in bits 0-2 and the code length from bit 3.
 bool buildAlignedTable(const uint8_t* lengths, uint8_t* table);
 
+// The look-ahead of either bit reader, next bit at bit 63.
 inline uint64_t lookAhead(const BitReader& r) {
     return r.bits();
 }

@@ -287,7 +287,7 @@ uint32_t decodeFastPlain(const LzxDecoder& d, BitReader& r, RepeatedDistances& r
     return decodeFastBody<kAligned>(d, r, rep, pos, stop, limit);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
 template <bool kAligned>
 __attribute__((target("bmi2"))) uint32_t decodeFastBmi2(const LzxDecoder& d, BitReader& r,
                                                         RepeatedDistances& rep, uint32_t pos,
@@ -304,7 +304,7 @@ inline bool haveBmi2() {
 template <bool kAligned>
 uint32_t decodeFast(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos,
                     uint32_t stop, uint32_t limit) {
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
     if (haveBmi2()) return decodeFastBmi2<kAligned>(d, r, rep, pos, stop, limit);
 #endif
     return decodeFastPlain<kAligned>(d, r, rep, pos, stop, limit);

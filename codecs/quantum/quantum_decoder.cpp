@@ -65,7 +65,7 @@ TAMRIX_QUANTUM_INLINE bool decodeBlock(QuantumDecoder& d, const Window& window,
 
 }  // namespace
 
-#if defined(__x86_64__) && defined(__linux__)
+#if defined(__x86_64__) && defined(__linux__) && !defined(TAMRIX_NO_CPU_DISPATCH)
 // Also built for processors with the bit-manipulation and AVX2 instructions (since 2013), chosen
 // at load time: the renormalisation's shifts and counts take fewer steps there.
 __attribute__((target_clones("arch=x86-64-v3", "default")))

@@ -51,6 +51,10 @@ class BitReader {
         }
     }
 
+    // Refills only when fewer than n bits (at most 49) are left.
+    inline void ensure(uint32_t n) {
+        if (count_ < n) refill();
+    }
     // n from 1 to 32.
     inline uint32_t peek(uint32_t n) const { return uint32_t(bits_ >> (64 - n)); }
     inline void drop(uint32_t n) {
@@ -79,6 +83,21 @@ class BitReader {
     // True when a symbol may no longer start: the data and the 4 bytes after it are used up.
     inline bool exhausted() const { return loadPos_ > guardPos_ && consumed() >= symbolLimit_; }
 
+    // The state a fast loop takes over while it proves its loads itself (see FastBits).
+    uint32_t loadPosition() const { return loadPos_; }
+    uint32_t bitCount() const { return count_; }
+    void resume(uint32_t loadPos, uint64_t bits, uint32_t count) {
+        loadPos_ = loadPos;
+        bits_ = bits;
+        count_ = count;
+    }
+
+    // Four little-endian 16-bit words as loaded, reordered so the first word is on top.
+    static inline uint64_t wordsFirstToLast(uint64_t w) {
+        w = w << 32 | w >> 32;
+        return (w & 0x0000FFFF0000FFFFull) << 16 | (w >> 16 & 0x0000FFFF0000FFFFull);
+    }
+
     // Byte offset of the next 16-bit boundary after the bits read so far, always skipping 1 to 16
     // bits, as the header of an uncompressed block requires.
     uint32_t alignedCursor() const {
@@ -88,12 +107,6 @@ class BitReader {
     }
 
   private:
-    // Four little-endian 16-bit words as loaded, reordered so the first word is on top.
-    static inline uint64_t wordsFirstToLast(uint64_t w) {
-        w = w << 32 | w >> 32;
-        return (w & 0x0000FFFF0000FFFFull) << 16 | (w >> 16 & 0x0000FFFF0000FFFFull);
-    }
-
     const uint8_t* data_ = nullptr;
     uint32_t dataSize_ = 0;
     uint32_t primePos_ = 0;
@@ -104,6 +117,42 @@ class BitReader {
     int64_t symbolLimit_ = 0;    // consumed bits from which no symbol may start
     int64_t overrunLimit_ = 0;   // consumed bits from which a word-wise reader has run dry
     uint32_t guardPos_ = 0;  // while loadPos_ <= guardPos_, symbolLimit_ cannot have been reached
+};
+
+// The bit input of a loop that has proven its refills are whole 8-byte loads: the same bits
+// as a BitReader, in three values a compiler keeps in registers.
+struct FastBits {
+    const uint8_t* in;  // next byte to load
+    uint64_t bits;      // next bit at bit 63
+    uint32_t count;     // valid bits in bits
+
+    static FastBits from(const BitReader& r, const uint8_t* data) {
+        return {data + r.loadPosition(), r.bits(), r.bitCount()};
+    }
+    void storeTo(BitReader& r, const uint8_t* data) const {
+        r.resume(uint32_t(in - data), bits, count);
+    }
+    // Leaves at least 49 valid bits.
+    inline void refill() {
+        if (count > 48) return;
+        bits |= BitReader::wordsFirstToLast(load64(in)) >> count;
+        const uint32_t words = (64 - count) >> 4;
+        in += 2 * words;
+        count += 16 * words;
+    }
+    inline void ensure(uint32_t n) {
+        if (count < n) refill();
+    }
+    inline uint32_t peek(uint32_t n) const { return uint32_t(bits >> (64 - n)); }
+    inline void drop(uint32_t n) {
+        bits <<= n;
+        count -= n;
+    }
+    inline uint32_t take(uint32_t n) {
+        const uint32_t v = peek(n);
+        drop(n);
+        return v;
+    }
 };
 
 }  // namespace tamrix::lzx

@@ -1,6 +1,9 @@
 // Block headers, the verbatim/aligned decoding loops, uncompressed blocks and the output of one
 // frame.
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "codecs/little_endian.h"
 #include "codecs/lzx/lzx_bit_reader.h"
@@ -16,11 +19,9 @@ namespace {
 #ifdef _WIN32
 #define LZX_STEP inline
 #define LZX_COLD inline
-constexpr bool kFastLoop = false;
 #else
 #define LZX_STEP inline __attribute__((always_inline))
 #define LZX_COLD __attribute__((noinline))
-constexpr bool kFastLoop = true;
 #endif
 
 inline void copy8(uint8_t* dst, const uint8_t* src) {
@@ -62,6 +63,26 @@ LZX_STEP void copyDisjoint(uint8_t* dst, const uint8_t* src, uint32_t length) {
     }
 }
 
+#if defined(__SSE2__) && !defined(_WIN32)
+// Copies a match 16 bytes at a time when each 16 bytes' source is written before they are read:
+// the source lies 16 or more bytes behind. The last 16 bytes keep the window's bytes past the
+// match, so nothing after dst + length changes, with no branch on the length.
+LZX_STEP void copyBy16(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    uint32_t i = 0;
+    for (; i + 16 < length; i += 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+    }
+    const __m128i bytesLeft = _mm_set1_epi8(char(length - i));
+    const __m128i keep = _mm_cmpgt_epi8(
+        bytesLeft, _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    const __m128i from = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                     _mm_or_si128(_mm_and_si128(keep, from), _mm_andnot_si128(keep, was)));
+}
+#endif
+
 // Copies a match that overlaps its own source `gap` bytes behind, gap < length. The pattern
 // repeats every gap bytes, so once the first `step` bytes are out (a multiple of gap of at least
 // 8) each 8 bytes can come from `step` bytes back.
@@ -88,6 +109,9 @@ inline void copyOverlapping(uint8_t* dst, uint32_t gap, uint32_t length) {
 // Copies a match that overlaps its source. A source that runs over the window's end
 // continues in the mirror of the pass's first 257 bytes.
 LZX_COLD void copyOverlap(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    // A distance of a whole window (R0 of 0 from an uncompressed header): each byte is its
+    // own source and stays as it was.
+    if (src == dst) return;
     if (src > dst) {
         // Only distances near the window size: the source lies ahead and is read first.
         std::memmove(dst, src, length);
@@ -112,33 +136,14 @@ struct RepeatedDistances {
     uint32_t r0, r1, r2;
 };
 
-// Decodes one literal or match at `pos`. Unchecked, the caller has proven that the input holds
-// a whole load ahead and that a match of any length fits before `limit`.
-template <bool kAligned, bool kMirrored, bool kChecked>
-LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t& pos,
-                        uint32_t limit) {
-    r.refill();
-    if (kChecked && r.exhausted()) return false;
-    const uint32_t entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
+// Reads the length and distance of the match of a main-tree entry and updates the repeated
+// distances. The caller has refilled.
+template <bool kAligned, class Reader>
+LZX_STEP uint32_t readMatch(const LzxDecoder& d, Reader& r, RepeatedDistances& rep, uint32_t entry,
+                            uint32_t& length) {
     r.drop(entryCodeLength(entry));
     const uint32_t symbol = entrySymbol(entry);
-    if (symbol < kLiteralCount) {
-        d.window[pos] = uint8_t(symbol);
-        if (kMirrored) d.window[d.windowSize + pos] = uint8_t(symbol);
-        ++pos;
-        if (!kChecked) {
-            // At least 33 bits are left: a second literal needs no refill, and the position
-            // stays below the limit by a match's length.
-            const uint32_t next = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
-            if (entrySymbol(next) < kLiteralCount) {
-                r.drop(entryCodeLength(next));
-                d.window[pos] = uint8_t(entrySymbol(next));
-                ++pos;
-            }
-        }
-        return true;
-    }
-    uint32_t length = symbol & 7;  // the length header: 256 is a multiple of 8
+    length = symbol & 7;  // the length header: 256 is a multiple of 8
     if (length == kNumPrimaryLengths) {
         length += decodeSymbol<kLengthTableBits>(r, d.lengthTable, d.lengthNodes);
     }
@@ -158,7 +163,7 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
         distance = kDistanceBase[slot];
         if (kAligned && extra >= 3) {
             if (extra > 3) distance += r.take(extra - 3) << 3;
-            r.refill();
+            r.ensure(kAlignedTableBits);
             const uint32_t aligned = d.alignedTable[r.peek(kAlignedTableBits)];
             r.drop(aligned >> 3);
             distance += aligned & 7;
@@ -169,23 +174,142 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
         rep.r1 = rep.r0;
         rep.r0 = distance;
     }
+    return distance;
+}
 
+// Copies a match from window position `from` to `pos`, past the mirrored start of the pass.
+// Wide copies (the Linux tool's fast loop, with SSE2) may read 16 bytes past the match's end:
+// the fast loop's bound on the position keeps them inside the window.
+template <bool kWide>
+LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t length) {
+    uint8_t* dst = window + pos;
+    const uint8_t* src = window + from;
+#if defined(__SSE2__) && !defined(_WIN32)
+    if (kWide && from < pos && pos - from >= 16) [[likely]] {
+        copyBy16(dst, src, length);
+        return;
+    }
+#endif
+    if (src + length <= dst || src >= dst + length) [[likely]] {
+        copyDisjoint(dst, src, length);
+    } else {
+        copyOverlap(dst, src, length);
+    }
+}
+
+// Decodes one literal or match at `pos`, checking the input and the limit.
+template <bool kAligned, bool kMirrored>
+LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t& pos,
+                        uint32_t limit) {
+    r.refill();
+    if (r.exhausted()) return false;
+    const uint32_t entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
+    if (entrySymbol(entry) < kLiteralCount) {
+        r.drop(entryCodeLength(entry));
+        d.window[pos] = uint8_t(entrySymbol(entry));
+        if (kMirrored) d.window[d.windowSize + pos] = uint8_t(entrySymbol(entry));
+        ++pos;
+        return true;
+    }
+    uint32_t length;
+    const uint32_t distance = readMatch<kAligned>(d, r, rep, entry, length);
     // A match never crosses the end of its block or frame.
-    if (kChecked && length > limit - pos) return false;
+    if (length > limit - pos) return false;
     if (kMirrored) {
         copyMatchMirrored(d.window, d.windowSize, d.windowMask, pos, distance, length);
     } else {
-        uint8_t* dst = d.window + pos;
-        const uint8_t* src = d.window + ((pos - distance) & d.windowMask);
-        if (src + length <= dst || src >= dst + length) [[likely]] {
-            copyDisjoint(dst, src, length);
-        } else {
-            copyOverlap(dst, src, length);
-        }
+        copyMatch<false>(d.window, pos, (pos - distance) & d.windowMask, length);
     }
     pos += length;
     return true;
 }
+
+#ifndef _WIN32
+// Literals a fast iteration may write before its match.
+constexpr uint32_t kFastLiterals = 2;
+
+// The loop without checks, past the mirrored start of the pass: runs while two literals and a
+// whole match fit below `limit` and the input holds three refills ahead. A refill leaves at
+// least 49 bits, enough for three literals (at most 48 bits) or for a whole match; a match
+// after literals refills again.
+template <bool kAligned>
+LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
+                                 RepeatedDistances& repeated, uint32_t pos, uint32_t stop,
+                                 uint32_t limit) {
+    constexpr uint32_t kLoadsAhead = 3 * 8;
+    if (limit < kMaxMatch + kFastLiterals || d.inputCount < kLoadsAhead) return pos;
+    const uint32_t bound = limit - kMaxMatch - kFastLiterals;
+    const uint32_t fastStop = stop < bound ? stop : bound;
+    const uint8_t* const lastLoad = d.input + (d.inputCount - kLoadsAhead);
+    if (pos >= fastStop || reader.loadPosition() > d.inputCount - kLoadsAhead) return pos;
+
+    // Locals that stay in registers: the window's byte stores could alias the decoder's fields.
+    FastBits r = FastBits::from(reader, d.input);
+    RepeatedDistances rep = repeated;
+    uint8_t* const window = d.window;
+    const uint32_t mask = d.windowMask;
+    const uint32_t* const mainTable = d.mainTable;
+    const uint32_t(*const mainNodes)[2] = d.mainNodes;
+    do {
+        r.refill();
+        uint32_t entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+        if (entrySymbol(entry) < kLiteralCount) {
+            r.drop(entryCodeLength(entry));
+            window[pos++] = uint8_t(entrySymbol(entry));
+            entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+            if (entrySymbol(entry) < kLiteralCount) {
+                r.drop(entryCodeLength(entry));
+                window[pos++] = uint8_t(entrySymbol(entry));
+                entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+                if (entrySymbol(entry) < kLiteralCount) {
+                    r.drop(entryCodeLength(entry));
+                    window[pos++] = uint8_t(entrySymbol(entry));
+                    continue;
+                }
+            }
+            r.refill();
+        }
+        uint32_t length;
+        const uint32_t distance = readMatch<kAligned>(d, r, rep, entry, length);
+        copyMatch<true>(window, pos, (pos - distance) & mask, length);
+        pos += length;
+    } while (pos < fastStop && r.in <= lastLoad);
+    r.storeTo(reader, d.input);
+    repeated = rep;
+    return pos;
+}
+
+// The fast loop as plain x86-64 code and, where the processor has them, with the BMI2 shifts
+// (one instruction for a shift by a register): the bit buffer's shifts are on its critical path.
+template <bool kAligned>
+uint32_t decodeFastPlain(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos,
+                         uint32_t stop, uint32_t limit) {
+    return decodeFastBody<kAligned>(d, r, rep, pos, stop, limit);
+}
+
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
+template <bool kAligned>
+__attribute__((target("bmi2"))) uint32_t decodeFastBmi2(const LzxDecoder& d, BitReader& r,
+                                                        RepeatedDistances& rep, uint32_t pos,
+                                                        uint32_t stop, uint32_t limit) {
+    return decodeFastBody<kAligned>(d, r, rep, pos, stop, limit);
+}
+
+inline bool haveBmi2() {
+    static const bool have = __builtin_cpu_supports("bmi2");
+    return have;
+}
+#endif
+
+template <bool kAligned>
+uint32_t decodeFast(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos,
+                    uint32_t stop, uint32_t limit) {
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
+    if (haveBmi2()) return decodeFastBmi2<kAligned>(d, r, rep, pos, stop, limit);
+#endif
+    return decodeFastPlain<kAligned>(d, r, rep, pos, stop, limit);
+}
+#endif
 
 // Decodes symbols while the position is below `stop`; a match may reach `limit` but not pass it.
 template <bool kAligned, bool kMirrored>
@@ -194,18 +318,13 @@ bool decodeSymbols(LzxDecoder& d, BitReader& reader, uint32_t& position, uint32_
     BitReader r = reader;
     RepeatedDistances rep = {uint32_t(d.r0), uint32_t(d.r1), uint32_t(d.r2)};
     uint32_t pos = position;
-    // Below fastStop any match ends within the limit.
-    uint32_t fastStop = limit > kMaxMatch ? limit - kMaxMatch : 0;
-    if (fastStop > stop) fastStop = stop;
     bool ok = true;
     for (;;) {
-        if constexpr (kFastLoop && !kMirrored) {
-            while (pos < fastStop && r.wholeLoadAhead()) {
-                decodeOne<kAligned, kMirrored, false>(d, r, rep, pos, limit);
-            }
-        }
+#ifndef _WIN32
+        if constexpr (!kMirrored) pos = decodeFast<kAligned>(d, r, rep, pos, stop, limit);
+#endif
         if (pos >= stop) break;
-        if (!decodeOne<kAligned, kMirrored, true>(d, r, rep, pos, limit)) {
+        if (!decodeOne<kAligned, kMirrored>(d, r, rep, pos, limit)) {
             ok = false;
             break;
         }

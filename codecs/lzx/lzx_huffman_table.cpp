@@ -29,8 +29,16 @@ inline void fillEntries(uint32_t* p, uint32_t n, uint32_t entry) {
 bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tableBits,
                       uint32_t* table, uint32_t (*nodes)[2]) {
     const uint32_t tableSize = 1u << tableBits;
-    uint32_t count[17] = {};
-    for (uint32_t s = 0; s < symbolCount; ++s) ++count[lengths[s]];
+    // Four tallies, so that runs of equal lengths do not wait on one counter.
+    uint32_t tally[4][17] = {};
+    uint32_t s = 0;
+    for (; s + 4 <= symbolCount; s += 4) {
+        for (uint32_t k = 0; k < 4; ++k) ++tally[k][lengths[s + k]];
+    }
+    for (; s < symbolCount; ++s) ++tally[0][lengths[s]];
+    uint32_t count[17];
+    for (uint32_t i = 0; i <= 16; ++i)
+        count[i] = tally[0][i] + tally[1][i] + tally[2][i] + tally[3][i];
 
     // Left-justified 16-bit start code of each length.
     uint32_t start[18];
@@ -40,45 +48,46 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
         std::memset(table, 0, tableSize * sizeof *table);
         return true;
     }
-    if (start[17] != 65536) return false;
+    if (start[17] != 65536 || symbolCount > kMaxMainSymbols) return false;
 
-    uint32_t weight[17];
-    for (uint32_t i = 1; i <= 16; ++i) {
-        if (i <= tableBits) {
-            start[i] >>= 16 - tableBits;
-            weight[i] = 1u << (tableBits - i);
-        } else {
-            weight[i] = 1u << (16 - i);
+    // The symbols in the order of their codes: by length, then by symbol. The short codes
+    // then fill the table from its start, each length in runs of one size.
+    uint16_t sorted[kMaxMainSymbols];
+    uint32_t offset[17];
+    offset[0] = 0;
+    offset[1] = count[0];
+    for (uint32_t i = 1; i < 16; ++i) offset[i + 1] = offset[i] + count[i];
+    for (s = 0; s < symbolCount; ++s) sorted[offset[lengths[s]]++] = uint16_t(s);
+
+    uint32_t next = count[0];  // the first symbol with a code
+    uint32_t* fill = table;
+    for (uint32_t len = 1; len <= tableBits; ++len) {
+        const uint32_t weight = 1u << (tableBits - len);
+        for (const uint32_t end = next + count[len]; next < end; ++next) {
+            fillEntries(fill, weight, symbolEntry(sorted[next]) | len);
+            fill += weight;
         }
     }
-
     // Entries past the short codes lead into node chains.
-    const uint32_t chained = start[tableBits + 1] >> (16 - tableBits);
-    std::memset(table + chained, 0, (tableSize - chained) * sizeof *table);
+    std::memset(fill, 0, size_t(table + tableSize - fill) * sizeof *table);
 
     uint32_t nextNode = 0;
-    for (uint32_t symbol = 0; symbol < symbolCount; ++symbol) {
-        const uint32_t len = lengths[symbol];
-        if (len == 0) continue;
-        const uint32_t entry = symbolEntry(symbol) | len;
-        if (len <= tableBits) {
-            fillEntries(table + start[len], weight[len], entry);
-            start[len] += weight[len];
-            continue;
-        }
-        const uint32_t code = start[len];
-        start[len] += weight[len];
-        uint32_t* slot = &table[code >> (16 - tableBits)];
-        for (uint32_t bit = 16 - tableBits; bit-- > 16 - len;) {
-            if (*slot == 0) {  // a final entry is never 0: its length is not
-                nodes[nextNode][0] = 0;
-                nodes[nextNode][1] = 0;
-                *slot = nextNode << 16 | kChainFlag;
-                ++nextNode;
+    for (uint32_t len = tableBits + 1; len <= 16; ++len) {
+        for (const uint32_t end = next + count[len]; next < end; ++next) {
+            const uint32_t code = start[len];
+            start[len] += 1u << (16 - len);
+            uint32_t* slot = &table[code >> (16 - tableBits)];
+            for (uint32_t bit = 16 - tableBits; bit-- > 16 - len;) {
+                if (*slot == 0) {  // a final entry is never 0: its length is not
+                    nodes[nextNode][0] = 0;
+                    nodes[nextNode][1] = 0;
+                    *slot = nextNode << 16 | kChainFlag;
+                    ++nextNode;
+                }
+                slot = &nodes[entrySymbol(*slot)][(code >> bit) & 1];
             }
-            slot = &nodes[entrySymbol(*slot)][(code >> bit) & 1];
+            *slot = symbolEntry(sorted[next]) | len;
         }
-        *slot = entry;
     }
     return true;
 }

@@ -35,13 +35,21 @@ bool buildDecodeTable(uint32_t symbolCount, const uint8_t* lengths, uint32_t tab
 // symbol in bits 0-2 and the code length from bit 3.
 bool buildAlignedTable(const uint8_t* lengths, uint8_t* table);
 
+// The look-ahead of either bit reader, next bit at bit 63.
+inline uint64_t lookAhead(const BitReader& r) {
+    return r.bits();
+}
+inline uint64_t lookAhead(const FastBits& r) {
+    return r.bits;
+}
+
 // The entry of the next code; the caller drops its length.
-template <uint32_t kTableBits>
-inline uint32_t lookupEntry(const BitReader& reader, const uint32_t* table,
+template <uint32_t kTableBits, class Reader>
+inline uint32_t lookupEntry(const Reader& reader, const uint32_t* table,
                             const uint32_t (*nodes)[2]) {
     uint32_t entry = table[reader.peek(kTableBits)];
     if (entry & kChainFlag) [[unlikely]] {
-        uint64_t probe = reader.bits() << kTableBits;
+        uint64_t probe = lookAhead(reader) << kTableBits;
         do {
             entry = nodes[entrySymbol(entry)][probe >> 63];
             probe <<= 1;
@@ -50,8 +58,8 @@ inline uint32_t lookupEntry(const BitReader& reader, const uint32_t* table,
     return entry;
 }
 
-template <uint32_t kTableBits>
-inline uint32_t decodeSymbol(BitReader& reader, const uint32_t* table, const uint32_t (*nodes)[2]) {
+template <uint32_t kTableBits, class Reader>
+inline uint32_t decodeSymbol(Reader& reader, const uint32_t* table, const uint32_t (*nodes)[2]) {
     const uint32_t entry = lookupEntry<kTableBits>(reader, table, nodes);
     reader.drop(entryCodeLength(entry));
     return entrySymbol(entry);

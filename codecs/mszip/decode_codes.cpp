@@ -177,7 +177,8 @@ done:
 
 }  // namespace
 
-#if !defined(_WIN32) && (defined(__x86_64__) || defined(__i386__))
+#if !defined(_WIN32) && (defined(__x86_64__) || defined(__i386__)) && \
+    !defined(TAMRIX_NO_CPU_DISPATCH)
 // With BMI2 the compiler shifts by a register without touching the flags (shrx), which shortens
 // the chain from one entry to the next lookup; the machine decides once per deflate block.
 __attribute__((target("bmi2"))) static bool decodeCodesBmi2(InflateState& state, DecodeTable litLen,

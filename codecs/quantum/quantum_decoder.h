@@ -92,7 +92,7 @@ bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, u
 // The frame decoder as built for any processor (on x86-64 Linux also with AVX2, chosen at load).
 bool decodeFrameBaseline(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount,
                          uint8_t* output, uint32_t wanted);
-#if defined(__x86_64__) && defined(__linux__)
+#if defined(__x86_64__) && defined(__linux__) && !defined(TAMRIX_NO_CPU_DISPATCH)
 // The Linux tool on x86-64 also carries a build for AVX-512, which decodeFrame takes where the
 // processor has it; both builds decode alike.
 #define TAMRIX_QUANTUM_WIDE 1

@@ -54,8 +54,10 @@ TEST(LzxE8, ShortFramesAndTheTailAreLeftAlone) {
 TEST(LzxE8, CompressorSideIsUndoneExactlyAnywhereInTheFolder) {
     std::mt19937 rng(5);
     for (uint32_t base : {0u, 12345u, 0x16FFFF00u, 0x17171700u, 0x30000000u}) {
-        for (int round = 0; round < 200; ++round) {
-            const uint32_t length = 6 + rng() % 64;
+        for (int round = 0; round < 400; ++round) {
+            // Short frames, and longer ones whose E8 bytes fall at every place in a 16-byte
+            // group, next to each other and near the tail.
+            const uint32_t length = 6 + rng() % (round < 200 ? 64 : 300);
             std::vector<uint8_t> frame(length);
             for (auto& b : frame) b = rng() % 3 == 0 ? 0xE8 : uint8_t(rng());
             auto work = frame;

@@ -127,6 +127,47 @@ TEST(LzxStream, MatchesOfEveryShortDistanceAndLengthCopyExactly) {
     EXPECT_TRUE(out == e.bytes);
 }
 
+TEST(LzxStream, MatchesAtTheWindowsEndAndTheOldestHistoryCopyExactly) {
+    // A match ends exactly at the window's end; the next pass opens with a match reading its
+    // last byte. In that pass a short match is followed by one of the longest distance, which
+    // reads the bytes right after the short match: they must still be the previous pass's.
+    StreamBuilder s(16);
+    Expected e;
+    std::vector<std::vector<uint8_t>> blocks;
+    s.e8Header(0);
+    s.blockHeader(lzx::kBlockUncompressed, 32768);
+    const auto raw = randomBytes(32768, 21);
+    s.uncompressed(1, 1, 1, raw);
+    e.bytes = raw;
+    blocks.push_back(s.finish());
+
+    s.blockHeader(lzx::kBlockVerbatim, 32768);
+    s.trees(lzx_test::flatMainLengths(true), lzx_test::flatLengthLengths());
+    const auto noise = randomBytes(32768 - 257, 22);
+    for (uint8_t b : noise) e.literal(s, b);
+    matchAt(s, e, 1000, 257);
+    ASSERT_EQ(e.bytes.size(), 65536u);
+    blocks.push_back(s.finish());
+
+    s.blockHeader(lzx::kBlockVerbatim, 32768);
+    s.trees(lzx_test::flatMainLengths(true), lzx_test::flatLengthLengths());
+    matchAt(s, e, 1, 10);
+    while (e.bytes.size() < 65536 + 300) e.literal(s, uint8_t(e.bytes.size() * 7));
+    matchAt(s, e, 100, 5);
+    matchAt(s, e, 65533, 20);
+    while (e.bytes.size() < 3 * 32768) e.literal(s, uint8_t(e.bytes.size() * 5));
+    blocks.push_back(s.finish());
+
+    Decoder d(1u << 16);
+    int failedAt = 0;
+    const auto out = lzx_test::decompressFolder(d, blocks, uint32_t(e.bytes.size()), &failedAt);
+    ASSERT_EQ(failedAt, -1);
+    EXPECT_TRUE(out == e.bytes);
+    // The long-distance match took the previous pass's bytes.
+    EXPECT_TRUE(
+        std::equal(out.begin() + 65536 + 305, out.begin() + 65536 + 325, out.begin() + 308));
+}
+
 TEST(LzxStream, ZeroSizedBlockIsFollowedAtOnceByTheNextHeader) {
     StreamBuilder s(15);
     s.e8Header(0);
@@ -181,6 +222,33 @@ TEST(LzxStream, MatchBeforeTheFolderStartReadsZeros) {
     ASSERT_EQ(d.decode(s.finish(), 30, &out), CodecSuccess);
     EXPECT_EQ(out[0], 'x');
     EXPECT_EQ(std::count(out.begin() + 1, out.end(), 0), 29);
+}
+
+TEST(LzxStream, RepeatedDistanceOfAWholeWindowLeavesTheBytesAsTheyWere) {
+    // An uncompressed header may set R0 to 0 or to the window size: the match's source is its
+    // own destination, so the bytes stay the history of one window ago (zeros in the first
+    // pass), in the mirrored start of the pass and after it.
+    for (uint32_t r0 : {0u, 1u << 16}) {
+        for (uint32_t prefix : {100u, 1000u}) {
+            StreamBuilder s(16);
+            s.e8Header(0);
+            s.blockHeader(lzx::kBlockUncompressed, prefix);
+            const auto raw = randomBytes(prefix, r0 + prefix);
+            s.uncompressed(r0, 1, 1, raw);
+            s.blockHeader(lzx::kBlockVerbatim, 300);
+            s.trees(lzx_test::flatMainLengths(true), lzx_test::flatLengthLengths());
+            s.match(0, 257);
+            s.match(0, 40);
+            for (int i = 0; i < 3; ++i) s.literal('q');
+            Decoder d(1u << 16);
+            std::vector<uint8_t> out;
+            ASSERT_EQ(d.decode(s.finish(), prefix + 300, &out), CodecSuccess)
+                << r0 << " " << prefix;
+            EXPECT_TRUE(std::equal(raw.begin(), raw.end(), out.begin()));
+            EXPECT_EQ(std::count(out.begin() + prefix, out.begin() + prefix + 297, 0), 297);
+            EXPECT_EQ(out[prefix + 299], 'q');
+        }
+    }
 }
 
 // Streams the decoder must refuse with a data error and an output size of 0.

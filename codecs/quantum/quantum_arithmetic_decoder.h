@@ -40,7 +40,8 @@ TAMRIX_QUANTUM_INLINE Renormalised renormalised(uint32_t low, uint32_t high) {
 class ArithmeticDecoder {
   public:
     // prepareTotalReciprocals() has run.
-    ArithmeticDecoder(const uint8_t* input, uint32_t size) : bits_(input, size) {
+    TAMRIX_QUANTUM_INLINE ArithmeticDecoder(const uint8_t* input, uint32_t size)
+        : bits_(input, size) {
         bits_.refill();
         offset_ = bits_.take(16);
     }
@@ -114,11 +115,11 @@ class ArithmeticDecoder {
     // Enough input remains for one step of the frame loop (a selector, up to three symbols and
     // two runs of raw bits: at most five refills of 7 bytes each, the last loading 8) to refill
     // by whole words only; no bit can then come from beyond the block.
-    bool ample() const {
+    TAMRIX_QUANTUM_INLINE bool ample() const {
         return bits_.ample(kStepInput);
     }
 
-    bool exhausted() const {
+    TAMRIX_QUANTUM_INLINE bool exhausted() const {
         return bits_.exhausted();
     }
 

@@ -11,7 +11,8 @@ namespace tamrix::quantum {
 
 class BitReader {
   public:
-    BitReader(const uint8_t* data, uint32_t size) : next_(data), end_(data + size) {}
+    TAMRIX_QUANTUM_INLINE BitReader(const uint8_t* data, uint32_t size)
+        : next_(data), end_(data + size) {}
 
     // Leaves at least 57 valid bits. `Ample`: the caller knows 8 bytes remain (see ample()).
     template <bool Ample = false>
@@ -39,8 +40,10 @@ class BitReader {
     }
 
     // The next n bits, 0 to 31; the caller has refilled.
-    uint32_t peek(int n) const { return uint32_t(bits_ >> 32) >> (31 - n) >> 1; }
-    void drop(int n) {
+    TAMRIX_QUANTUM_INLINE uint32_t peek(int n) const {
+        return uint32_t(bits_ >> 32) >> (31 - n) >> 1;
+    }
+    TAMRIX_QUANTUM_INLINE void drop(int n) {
         bits_ <<= n;
         count_ -= n;
     }
@@ -51,10 +54,12 @@ class BitReader {
     }
 
     // At least `bytes` bytes remain ahead, so the next refills up to that many load whole words.
-    bool ample(uint32_t bytes) const { return end_ - next_ >= int32_t(bytes); }
+    TAMRIX_QUANTUM_INLINE bool ample(uint32_t bytes) const {
+        return end_ - next_ >= int32_t(bytes);
+    }
 
     // A bit was taken beyond the block's last byte.
-    bool exhausted() const { return phantomBits_ > uint32_t(count_); }
+    TAMRIX_QUANTUM_INLINE bool exhausted() const { return phantomBits_ > uint32_t(count_); }
 
   private:
     const uint8_t* next_;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "codecs/codec_interface.h"
+#include "codecs/quantum/quantum_inline.h"
 #include "codecs/quantum/quantum_model.h"
 #include "codecs/quantum/quantum_tables.h"
 
@@ -74,10 +75,10 @@ struct FrameCursor {
     uint32_t wanted;  // lowered to `done` to stop the frame
     bool outputOverrun;
 
-    uint32_t position() const { return start + done; }
-    uint32_t remaining() const { return wanted - done; }
-    uint8_t* next() const { return output + done; }
-    void stop() { wanted = done; }
+    TAMRIX_QUANTUM_INLINE uint32_t position() const { return start + done; }
+    TAMRIX_QUANTUM_INLINE uint32_t remaining() const { return wanted - done; }
+    TAMRIX_QUANTUM_INLINE uint8_t* next() const { return output + done; }
+    TAMRIX_QUANTUM_INLINE void stop() { wanted = done; }
 };
 
 void initModels(QuantumDecoder& d);
@@ -87,5 +88,16 @@ void initModels(QuantumDecoder& d);
 // paged window failed.
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted);
+
+// The frame decoder as built for any processor (on x86-64 Linux also with AVX2, chosen at load).
+bool decodeFrameBaseline(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount,
+                         uint8_t* output, uint32_t wanted);
+#if defined(__x86_64__) && defined(__linux__) && !defined(TAMRIX_NO_CPU_DISPATCH)
+// The Linux tool on x86-64 also carries a build for AVX-512, which decodeFrame takes where the
+// processor has it; both builds decode alike.
+#define TAMRIX_QUANTUM_WIDE 1
+bool decodeFrameWide(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
+                     uint32_t wanted);
+#endif
 
 }  // namespace tamrix::quantum

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "codecs/quantum/quantum_inline.h"
 #include "codecs/quantum/quantum_model.h"
 
 namespace tamrix::quantum {
@@ -24,7 +25,7 @@ extern TotalReciprocals totalReciprocals;
 void prepareTotalReciprocals();
 
 // n / total for n <= total * 65,536 and 1 <= total <= 4095.
-inline uint32_t divideByTotal(uint32_t n, uint64_t reciprocal) {
+TAMRIX_QUANTUM_INLINE uint32_t divideByTotal(uint32_t n, uint64_t reciprocal) {
     return uint32_t((uint64_t(n) * reciprocal) >> 40);
 }
 
@@ -32,7 +33,7 @@ inline uint32_t divideByTotal(uint32_t n, uint64_t reciprocal) {
 // c * range / total, with `scale` = range * reciprocal (below 2^54) made while the symbol is
 // still being searched: the high half of (c << 24) * scale is exactly (c * range * reciprocal)
 // >> 40, so one multiplication follows the frequency's load instead of two.
-inline uint32_t divideScaledByTotal(uint32_t c, uint64_t scale) {
+TAMRIX_QUANTUM_INLINE uint32_t divideScaledByTotal(uint32_t c, uint64_t scale) {
     __extension__ typedef unsigned __int128 Product;
     return uint32_t((Product(uint64_t(c) << 24) * scale) >> 64);
 }

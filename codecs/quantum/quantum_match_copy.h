@@ -5,13 +5,16 @@
 #include <cstdint>
 #include <cstring>
 
+#include "codecs/quantum/quantum_inline.h"
+
 namespace tamrix::quantum {
 
 #ifndef _WIN32
 // Copies `length` bytes to the window and to the output, writing no byte outside either run; the
 // last word overlaps the one before it. Every byte read must be final before it is read: the
 // source lies at least a word behind the destination, or ahead beyond the bytes written.
-inline void copyByWords(uint8_t* to, const uint8_t* from, uint8_t* output, uint32_t length) {
+TAMRIX_QUANTUM_INLINE void copyByWords(uint8_t* to, const uint8_t* from, uint8_t* output,
+                                       uint32_t length) {
     if (length >= 8) {
         uint32_t k = 0;
         for (; k + 8 < length; k += 8) {

@@ -10,6 +10,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#ifdef __AVX512BW__
+#include <immintrin.h>
+#endif
 
 namespace tamrix::quantum {
 
@@ -66,7 +69,29 @@ inline int findEntry(const QuantumModel& m, uint32_t target) {
     return i;
 }
 
-#ifdef __SSE2__
+#if defined(__AVX512BW__) && defined(__AVX512VL__)
+// The same entry as findEntry, without a branch: the entries above the target are a run from
+// entry 1 (frequencies decrease), so the first entry at or below it is the entry decoded; the
+// terminator, 0, always is. `Groups` covers the model's symbols; whole registers may read past
+// the terminator, where entries hold 0 as well. Unsigned compares of 32 entries at once straight
+// into mask registers, with no clamp: a range is above 2^14 (after renormalising, low < 2^14 or
+// high >= 3 * 2^14), so the target stays below 2^16 * 2^12 / 2^14 and fits 16 bits.
+template <int Groups>
+TAMRIX_QUANTUM_INLINE int findEntryGrouped(const QuantumModel& m, uint32_t target) {
+    if constexpr (Groups <= 2) {
+        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m.cumFreq + 1));
+        return __builtin_ctz(_mm256_cmple_epu16_mask(c, _mm256_set1_epi16(int16_t(target))));
+    } else {
+        const __m512i t = _mm512_set1_epi16(int16_t(target));
+        uint64_t notAbove = _mm512_cmple_epu16_mask(_mm512_loadu_si512(m.cumFreq + 1), t);
+        if constexpr (Groups > 4) {
+            const __m512i high = _mm512_loadu_si512(m.cumFreq + 33);
+            notAbove |= uint64_t(_mm512_cmple_epu16_mask(high, t)) << 32;
+        }
+        return __builtin_ctzll(notAbove);
+    }
+}
+#elif defined(__SSE2__)
 // The same entry as findEntry, without a branch: the entries above the target are a run from
 // entry 1 (frequencies decrease), and the run's length is the entry decoded. `Groups` covers the
 // model's symbols; the terminator, 0, is never above the target.

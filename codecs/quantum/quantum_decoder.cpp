@@ -22,11 +22,19 @@ bool decodeFrameBaseline(QuantumDecoder& d, const uint8_t* input, uint32_t input
     return decodeFrameWith(d, input, inputCount, output, wanted);
 }
 
+#ifdef TAMRIX_QUANTUM_WIDE
+// The processor is asked once, not for every frame.
+static bool haveAvx512() {
+    static const bool have =
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+    return have;
+}
+#endif
+
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
 #ifdef TAMRIX_QUANTUM_WIDE
-    if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"))
-        return decodeFrameWide(d, input, inputCount, output, wanted);
+    if (haveAvx512()) return decodeFrameWide(d, input, inputCount, output, wanted);
 #endif
     return decodeFrameBaseline(d, input, inputCount, output, wanted);
 }

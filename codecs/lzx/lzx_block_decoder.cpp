@@ -228,6 +228,47 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
 // Literals a fast iteration may write before its match.
 constexpr uint32_t kFastLiterals = 2;
 
+// readMatch for the fast loop: one branch between a repeated and a new distance (the
+// choice among the three repeated ones by selects) and none on the number of extra bits.
+template <bool kAligned>
+LZX_STEP uint32_t readMatchFast(const LzxDecoder& d, FastBits& r, RepeatedDistances& rep,
+                                uint32_t entry, uint32_t& length) {
+    r.dropEntry(entry);
+    const uint32_t symbol = entrySymbol(entry);
+    length = symbol & 7;  // the length header: 256 is a multiple of 8
+    if (length == kNumPrimaryLengths) {
+        const uint32_t lengthEntry = lookupEntry<kLengthTableBits>(r, d.lengthTable, d.lengthNodes);
+        r.dropEntry(lengthEntry);
+        length += entrySymbol(lengthEntry);
+    }
+    length += kMinMatch;
+
+    const uint32_t slot = (symbol - kLiteralCount) >> 3;
+    uint32_t distance;
+    if (slot < 3) {
+        distance = slot == 0 ? rep.r0 : slot == 1 ? rep.r1 : rep.r2;
+        const uint32_t r1 = slot == 1 ? rep.r0 : rep.r1;
+        rep.r2 = slot == 2 ? rep.r0 : rep.r2;
+        rep.r1 = r1;
+    } else {
+        const uint32_t extra = entryExtraBits(entry);
+        distance = kDistanceBase[slot];
+        if (kAligned && extra >= 3) {
+            distance += r.takeUpTo31(extra - 3) << 3;
+            r.ensure(kAlignedTableBits);
+            const uint32_t aligned = d.alignedTable[r.peek(kAlignedTableBits)];
+            r.drop(aligned >> 3);
+            distance += aligned & 7;
+        } else {
+            distance += r.takeUpTo31(extra);
+        }
+        rep.r2 = rep.r1;
+        rep.r1 = rep.r0;
+    }
+    rep.r0 = distance;
+    return distance;
+}
+
 // The loop without checks, past the mirrored start of the pass: runs while two literals and a
 // whole match fit below `limit` and the input holds three refills ahead. A refill leaves at
 // least 49 bits, enough for three literals (at most 48 bits) or for a whole match; a match
@@ -242,27 +283,27 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
     const uint32_t fastStop = stop < bound ? stop : bound;
     const uint8_t* const lastLoad = d.input + (d.inputCount - kLoadsAhead);
     if (pos >= fastStop || reader.loadPosition() > d.inputCount - kLoadsAhead) return pos;
+    // A main tree of no codes (an empty table: entry 0 is 0) decodes symbols of no bits, which
+    // would leave the branch-free refill a full look-ahead.
+    if (d.mainTable[0] == 0) return pos;
 
     // Locals that stay in registers: the window's byte stores could alias the decoder's fields.
     FastBits r = FastBits::from(reader, d.input);
     RepeatedDistances rep = repeated;
     uint8_t* const window = d.window;
-    const uint32_t mask = d.windowMask;
-    const uint32_t* const mainTable = d.mainTable;
-    const uint32_t(*const mainNodes)[2] = d.mainNodes;
     do {
         r.refill();
-        uint32_t entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+        uint32_t entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
         if (entrySymbol(entry) < kLiteralCount) {
-            r.drop(entryCodeLength(entry));
+            r.dropEntry(entry);
             window[pos++] = uint8_t(entrySymbol(entry));
-            entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+            entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
             if (entrySymbol(entry) < kLiteralCount) {
-                r.drop(entryCodeLength(entry));
+                r.dropEntry(entry);
                 window[pos++] = uint8_t(entrySymbol(entry));
-                entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+                entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
                 if (entrySymbol(entry) < kLiteralCount) {
-                    r.drop(entryCodeLength(entry));
+                    r.dropEntry(entry);
                     window[pos++] = uint8_t(entrySymbol(entry));
                     continue;
                 }
@@ -270,8 +311,10 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
             r.refill();
         }
         uint32_t length;
-        const uint32_t distance = readMatch<kAligned>(d, r, rep, entry, length);
-        copyMatch<true>(window, pos, (pos - distance) & mask, length);
+        const uint32_t distance = readMatchFast<kAligned>(d, r, rep, entry, length);
+        // A source behind the position needs no wrap around the window's end.
+        const uint32_t from = distance <= pos ? pos - distance : (pos - distance) & d.windowMask;
+        copyMatch<true>(window, pos, from, length);
         pos += length;
     } while (pos < fastStop && r.in <= lastLoad);
     r.storeTo(reader, d.input);

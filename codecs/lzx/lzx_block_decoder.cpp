@@ -4,6 +4,11 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH) && \
+    !defined(_WIN32)
+#include <immintrin.h>
+#define LZX_MASKED_COPY 1
+#endif
 
 #include "codecs/little_endian.h"
 #include "codecs/lzx/lzx_bit_reader.h"
@@ -82,6 +87,26 @@ LZX_STEP void copyBy16(uint8_t* dst, const uint8_t* src, uint32_t length) {
                      _mm_or_si128(_mm_and_si128(keep, from), _mm_andnot_si128(keep, was)));
 }
 #endif
+
+#ifdef LZX_MASKED_COPY
+// copyBy16 with AVX-512 byte-masked stores: the last store writes only the match's bytes, so
+// it need not read the window's bytes past the match (a read that waits for the stores just
+// made there).
+__attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyBy16Masked(uint8_t* dst,
+                                                                             const uint8_t* src,
+                                                                             uint32_t length) {
+    uint32_t i = 0;
+    for (; i + 16 < length; i += 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+    }
+    const __mmask16 keep = __mmask16(_bzhi_u32(0xFFFF, length - i));
+    _mm_mask_storeu_epi8(dst + i, keep, _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+}
+#endif
+
+// How the fast loop copies a match whose source lies 16 or more bytes behind.
+enum class WideCopy { None, Sse2, Avx512 };
 
 // Copies a match that overlaps its own source `gap` bytes behind, gap < length. The pattern
 // repeats every gap bytes, so once the first `step` bytes are out (a multiple of gap of at least
@@ -180,16 +205,22 @@ LZX_STEP uint32_t readMatch(const LzxDecoder& d, Reader& r, RepeatedDistances& r
 // Copies a match from window position `from` to `pos`, past the mirrored start of the pass.
 // Wide copies (the Linux tool's fast loop, with SSE2) may read 16 bytes past the match's end:
 // the fast loop's bound on the position keeps them inside the window.
-template <bool kWide>
+template <WideCopy kWide>
 LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t length) {
     uint8_t* dst = window + pos;
     const uint8_t* src = window + from;
+    if (kWide != WideCopy::None && from < pos && pos - from >= 16) [[likely]] {
+#ifdef LZX_MASKED_COPY
+        if constexpr (kWide == WideCopy::Avx512) {
+            copyBy16Masked(dst, src, length);
+            return;
+        }
+#endif
 #if defined(__SSE2__) && !defined(_WIN32)
-    if (kWide && from < pos && pos - from >= 16) [[likely]] {
         copyBy16(dst, src, length);
         return;
-    }
 #endif
+    }
     if (src + length <= dst || src >= dst + length) [[likely]] {
         copyDisjoint(dst, src, length);
     } else {
@@ -218,7 +249,7 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
     if (kMirrored) {
         copyMatchMirrored(d.window, d.windowSize, d.windowMask, pos, distance, length);
     } else {
-        copyMatch<false>(d.window, pos, (pos - distance) & d.windowMask, length);
+        copyMatch<WideCopy::None>(d.window, pos, (pos - distance) & d.windowMask, length);
     }
     pos += length;
     return true;
@@ -273,7 +304,7 @@ LZX_STEP uint32_t readMatchFast(const LzxDecoder& d, FastBits& r, RepeatedDistan
 // whole match fit below `limit` and the input holds three refills ahead. A refill leaves at
 // least 49 bits, enough for three literals (at most 48 bits) or for a whole match; a match
 // after literals refills again.
-template <bool kAligned>
+template <bool kAligned, WideCopy kWide>
 LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
                                  RepeatedDistances& repeated, uint32_t pos, uint32_t stop,
                                  uint32_t limit) {
@@ -314,7 +345,7 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
         const uint32_t distance = readMatchFast<kAligned>(d, r, rep, entry, length);
         // A source behind the position needs no wrap around the window's end.
         const uint32_t from = distance <= pos ? pos - distance : (pos - distance) & d.windowMask;
-        copyMatch<true>(window, pos, from, length);
+        copyMatch<kWide>(window, pos, from, length);
         pos += length;
     } while (pos < fastStop && r.in <= lastLoad);
     r.storeTo(reader, d.input);
@@ -327,7 +358,7 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
 template <bool kAligned>
 uint32_t decodeFastPlain(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos,
                          uint32_t stop, uint32_t limit) {
-    return decodeFastBody<kAligned>(d, r, rep, pos, stop, limit);
+    return decodeFastBody<kAligned, WideCopy::Sse2>(d, r, rep, pos, stop, limit);
 }
 
 #if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
@@ -335,20 +366,39 @@ template <bool kAligned>
 __attribute__((target("bmi2"))) uint32_t decodeFastBmi2(const LzxDecoder& d, BitReader& r,
                                                         RepeatedDistances& rep, uint32_t pos,
                                                         uint32_t stop, uint32_t limit) {
-    return decodeFastBody<kAligned>(d, r, rep, pos, stop, limit);
+    return decodeFastBody<kAligned, WideCopy::Sse2>(d, r, rep, pos, stop, limit);
+}
+
+template <bool kAligned>
+__attribute__((target("avx512bw,avx512vl,bmi2"))) uint32_t decodeFastAvx512(
+    const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos, uint32_t stop,
+    uint32_t limit) {
+    return decodeFastBody<kAligned, WideCopy::Avx512>(d, r, rep, pos, stop, limit);
 }
 
 inline bool haveBmi2() {
     static const bool have = __builtin_cpu_supports("bmi2");
     return have;
 }
+
+inline bool haveAvx512() {
+    static const bool have = __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("avx512bw") &&
+                             __builtin_cpu_supports("avx512vl");
+    return have;
+}
 #endif
+
+FastLoop gFastLoop = FastLoop::Automatic;
 
 template <bool kAligned>
 uint32_t decodeFast(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos,
                     uint32_t stop, uint32_t limit) {
 #if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
-    if (haveBmi2()) return decodeFastBmi2<kAligned>(d, r, rep, pos, stop, limit);
+    const FastLoop loop = gFastLoop;
+    if (haveAvx512() && (loop == FastLoop::Automatic || loop == FastLoop::Avx512))
+        return decodeFastAvx512<kAligned>(d, r, rep, pos, stop, limit);
+    if (haveBmi2() && loop != FastLoop::Plain)
+        return decodeFastBmi2<kAligned>(d, r, rep, pos, stop, limit);
 #endif
     return decodeFastPlain<kAligned>(d, r, rep, pos, stop, limit);
 }
@@ -473,6 +523,12 @@ void copyOutput(const LzxDecoder& d, uint32_t produced) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+void chooseFastLoop(FastLoop loop) {
+    gFastLoop = loop;
+}
+#endif
 
 bool decodeFrame(LzxDecoder& d, uint32_t wanted) {
     BitReader reader{};

@@ -105,6 +105,17 @@ __attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyBy16Masked(uin
 }
 #endif
 
+#ifdef LZX_MASKED_COPY
+// Copies a match of at most 32 bytes whose source ends before it starts: one load of 32 bytes
+// and one store masked to the match (the bytes loaded past the source are never stored).
+__attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyUpTo32Masked(uint8_t* dst,
+                                                                               const uint8_t* src,
+                                                                               uint32_t length) {
+    const __mmask32 keep = __mmask32(_bzhi_u32(0xFFFFFFFFu, length));
+    _mm256_mask_storeu_epi8(dst, keep, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)));
+}
+#endif
+
 // How the fast loop copies a match whose source lies 16 or more bytes behind.
 enum class WideCopy { None, Sse2, Avx512 };
 
@@ -209,13 +220,19 @@ template <WideCopy kWide>
 LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t length) {
     uint8_t* dst = window + pos;
     const uint8_t* src = window + from;
-    if (kWide != WideCopy::None && from < pos && pos - from >= 16) [[likely]] {
 #ifdef LZX_MASKED_COPY
-        if constexpr (kWide == WideCopy::Avx512) {
+    if constexpr (kWide == WideCopy::Avx512) {
+        if (from < pos && length <= 32 && pos - from >= length) [[likely]] {
+            copyUpTo32Masked(dst, src, length);
+            return;
+        }
+        if (from < pos && pos - from >= 16) {
             copyBy16Masked(dst, src, length);
             return;
         }
+    }
 #endif
+    if (kWide == WideCopy::Sse2 && from < pos && pos - from >= 16) [[likely]] {
 #if defined(__SSE2__) && !defined(_WIN32)
         copyBy16(dst, src, length);
         return;

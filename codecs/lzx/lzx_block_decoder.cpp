@@ -106,7 +106,7 @@ __attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyBy16Masked(uin
 #endif
 
 #ifdef LZX_MASKED_COPY
-// Copies a match of at most 32 bytes whose source ends before it starts: one load of 32 bytes
+// Copies a match of at most 32 bytes that does not overlap its source: one load of 32 bytes
 // and one store masked to the match (the bytes loaded past the source are never stored).
 __attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyUpTo32Masked(uint8_t* dst,
                                                                                const uint8_t* src,
@@ -222,7 +222,9 @@ LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t l
     const uint8_t* src = window + from;
 #ifdef LZX_MASKED_COPY
     if constexpr (kWide == WideCopy::Avx512) {
-        if (from < pos && length <= 32 && pos - from >= length) [[likely]] {
+        // Sources ahead (the previous pass, past a wrap) as well as behind.
+        const uint32_t gap = from < pos ? pos - from : from - pos;
+        if (length <= 32 && gap >= length) [[likely]] {
             copyUpTo32Masked(dst, src, length);
             return;
         }

@@ -362,9 +362,9 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
         }
         uint32_t length;
         const uint32_t distance = readMatchFast<kAligned>(d, r, rep, entry, length);
-        // A source behind the position needs no wrap around the window's end.
-        const uint32_t from = distance <= pos ? pos - distance : (pos - distance) & d.windowMask;
-        copyMatch<kWide>(window, pos, from, length);
+        // The mask is read from memory: a register is worth more, and a branch on the wrap
+        // would miss.
+        copyMatch<kWide>(window, pos, (pos - distance) & d.windowMask, length);
         pos += length;
     } while (pos < fastStop && r.in <= lastLoad);
     r.storeTo(reader, d.input);

@@ -161,16 +161,18 @@ struct FastBits {
         drop(n);
         return v;
     }
-    // n from 0 to 31, without a branch for n = 0.
+    // n from 0 to 31, without a branch for n = 0. The top word alone is shifted: a 32-bit
+    // shift also on i686.
     inline uint32_t takeUpTo31(uint32_t n) {
-        const uint32_t v = uint32_t((bits >> 1) >> (63 - n));
+        const uint32_t v = (uint32_t(bits >> 32) >> 1) >> (31 - n);
         drop(n);
         return v;
     }
     // Drops the code of a table entry. Its length sits in the entry's low 5 bits with bit 5
-    // clear, so the shift takes the entry as it is (a shift counts modulo 64).
+    // clear, so on x86-64 the shift takes the entry as it is (a shift counts modulo 64); i686
+    // builds its 64-bit shifts from 32-bit ones, which a count below 32 keeps short.
     inline void dropEntry(uint32_t entry) {
-        bits <<= (entry & 63);
+        bits <<= entry & (sizeof(void*) == 8 ? 63 : 31);
         count -= entry & 31;
     }
 };

@@ -103,9 +103,7 @@ __attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyBy16Masked(uin
     const __mmask16 keep = __mmask16(_bzhi_u32(0xFFFF, length - i));
     _mm_mask_storeu_epi8(dst + i, keep, _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
 }
-#endif
 
-#ifdef LZX_MASKED_COPY
 // Copies a match of at most 32 bytes that does not overlap its source: one load of 32 bytes
 // and one store masked to the match (the bytes loaded past the source are never stored).
 __attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyUpTo32Masked(uint8_t* dst,
@@ -116,7 +114,8 @@ __attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyUpTo32Masked(u
 }
 #endif
 
-// How the fast loop copies a match whose source lies 16 or more bytes behind.
+// How a loop copies matches: exactly, 16 bytes at a time (SSE2), or with AVX-512 stores masked
+// to the match.
 enum class WideCopy { None, Sse2, Avx512 };
 
 // Copies a match that overlaps its own source `gap` bytes behind, gap < length. The pattern
@@ -214,8 +213,9 @@ LZX_STEP uint32_t readMatch(const LzxDecoder& d, Reader& r, RepeatedDistances& r
 }
 
 // Copies a match from window position `from` to `pos`, past the mirrored start of the pass.
-// Wide copies (the Linux tool's fast loop, with SSE2) may read 16 bytes past the match's end:
-// the fast loop's bound on the position keeps them inside the window.
+// Wide copies (the Linux tool's fast loop) may read up to 32 bytes from the source's start, past
+// the match's end: the fast loop's bound on the position keeps them inside the window and its
+// mirror.
 template <WideCopy kWide>
 LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t length) {
     uint8_t* dst = window + pos;
@@ -234,12 +234,12 @@ LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t l
         }
     }
 #endif
-    if (kWide == WideCopy::Sse2 && from < pos && pos - from >= 16) [[likely]] {
 #if defined(__SSE2__) && !defined(_WIN32)
+    if (kWide == WideCopy::Sse2 && from < pos && pos - from >= 16) [[likely]] {
         copyBy16(dst, src, length);
         return;
-#endif
     }
+#endif
     if (src + length <= dst || src >= dst + length) [[likely]] {
         copyDisjoint(dst, src, length);
     } else {
@@ -279,7 +279,7 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
 constexpr uint32_t kFastLiterals = 2;
 
 // readMatch for the fast loop: one branch between a repeated and a new distance (the
-// choice among the three repeated ones by selects) and none on the number of extra bits.
+// choice among the three repeated ones by selects) and none for a count of 0 extra bits.
 template <bool kAligned>
 LZX_STEP uint32_t readMatchFast(const LzxDecoder& d, FastBits& r, RepeatedDistances& rep,
                                 uint32_t entry, uint32_t& length) {

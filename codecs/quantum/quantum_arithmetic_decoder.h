@@ -99,7 +99,7 @@ class ArithmeticDecoder {
         // top <= range: high stays within 16 bits, and above low (range > total).
         high_ = low_ + top - 1;
         low_ += bottom;
-        offset_ = (offset_ - bottom) & 0xFFFF;
+        offset_ -= bottom;  // renormalise() keeps the low 16 bits
         renormalise<Ample>();
         adaptModel<Groups>(m, i);
         return symbol;
@@ -132,7 +132,7 @@ class ArithmeticDecoder {
         low_ = r.low;
         high_ = r.high;
         bits_.refill<Ample>();
-        offset_ = ((offset_ << r.shift) | bits_.take(r.shift)) & 0xFFFF;
+        offset_ = bits_.shiftIn(offset_, r.shift);
     }
 
     BitReader bits_;

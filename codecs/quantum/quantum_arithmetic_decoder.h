@@ -86,7 +86,7 @@ class ArithmeticDecoder {
 #else
             i = findEntry(m, dividend / range);
 #endif
-#ifdef __SIZEOF_INT128__
+#ifdef __LP64__
             const uint64_t scale = range * reciprocal;
             top = divideScaledByTotal(m.cumFreq[i], scale);
             bottom = divideScaledByTotal(m.cumFreq[i + 1], scale);

@@ -208,7 +208,7 @@ TEST(QuantumArithmetic, DivisionsByTheTotalAreExact) {
             for (uint32_t c : {0u, 1u, total / 3, total / 2 + 1, total - 1, total}) {
                 const uint32_t n = c * range;
                 ASSERT_EQ(divideByTotal(n, reciprocal), n / total) << total << " " << range;
-#ifdef __SIZEOF_INT128__
+#ifdef __LP64__
                 ASSERT_EQ(divideScaledByTotal(c, range * reciprocal), n / total)
                     << total << " " << range << " " << c;
 #endif

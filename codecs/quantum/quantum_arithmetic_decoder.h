@@ -52,7 +52,7 @@ class ArithmeticDecoder {
     TAMRIX_QUANTUM_INLINE uint32_t decode(QuantumModel& m) {
         const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
-        const uint32_t range = high_ - low_ + 1;
+        const uint32_t range = range_;
         // The entry's target is dividend / range.
         const uint32_t dividend = (offset_ + 1) * total - 1;
         const uint64_t reciprocal = totalReciprocals.of[total];
@@ -97,10 +97,11 @@ class ArithmeticDecoder {
         }
         const uint32_t symbol = m.symbol[i];
         // top <= range: high stays within 16 bits, and above low (range > total).
-        high_ = low_ + top - 1;
+        const uint32_t high = low_ + top - 1;
         low_ += bottom;
+        range_ = top - bottom;
         offset_ -= bottom;  // renormalise() keeps the low 16 bits
-        renormalise<Ample>();
+        renormalise<Ample>(high);
         adaptModel<Groups>(m, i);
         return symbol;
     }
@@ -127,17 +128,19 @@ class ArithmeticDecoder {
     static constexpr uint32_t kStepInput = 5 * 7 + 8;
 
     template <bool Ample>
-    TAMRIX_QUANTUM_INLINE void renormalise() {
-        const Renormalised r = renormalised(low_, high_);
+    TAMRIX_QUANTUM_INLINE void renormalise(uint32_t high) {
+        const Renormalised r = renormalised(low_, high);
         low_ = r.low;
-        high_ = r.high;
+        // Every shift doubles the range, a straddle included (it drops the same bit from both
+        // ends): high - low + 1 after renormalising is (high - low + 1) << shift before.
+        range_ <<= r.shift;
         bits_.refill<Ample>();
         offset_ = bits_.shiftIn(offset_, r.shift);
     }
 
     BitReader bits_;
     uint32_t low_ = 0;
-    uint32_t high_ = 0xFFFF;
+    uint32_t range_ = 0x10000;  // high - low + 1
     uint32_t offset_;
 };
 

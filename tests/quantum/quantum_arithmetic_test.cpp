@@ -47,6 +47,8 @@ TEST(QuantumArithmetic, RenormalisationMatchesTheBitLoop) {
             ASSERT_EQ(fast.shift, loop.shift) << low << " " << high;
             ASSERT_EQ(fast.low, loop.low) << low << " " << high;
             ASSERT_EQ(fast.high, loop.high) << low << " " << high;
+            // The decoder keeps the range rather than high: each shift doubles it exactly.
+            ASSERT_EQ(loop.high - loop.low + 1, r << loop.shift) << low << " " << high;
         }
     }
 }

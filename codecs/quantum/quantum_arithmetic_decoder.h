@@ -27,14 +27,16 @@ struct Renormalised {
     uint32_t low;
     uint32_t high;
     int shift;
+    int lead;  // shift + 16, the count itself: a step less for what waits on the shift
 };
 // Both runs in one count: every bit the two agree on, and every bit whose successor straddles, is
 // clear in (low ^ high) & ~((low & ~high) << 1), and the first set bit ends the runs (at the
 // latest where the straddling stops). The OR of bit 0 keeps the count defined for any pair.
 TAMRIX_QUANTUM_INLINE Renormalised renormalised(uint32_t low, uint32_t high) {
     const uint32_t stop = ((low ^ high) | 1) & ~((low & ~high) << 1);
-    const int n = __builtin_clz(stop) - 16;
-    return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n};
+    const int lead = __builtin_clz(stop);
+    const int n = lead - 16;
+    return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n, lead};
 }
 
 class ArithmeticDecoder {
@@ -135,7 +137,7 @@ class ArithmeticDecoder {
         // ends): high - low + 1 after renormalising is (high - low + 1) << shift before.
         range_ <<= r.shift;
         bits_.refill<Ample>();
-        offset_ = bits_.shiftIn(offset_, r.shift);
+        offset_ = bits_.shiftIn(offset_, r.shift, r.lead);
     }
 
     BitReader bits_;

@@ -53,14 +53,16 @@ class BitReader {
         return v;
     }
 
-    // The low 16 bits of (value << n) | take(n), n at most 16; the caller has refilled. On
-    // 64-bit processors as one shift of value above the buffer's bits: fewer steps after n.
-    TAMRIX_QUANTUM_INLINE uint32_t shiftIn(uint32_t value, int n) {
+    // The low 16 bits of (value << n) | take(n), n at most 16 and lead = n + 16; the caller has
+    // refilled. On 64-bit processors as one shift of value above the buffer's top bits, by
+    // lead: fewer steps after the count.
+    TAMRIX_QUANTUM_INLINE uint32_t shiftIn(uint32_t value, int n, int lead) {
 #ifdef __LP64__
-        const uint64_t joined = uint64_t(value) << 48 | bits_ >> 16;
+        const uint64_t joined = uint64_t(value) << 32 | bits_ >> 32;
         drop(n);
-        return uint32_t((joined << n) >> 48);
+        return uint32_t((joined << lead) >> 48);
 #else
+        (void)lead;
         return ((value << n) | take(n)) & 0xFFFF;
 #endif
     }

@@ -27,7 +27,7 @@ Renormalised renormalisedByLoop(uint32_t low, uint32_t high) {
         high = ((high << 1) | 1) & 0xFFFF;
         ++n;
     }
-    return {low, high, n};
+    return {low, high, n, n + 16};
 }
 
 TEST(QuantumArithmetic, RenormalisationMatchesTheBitLoop) {
@@ -45,6 +45,7 @@ TEST(QuantumArithmetic, RenormalisationMatchesTheBitLoop) {
             const Renormalised fast = renormalised(low, high);
             const Renormalised loop = renormalisedByLoop(low, high);
             ASSERT_EQ(fast.shift, loop.shift) << low << " " << high;
+            ASSERT_EQ(fast.lead, loop.lead) << low << " " << high;
             ASSERT_EQ(fast.low, loop.low) << low << " " << high;
             ASSERT_EQ(fast.high, loop.high) << low << " " << high;
             // The decoder keeps the range rather than high: each shift doubles it exactly.

@@ -121,7 +121,7 @@ TAMRIX_QUANTUM_INLINE void adaptModel(QuantumModel& m, int i) {
     // Entries 1 to i, as bits 0 to i - 1, with stores as wide as findEntryGrouped's loads: a
     // search soon after then takes the entries straight from the stores.
     m.cumFreq[0] = uint16_t(m.cumFreq[0] + kFrequencyStep);
-    const uint64_t grow = _bzhi_u64(~uint64_t(0), unsigned(i));
+    const uint64_t grow = (uint64_t(1) << i) - 1;  // i < 64
     if constexpr (Groups <= 2) {
         auto* p = reinterpret_cast<__m256i*>(m.cumFreq + 1);
         const __m256i c = _mm256_loadu_si256(p);

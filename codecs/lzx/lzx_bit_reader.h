@@ -126,15 +126,23 @@ struct FastBits {
     uint64_t bits;      // next bit at bit 63
     uint32_t count;     // valid bits in bits
 
+    // Holds at most 48 bits after taking over, so that refill() never shifts by 64: a word
+    // beyond that is given back (its bits stay below the valid ones, as refill() allows).
     static FastBits from(const BitReader& r, const uint8_t* data) {
-        return {data + r.loadPosition(), r.bits(), r.bitCount()};
+        FastBits f = {data + r.loadPosition(), r.bits(), r.bitCount()};
+        if (f.count > 48) {
+            f.in -= 2;
+            f.count -= 16;
+        }
+        return f;
     }
     void storeTo(BitReader& r, const uint8_t* data) const {
         r.resume(uint32_t(in - data), bits, count);
     }
-    // Leaves at least 49 valid bits.
+    // Leaves at least 49 valid bits, without a branch: with 49 or more it loads no word and
+    // only ORs the stream's next bits in again. Needs at most 63 valid bits: a caller drops at
+    // least one bit between refills.
     inline void refill() {
-        if (count > 48) return;
         bits |= BitReader::wordsFirstToLast(load64(in)) >> count;
         const uint32_t words = (64 - count) >> 4;
         in += 2 * words;
@@ -152,6 +160,20 @@ struct FastBits {
         const uint32_t v = peek(n);
         drop(n);
         return v;
+    }
+    // n from 0 to 31, without a branch for n = 0. The top word alone is shifted: a 32-bit
+    // shift also on i686.
+    inline uint32_t takeUpTo31(uint32_t n) {
+        const uint32_t v = (uint32_t(bits >> 32) >> 1) >> (31 - n);
+        drop(n);
+        return v;
+    }
+    // Drops the code of a table entry. Its length sits in the entry's low 5 bits with bit 5
+    // clear, so on x86-64 the shift takes the entry as it is (a shift counts modulo 64); i686
+    // builds its 64-bit shifts from 32-bit ones, which a count below 32 keeps short.
+    inline void dropEntry(uint32_t entry) {
+        bits <<= entry & (sizeof(void*) == 8 ? 63 : 31);
+        count -= entry & 31;
     }
 };
 

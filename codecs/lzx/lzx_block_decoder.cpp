@@ -4,6 +4,11 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH) && \
+    !defined(_WIN32)
+#include <immintrin.h>
+#define LZX_MASKED_COPY 1
+#endif
 
 #include "codecs/little_endian.h"
 #include "codecs/lzx/lzx_bit_reader.h"
@@ -82,6 +87,36 @@ LZX_STEP void copyBy16(uint8_t* dst, const uint8_t* src, uint32_t length) {
                      _mm_or_si128(_mm_and_si128(keep, from), _mm_andnot_si128(keep, was)));
 }
 #endif
+
+#ifdef LZX_MASKED_COPY
+// copyBy16 with AVX-512 byte-masked stores: the last store writes only the match's bytes, so
+// it need not read the window's bytes past the match (a read that waits for the stores just
+// made there).
+__attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyBy16Masked(uint8_t* dst,
+                                                                             const uint8_t* src,
+                                                                             uint32_t length) {
+    uint32_t i = 0;
+    for (; i + 16 < length; i += 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+    }
+    const __mmask16 keep = __mmask16(_bzhi_u32(0xFFFF, length - i));
+    _mm_mask_storeu_epi8(dst + i, keep, _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+}
+
+// Copies a match of at most 32 bytes that does not overlap its source: one load of 32 bytes
+// and one store masked to the match (the bytes loaded past the source are never stored).
+__attribute__((target("avx512bw,avx512vl,bmi2"))) inline void copyUpTo32Masked(uint8_t* dst,
+                                                                               const uint8_t* src,
+                                                                               uint32_t length) {
+    const __mmask32 keep = __mmask32(_bzhi_u32(0xFFFFFFFFu, length));
+    _mm256_mask_storeu_epi8(dst, keep, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)));
+}
+#endif
+
+// How a loop copies matches: exactly, 16 bytes at a time (SSE2), or with AVX-512 stores masked
+// to the match.
+enum class WideCopy { None, Sse2, Avx512 };
 
 // Copies a match that overlaps its own source `gap` bytes behind, gap < length. The pattern
 // repeats every gap bytes, so once the first `step` bytes are out (a multiple of gap of at least
@@ -178,14 +213,29 @@ LZX_STEP uint32_t readMatch(const LzxDecoder& d, Reader& r, RepeatedDistances& r
 }
 
 // Copies a match from window position `from` to `pos`, past the mirrored start of the pass.
-// Wide copies (the Linux tool's fast loop, with SSE2) may read 16 bytes past the match's end:
-// the fast loop's bound on the position keeps them inside the window.
-template <bool kWide>
+// Wide copies (the Linux tool's fast loop) may read up to 32 bytes from the source's start, past
+// the match's end: the fast loop's bound on the position keeps them inside the window and its
+// mirror.
+template <WideCopy kWide>
 LZX_STEP void copyMatch(uint8_t* window, uint32_t pos, uint32_t from, uint32_t length) {
     uint8_t* dst = window + pos;
     const uint8_t* src = window + from;
+#ifdef LZX_MASKED_COPY
+    if constexpr (kWide == WideCopy::Avx512) {
+        // Sources ahead (the previous pass, past a wrap) as well as behind.
+        const uint32_t gap = from < pos ? pos - from : from - pos;
+        if (length <= 32 && gap >= length) [[likely]] {
+            copyUpTo32Masked(dst, src, length);
+            return;
+        }
+        if (from < pos && pos - from >= 16) {
+            copyBy16Masked(dst, src, length);
+            return;
+        }
+    }
+#endif
 #if defined(__SSE2__) && !defined(_WIN32)
-    if (kWide && from < pos && pos - from >= 16) [[likely]] {
+    if (kWide == WideCopy::Sse2 && from < pos && pos - from >= 16) [[likely]] {
         copyBy16(dst, src, length);
         return;
     }
@@ -218,7 +268,7 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
     if (kMirrored) {
         copyMatchMirrored(d.window, d.windowSize, d.windowMask, pos, distance, length);
     } else {
-        copyMatch<false>(d.window, pos, (pos - distance) & d.windowMask, length);
+        copyMatch<WideCopy::None>(d.window, pos, (pos - distance) & d.windowMask, length);
     }
     pos += length;
     return true;
@@ -228,11 +278,52 @@ LZX_STEP bool decodeOne(const LzxDecoder& d, BitReader& r, RepeatedDistances& re
 // Literals a fast iteration may write before its match.
 constexpr uint32_t kFastLiterals = 2;
 
+// readMatch for the fast loop: one branch between a repeated and a new distance (the
+// choice among the three repeated ones by selects) and none for a count of 0 extra bits.
+template <bool kAligned>
+LZX_STEP uint32_t readMatchFast(const LzxDecoder& d, FastBits& r, RepeatedDistances& rep,
+                                uint32_t entry, uint32_t& length) {
+    r.dropEntry(entry);
+    const uint32_t symbol = entrySymbol(entry);
+    length = symbol & 7;  // the length header: 256 is a multiple of 8
+    if (length == kNumPrimaryLengths) {
+        const uint32_t lengthEntry = lookupEntry<kLengthTableBits>(r, d.lengthTable, d.lengthNodes);
+        r.dropEntry(lengthEntry);
+        length += entrySymbol(lengthEntry);
+    }
+    length += kMinMatch;
+
+    const uint32_t slot = (symbol - kLiteralCount) >> 3;
+    uint32_t distance;
+    if (slot < 3) {
+        distance = slot == 0 ? rep.r0 : slot == 1 ? rep.r1 : rep.r2;
+        const uint32_t r1 = slot == 1 ? rep.r0 : rep.r1;
+        rep.r2 = slot == 2 ? rep.r0 : rep.r2;
+        rep.r1 = r1;
+    } else {
+        const uint32_t extra = entryExtraBits(entry);
+        distance = kDistanceBase[slot];
+        if (kAligned && extra >= 3) {
+            distance += r.takeUpTo31(extra - 3) << 3;
+            r.ensure(kAlignedTableBits);
+            const uint32_t aligned = d.alignedTable[r.peek(kAlignedTableBits)];
+            r.drop(aligned >> 3);
+            distance += aligned & 7;
+        } else {
+            distance += r.takeUpTo31(extra);
+        }
+        rep.r2 = rep.r1;
+        rep.r1 = rep.r0;
+    }
+    rep.r0 = distance;
+    return distance;
+}
+
 // The loop without checks, past the mirrored start of the pass: runs while two literals and a
 // whole match fit below `limit` and the input holds three refills ahead. A refill leaves at
 // least 49 bits, enough for three literals (at most 48 bits) or for a whole match; a match
 // after literals refills again.
-template <bool kAligned>
+template <bool kAligned, WideCopy kWide>
 LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
                                  RepeatedDistances& repeated, uint32_t pos, uint32_t stop,
                                  uint32_t limit) {
@@ -242,27 +333,27 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
     const uint32_t fastStop = stop < bound ? stop : bound;
     const uint8_t* const lastLoad = d.input + (d.inputCount - kLoadsAhead);
     if (pos >= fastStop || reader.loadPosition() > d.inputCount - kLoadsAhead) return pos;
+    // A main tree of no codes (an empty table: entry 0 is 0) decodes symbols of no bits, which
+    // would leave the branch-free refill a full look-ahead.
+    if (d.mainTable[0] == 0) return pos;
 
     // Locals that stay in registers: the window's byte stores could alias the decoder's fields.
     FastBits r = FastBits::from(reader, d.input);
     RepeatedDistances rep = repeated;
     uint8_t* const window = d.window;
-    const uint32_t mask = d.windowMask;
-    const uint32_t* const mainTable = d.mainTable;
-    const uint32_t(*const mainNodes)[2] = d.mainNodes;
     do {
         r.refill();
-        uint32_t entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+        uint32_t entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
         if (entrySymbol(entry) < kLiteralCount) {
-            r.drop(entryCodeLength(entry));
+            r.dropEntry(entry);
             window[pos++] = uint8_t(entrySymbol(entry));
-            entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+            entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
             if (entrySymbol(entry) < kLiteralCount) {
-                r.drop(entryCodeLength(entry));
+                r.dropEntry(entry);
                 window[pos++] = uint8_t(entrySymbol(entry));
-                entry = lookupEntry<kMainTableBits>(r, mainTable, mainNodes);
+                entry = lookupEntry<kMainTableBits>(r, d.mainTable, d.mainNodes);
                 if (entrySymbol(entry) < kLiteralCount) {
-                    r.drop(entryCodeLength(entry));
+                    r.dropEntry(entry);
                     window[pos++] = uint8_t(entrySymbol(entry));
                     continue;
                 }
@@ -270,8 +361,10 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
             r.refill();
         }
         uint32_t length;
-        const uint32_t distance = readMatch<kAligned>(d, r, rep, entry, length);
-        copyMatch<true>(window, pos, (pos - distance) & mask, length);
+        const uint32_t distance = readMatchFast<kAligned>(d, r, rep, entry, length);
+        // The mask is read from memory: a register is worth more, and a branch on the wrap
+        // would miss.
+        copyMatch<kWide>(window, pos, (pos - distance) & d.windowMask, length);
         pos += length;
     } while (pos < fastStop && r.in <= lastLoad);
     r.storeTo(reader, d.input);
@@ -284,7 +377,7 @@ LZX_STEP uint32_t decodeFastBody(const LzxDecoder& d, BitReader& reader,
 template <bool kAligned>
 uint32_t decodeFastPlain(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos,
                          uint32_t stop, uint32_t limit) {
-    return decodeFastBody<kAligned>(d, r, rep, pos, stop, limit);
+    return decodeFastBody<kAligned, WideCopy::Sse2>(d, r, rep, pos, stop, limit);
 }
 
 #if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
@@ -292,20 +385,39 @@ template <bool kAligned>
 __attribute__((target("bmi2"))) uint32_t decodeFastBmi2(const LzxDecoder& d, BitReader& r,
                                                         RepeatedDistances& rep, uint32_t pos,
                                                         uint32_t stop, uint32_t limit) {
-    return decodeFastBody<kAligned>(d, r, rep, pos, stop, limit);
+    return decodeFastBody<kAligned, WideCopy::Sse2>(d, r, rep, pos, stop, limit);
+}
+
+template <bool kAligned>
+__attribute__((target("avx512bw,avx512vl,bmi2"))) uint32_t decodeFastAvx512(
+    const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos, uint32_t stop,
+    uint32_t limit) {
+    return decodeFastBody<kAligned, WideCopy::Avx512>(d, r, rep, pos, stop, limit);
 }
 
 inline bool haveBmi2() {
     static const bool have = __builtin_cpu_supports("bmi2");
     return have;
 }
+
+inline bool haveAvx512() {
+    static const bool have = __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("avx512bw") &&
+                             __builtin_cpu_supports("avx512vl");
+    return have;
+}
 #endif
+
+FastLoop gFastLoop = FastLoop::Automatic;
 
 template <bool kAligned>
 uint32_t decodeFast(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, uint32_t pos,
                     uint32_t stop, uint32_t limit) {
 #if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
-    if (haveBmi2()) return decodeFastBmi2<kAligned>(d, r, rep, pos, stop, limit);
+    const FastLoop loop = gFastLoop;
+    if (haveAvx512() && (loop == FastLoop::Automatic || loop == FastLoop::Avx512))
+        return decodeFastAvx512<kAligned>(d, r, rep, pos, stop, limit);
+    if (haveBmi2() && loop != FastLoop::Plain)
+        return decodeFastBmi2<kAligned>(d, r, rep, pos, stop, limit);
 #endif
     return decodeFastPlain<kAligned>(d, r, rep, pos, stop, limit);
 }
@@ -430,6 +542,12 @@ void copyOutput(const LzxDecoder& d, uint32_t produced) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+void chooseFastLoop(FastLoop loop) {
+    gFastLoop = loop;
+}
+#endif
 
 bool decodeFrame(LzxDecoder& d, uint32_t wanted) {
     BitReader reader{};

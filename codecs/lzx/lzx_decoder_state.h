@@ -75,4 +75,11 @@ void resetDecoder(LzxDecoder& d);
 // Decodes `wanted` bytes (at most one frame) into d.output. Returns false on undecodable data.
 bool decodeFrame(LzxDecoder& d, uint32_t wanted);
 
+#ifndef _WIN32
+// The copies of the Linux tool's fast loop. Automatic takes the best this processor runs; the
+// others let tests run each copy on any processor that has it.
+enum class FastLoop { Automatic, Plain, Bmi2, Avx512 };
+void chooseFastLoop(FastLoop loop);
+#endif
+
 }  // namespace tamrix::lzx

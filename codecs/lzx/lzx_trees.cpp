@@ -18,10 +18,9 @@ inline uint8_t deltaLength(uint8_t previous, uint32_t symbol) {
     return kMod17[17 + d];
 }
 
-}  // namespace
-
-bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous, uint32_t first,
-                   uint32_t end) {
+__attribute__((always_inline)) inline bool readLengthRunFrom(BitReader& reader, uint8_t* lengths,
+                                                             const uint8_t* previous,
+                                                             uint32_t first, uint32_t end) {
     uint8_t preLengths[kPreTreeSymbols];
     for (uint32_t i = 0; i < kPreTreeSymbols; ++i) preLengths[i] = uint8_t(reader.read(4));
     if (reader.overrun()) return false;
@@ -55,6 +54,17 @@ bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous,
         if (reader.overrun()) return false;
     }
     return !reader.overrun();
+}
+
+}  // namespace
+
+bool readLengthRun(BitReader& reader, uint8_t* lengths, const uint8_t* previous, uint32_t first,
+                   uint32_t end) {
+    // A local reader stays in registers: the length stores could alias the caller's.
+    BitReader r = reader;
+    const bool ok = readLengthRunFrom(r, lengths, previous, first, end);
+    reader = r;
+    return ok;
 }
 
 bool readBlockTrees(LzxDecoder& d, BitReader& reader, bool aligned) {

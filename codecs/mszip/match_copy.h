@@ -3,6 +3,7 @@
 // match's last byte, since those bytes may still be needed as history.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -112,33 +113,42 @@ inline void repeatShortPeriod(uint8_t* out, uint32_t distance, uint8_t* end) {
     for (uint8_t* word = out + 8; word < end; word += 8) copy8(word, word - wide);
 }
 
+// Copies 16 bytes at a time from `from`, 16 or more bytes behind the cursor or ahead of it, up
+// to `end` and up to 15 bytes past it.
+inline void copyBy16(uint8_t* out, const uint8_t* from, const uint8_t* end) {
+    do {
+        copy16(out, from);
+        out += 16;
+        from += 16;
+    } while (out < end);
+}
+
 // copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match. The source, the
 // previous block's bytes ahead of the cursor included, is copied forward by whole words, and the
 // last word runs past the match: the bytes it runs over may still be the previous block's
-// history, so they are read first and put back after. A source ahead of the cursor must lie
-// kCopyOverrun bytes or more ahead and end a word before the buffer's end (else: copyMatch,
-// which also wraps, and calls memmove). The stub, built for size, copies exactly.
+// history, so they are read first and put back after. A source ahead of the cursor must end
+// kCopyOverrun bytes or more before the buffer's end (else: copyMatch, which also wraps, and
+// calls memmove). The stub, built for size, copies exactly.
 inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, uint32_t length) {
 #ifdef _WIN32
     return copyMatch(window, out, distance, length);
 #else
-    const uint8_t* from = out - distance;
+    // Whether the source lies in the previous block is decided without a branch: early in a
+    // block it varies from match to match. Such a source lies ahead of the cursor, and a
+    // forward copy reads each of its words before writing over it, however near it starts;
+    // only one that ends less than kCopyOverrun bytes before the buffer's end branches (the
+    // difference wraps, and so passes, when the source lies behind the cursor).
     const uint32_t written = uint32_t(out - window);
-    if (distance > written) {
-        if (distance > kWindowSize - kCopyOverrun || distance - written < length + kCopyOverrun) {
-            return copyMatch(window, out, distance, length);
-        }
-        from = out + (kWindowSize - distance);
+    if (distance - written - 1 < length + kCopyOverrun - 1) [[unlikely]] {
+        return copyMatch(window, out, distance, length);
     }
+    const uint32_t ahead = distance > written;
+    const uint8_t* from = out + (ptrdiff_t((0 - ahead) & kWindowSize) - ptrdiff_t(distance));
     uint8_t* const end = out + length;
     uint8_t behind[kCopyOverrun];
     std::memcpy(behind, end, kCopyOverrun);
-    if (from > out || distance >= 16) {
-        do {
-            copy16(out, from);
-            out += 16;
-            from += 16;
-        } while (out < end);
+    if ((ahead | (distance >= 16)) != 0) [[likely]] {
+        copyBy16(out, from, end);
     } else if (distance >= 8) {
         do {
             copy8(out, from);

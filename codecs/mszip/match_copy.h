@@ -17,8 +17,9 @@ inline void copy8(uint8_t* to, const uint8_t* from) {
 inline void copy4(uint8_t* to, const uint8_t* from) {
     std::memcpy(to, from, 4);
 }
+// The 16 bytes are read before any is written: a source less than 16 bytes ahead may overlap.
 inline void copy16(uint8_t* to, const uint8_t* from) {
-    std::memcpy(to, from, 16);
+    std::memmove(to, from, 16);
 }
 
 // Copies `length` bytes from `from`, which lies 8 or more bytes behind the cursor, or ahead of
@@ -113,8 +114,8 @@ inline void repeatShortPeriod(uint8_t* out, uint32_t distance, uint8_t* end) {
     for (uint8_t* word = out + 8; word < end; word += 8) copy8(word, word - wide);
 }
 
-// Copies 16 bytes at a time from `from`, 16 or more bytes behind the cursor or ahead of it, up
-// to `end` and up to 15 bytes past it.
+// Copies 16 bytes at a time from `from`, 16 or more bytes behind the cursor or anywhere ahead
+// of it, up to `end` and up to 15 bytes past it.
 inline void copyBy16(uint8_t* out, const uint8_t* from, const uint8_t* end) {
     do {
         copy16(out, from);

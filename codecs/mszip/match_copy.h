@@ -168,8 +168,8 @@ inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, 
         const uint8_t* from = out + (ptrdiff_t((0 - ahead) & kWindowSize) - ptrdiff_t(distance));
         return copyByWords(out, from, out + length, distance, ahead != 0);
     } else {
-        // 32-bit x86 has too few registers for the choice without a branch: it spills the
-        // loop's values (20-30% slower).
+        // 32-bit x86 has too few registers for the choice without a branch: there it spills
+        // the loop's values and measured slower.
         const uint8_t* from = out - distance;
         if (distance > written) {
             if (distance > kWindowSize - kCopyOverrun ||

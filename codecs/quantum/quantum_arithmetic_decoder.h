@@ -27,14 +27,16 @@ struct Renormalised {
     uint32_t low;
     uint32_t high;
     int shift;
+    int lead;  // shift + 16, the count itself: a step less for what waits on the shift
 };
 // Both runs in one count: every bit the two agree on, and every bit whose successor straddles, is
 // clear in (low ^ high) & ~((low & ~high) << 1), and the first set bit ends the runs (at the
 // latest where the straddling stops). The OR of bit 0 keeps the count defined for any pair.
 TAMRIX_QUANTUM_INLINE Renormalised renormalised(uint32_t low, uint32_t high) {
     const uint32_t stop = ((low ^ high) | 1) & ~((low & ~high) << 1);
-    const int n = __builtin_clz(stop) - 16;
-    return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n};
+    const int lead = __builtin_clz(stop);
+    const int n = lead - 16;
+    return {(low << n) & 0x7FFF, ((high << n) | ((1u << n) - 1) | 0x8000) & 0xFFFF, n, lead};
 }
 
 class ArithmeticDecoder {
@@ -52,7 +54,7 @@ class ArithmeticDecoder {
     TAMRIX_QUANTUM_INLINE uint32_t decode(QuantumModel& m) {
         const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
-        const uint32_t range = high_ - low_ + 1;
+        const uint32_t range = range_;
         // The entry's target is dividend / range.
         const uint32_t dividend = (offset_ + 1) * total - 1;
         const uint64_t reciprocal = totalReciprocals.of[total];
@@ -86,7 +88,7 @@ class ArithmeticDecoder {
 #else
             i = findEntry(m, dividend / range);
 #endif
-#ifdef __SIZEOF_INT128__
+#ifdef __LP64__
             const uint64_t scale = range * reciprocal;
             top = divideScaledByTotal(m.cumFreq[i], scale);
             bottom = divideScaledByTotal(m.cumFreq[i + 1], scale);
@@ -97,10 +99,11 @@ class ArithmeticDecoder {
         }
         const uint32_t symbol = m.symbol[i];
         // top <= range: high stays within 16 bits, and above low (range > total).
-        high_ = low_ + top - 1;
+        const uint32_t high = low_ + top - 1;
         low_ += bottom;
-        offset_ = (offset_ - bottom) & 0xFFFF;
-        renormalise<Ample>();
+        range_ = top - bottom;
+        offset_ -= bottom;  // renormalise() keeps the low 16 bits
+        renormalise<Ample>(high);
         adaptModel<Groups>(m, i);
         return symbol;
     }
@@ -127,17 +130,19 @@ class ArithmeticDecoder {
     static constexpr uint32_t kStepInput = 5 * 7 + 8;
 
     template <bool Ample>
-    TAMRIX_QUANTUM_INLINE void renormalise() {
-        const Renormalised r = renormalised(low_, high_);
+    TAMRIX_QUANTUM_INLINE void renormalise(uint32_t high) {
+        const Renormalised r = renormalised(low_, high);
         low_ = r.low;
-        high_ = r.high;
+        // Every shift doubles the range, a straddle included (it drops the same bit from both
+        // ends): high - low + 1 after renormalising is (high - low + 1) << shift before.
+        range_ <<= r.shift;
         bits_.refill<Ample>();
-        offset_ = ((offset_ << r.shift) | bits_.take(r.shift)) & 0xFFFF;
+        offset_ = bits_.shiftIn(offset_, r.shift, r.lead);
     }
 
     BitReader bits_;
     uint32_t low_ = 0;
-    uint32_t high_ = 0xFFFF;
+    uint32_t range_ = 0x10000;  // high - low + 1
     uint32_t offset_;
 };
 

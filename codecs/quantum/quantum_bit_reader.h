@@ -53,13 +53,29 @@ class BitReader {
         return v;
     }
 
+    // The low 16 bits of (value << n) | take(n), n at most 16 and lead = n + 16; the caller has
+    // refilled. On 64-bit processors as one shift of value above the buffer's top bits, by
+    // lead: fewer steps after the count.
+    TAMRIX_QUANTUM_INLINE uint32_t shiftIn(uint32_t value, int n, int lead) {
+#ifdef __LP64__
+        const uint64_t joined = uint64_t(value) << 32 | bits_ >> 32;
+        drop(n);
+        return uint32_t((joined << lead) >> 48);
+#else
+        (void)lead;
+        return ((value << n) | take(n)) & 0xFFFF;
+#endif
+    }
+
     // At least `bytes` bytes remain ahead, so the next refills up to that many load whole words.
     TAMRIX_QUANTUM_INLINE bool ample(uint32_t bytes) const {
         return end_ - next_ >= int32_t(bytes);
     }
 
     // A bit was taken beyond the block's last byte.
-    TAMRIX_QUANTUM_INLINE bool exhausted() const { return phantomBits_ > uint32_t(count_); }
+    TAMRIX_QUANTUM_INLINE bool exhausted() const {
+        return phantomBits_ > uint32_t(count_);
+    }
 
   private:
     const uint8_t* next_;

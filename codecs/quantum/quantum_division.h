@@ -29,13 +29,12 @@ TAMRIX_QUANTUM_INLINE uint32_t divideByTotal(uint32_t n, uint64_t reciprocal) {
     return uint32_t((uint64_t(n) * reciprocal) >> 40);
 }
 
-#ifdef __SIZEOF_INT128__
-// c * range / total, with `scale` = range * reciprocal (below 2^54) made while the symbol is
-// still being searched: the high half of (c << 24) * scale is exactly (c * range * reciprocal)
-// >> 40, so one multiplication follows the frequency's load instead of two.
+#ifdef __LP64__
+// c * range / total for c <= total, with `scale` = range * reciprocal made while the symbol is
+// still being searched, so one multiplication follows the frequency's load instead of two. The
+// product stays within 64 bits: c * range * reciprocal <= range * (2^40 + total) < 2^57.
 TAMRIX_QUANTUM_INLINE uint32_t divideScaledByTotal(uint32_t c, uint64_t scale) {
-    __extension__ typedef unsigned __int128 Product;
-    return uint32_t((Product(uint64_t(c) << 24) * scale) >> 64);
+    return uint32_t((c * scale) >> 40);
 }
 #endif
 

@@ -117,10 +117,31 @@ TAMRIX_QUANTUM_INLINE int findEntryGrouped(const QuantumModel& m, uint32_t targe
 // `Groups` covers the model's symbols.
 template <int Groups = groupsFor(kMaxModelSymbols)>
 TAMRIX_QUANTUM_INLINE void adaptModel(QuantumModel& m, int i) {
-#ifdef __SSE2__
+#if defined(__AVX512BW__) && defined(__AVX512VL__)
+    // Entries 1 to i, as bits 0 to i - 1, with stores as wide as findEntryGrouped's loads: a
+    // search soon after then takes the entries straight from the stores.
+    m.cumFreq[0] = uint16_t(m.cumFreq[0] + kFrequencyStep);
+    const uint64_t grow = (uint64_t(1) << i) - 1;  // i < 64
+    if constexpr (Groups <= 2) {
+        auto* p = reinterpret_cast<__m256i*>(m.cumFreq + 1);
+        const __m256i c = _mm256_loadu_si256(p);
+        _mm256_storeu_si256(
+            p, _mm256_mask_add_epi16(c, __mmask16(grow), c, _mm256_set1_epi16(kFrequencyStep)));
+    } else {
+        const __m512i step = _mm512_set1_epi16(kFrequencyStep);
+        const __m512i low = _mm512_loadu_si512(m.cumFreq + 1);
+        _mm512_storeu_si512(m.cumFreq + 1, _mm512_mask_add_epi16(low, __mmask32(grow), low, step));
+        if constexpr (Groups > 4) {
+            const __m512i high = _mm512_loadu_si512(m.cumFreq + 33);
+            _mm512_storeu_si512(m.cumFreq + 33,
+                                _mm512_mask_add_epi16(high, __mmask32(grow >> 32), high, step));
+        }
+    }
+#elif defined(__SSE2__)
     m.cumFreq[0] = uint16_t(m.cumFreq[0] + kFrequencyStep);
     const __m128i step = _mm_set1_epi16(int16_t(kFrequencyStep));
     const __m128i last = _mm_set1_epi16(int16_t(i));
+#pragma GCC unroll 8
     for (int g = 0; g < Groups; ++g) {
         auto* p = reinterpret_cast<__m128i*>(m.cumFreq + 1 + 8 * g);
         const __m128i entry =

@@ -170,6 +170,12 @@ bool advanceWritePage(QuantumDecoder& d) {
     return true;
 }
 
+#ifndef _WIN32
+void touchWriteSlot(WindowPageCache& cache) {
+    moveToHead(cache, cache.writeSlot);
+}
+#endif
+
 bool pagedMatch(QuantumDecoder& d, uint8_t* output, uint32_t position, uint32_t length,
                 uint32_t distance) {
     WindowPageCache& cache = d.cache;

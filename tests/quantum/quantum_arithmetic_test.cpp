@@ -27,7 +27,7 @@ Renormalised renormalisedByLoop(uint32_t low, uint32_t high) {
         high = ((high << 1) | 1) & 0xFFFF;
         ++n;
     }
-    return {low, high, n};
+    return {low, high, n, n + 16};
 }
 
 TEST(QuantumArithmetic, RenormalisationMatchesTheBitLoop) {
@@ -45,8 +45,11 @@ TEST(QuantumArithmetic, RenormalisationMatchesTheBitLoop) {
             const Renormalised fast = renormalised(low, high);
             const Renormalised loop = renormalisedByLoop(low, high);
             ASSERT_EQ(fast.shift, loop.shift) << low << " " << high;
+            ASSERT_EQ(fast.lead, loop.lead) << low << " " << high;
             ASSERT_EQ(fast.low, loop.low) << low << " " << high;
             ASSERT_EQ(fast.high, loop.high) << low << " " << high;
+            // The decoder keeps the range rather than high: each shift doubles it exactly.
+            ASSERT_EQ(loop.high - loop.low + 1, r << loop.shift) << low << " " << high;
         }
     }
 }
@@ -208,7 +211,7 @@ TEST(QuantumArithmetic, DivisionsByTheTotalAreExact) {
             for (uint32_t c : {0u, 1u, total / 3, total / 2 + 1, total - 1, total}) {
                 const uint32_t n = c * range;
                 ASSERT_EQ(divideByTotal(n, reciprocal), n / total) << total << " " << range;
-#ifdef __SIZEOF_INT128__
+#ifdef __LP64__
                 ASSERT_EQ(divideScaledByTotal(c, range * reciprocal), n / total)
                     << total << " " << range << " " << c;
 #endif

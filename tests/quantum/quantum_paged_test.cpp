@@ -173,6 +173,50 @@ TEST_F(PagedWindow, SetUpNeedsAFileAndThreeSlots) {
     EXPECT_EQ(r, CodecSuccess);
 }
 
+TEST_F(PagedWindow, MatchesNearTheWritePagesEndCopyAsBytesWould) {
+    // Window 2^15 in 8 pages, 3 slots. Matches of short distances (overlapping their own bytes)
+    // and of longer ones end one byte before the write page's end, at it and past it, between
+    // matches reaching back three pages, which leave the write slot behind the most recent.
+    StreamWriter w(15);
+    std::vector<uint8_t> expected = noise(4 * 4096 + 50, 16);
+    w.literals(expected);
+    std::mt19937 rng(16);
+    const auto copy = [&](uint32_t length, uint32_t distance) {
+        w.match(length, distance);
+        for (uint32_t k = 0; k < length; ++k)
+            expected.push_back(expected[expected.size() - distance]);
+    };
+    while (expected.size() < 32768 - 600) {
+        const uint32_t toPageEnd = 4096 - uint32_t(expected.size() % 4096);
+        if (toPageEnd > 300) {
+            copy(4 + rng() % 40, 3 * 4096 + rng() % 100);  // length 3 reaches 4096 at most
+            const uint32_t distance = 1 + rng() % 12;
+            if (distance <= expected.size() % 4096) copy(3 + rng() % 20, distance);
+            expected.push_back(uint8_t(rng()));
+            w.literal(expected.back());
+        } else {
+            // Literals up to a match that ends at toPageEnd - 1, toPageEnd or toPageEnd + 1
+            // (in turn), its distance short or long.
+            uint32_t end = toPageEnd - 1 + uint32_t(expected.size() / 4096 % 3);
+            while (end > 3 + rng() % 30) {
+                expected.push_back(uint8_t(rng()));
+                w.literal(expected.back());
+                --end;
+            }
+            if (end >= 3) copy(end, 1 + rng() % (rng() % 2 ? 12 : 300));
+            expected.push_back(uint8_t(rng()));
+            w.literal(expected.back());
+        }
+    }
+    const auto block = w.finishBlock();
+    pageWindow(15, 3);
+    TestCodec codec(15);
+    std::vector<uint8_t> out(expected.size());
+    ASSERT_EQ(codec.decode(block, out.data(), uint32_t(out.size())), CodecSuccess);
+    EXPECT_EQ(out, expected);
+    EXPECT_GT(spillLog().reads, 0);
+}
+
 class SmallPagedWindow : public PagedWindow, public ::testing::WithParamInterface<unsigned> {};
 
 TEST_P(SmallPagedWindow, WrapsWhereTheMatchSourcesWrap) {

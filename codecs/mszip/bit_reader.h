@@ -43,6 +43,10 @@ class BitReader {
 
     // Data bytes not yet loaded into the buffer.
     uint32_t bytesLeft() const { return uint32_t(end_ - next_); }
+    // The next byte to load, and the end of the data: a loop that knows how many bytes a round
+    // loads at most compares the one with the end less that once, not the difference each time.
+    const uint8_t* nextByte() const { return next_; }
+    const uint8_t* dataEnd() const { return end_; }
 
     // One whole-word load; needs a word of data bytes left. Advances over the bytes that fit;
     // the bits above count_ then hold those bytes again, which the next load ORs in unchanged.

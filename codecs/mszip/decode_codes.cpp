@@ -91,52 +91,57 @@ TAMRIX_LOOP_INLINE bool decodeCodesLoop(InflateState& state, DecodeTable litLen,
     // holds a round's word refills. Each round starts with the next literal/length entry already
     // looked up (at least a first-level width of bits is held) and a refill, so the lookup
     // does not wait for it. A refill covers a length code and its extra bits.
-    if (in.bytesLeft() < kFastLoopInput || uint32_t(outLimit - out) < kFastLoopOutput) goto careful;
-    in.refillWord();
-    entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
-    do {
+    if (in.bytesLeft() >= kFastLoopInput && uint32_t(outLimit - out) >= kFastLoopOutput) {
+        const uint8_t* const inputFastEnd = in.dataEnd() - kFastLoopInput;
+        const uint8_t* const outputFastEnd = outLimit - kFastLoopOutput;
         in.refillWord();
-        if ((entry & kExceptional) != 0) {
-            if ((entry & kLink) == 0) goto exceptional;
-            entry = followLink(in, litLenTable, entry);
-            if ((entry & kExceptional) != 0) goto exceptional;
-        }
-        if ((entry & kLiteral) != 0) {
-            // A run of literals: with a 64-bit buffer four first-level ones (11 bits at
-            // most), or one from a sub-table (15 bits) and three more, leave the bits for the
-            // next lookup.
-            uint32_t literals = 0;
-#pragma GCC unroll 4
-            do {
-                in.dropEntry(entry);
-                *out++ = uint8_t(entryValue(entry));
-                entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
-            } while (++literals < kLiteralsPerRefill && (entry & kLiteral) != 0);
-            continue;
-        }
-        {
-            const uint32_t length = takeValue(in, entry);
-            // The distance entry is looked up before the second refill, which it needs not.
-            entry = entryAt(distanceTable, uint32_t(in.buffer()) & distanceMask);
+        entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
+        do {
             in.refillWord();
-            if ((entry & kExceptional) != 0) {
-                if ((entry & kLink) == 0) goto done;
-                entry = followLink(in, distanceTable, entry);
-                if ((entry & kExceptional) != 0) goto done;
-                // A 32-bit buffer holds at least 16 bits now, too few for a sub-table's code
-                // and its extra bits, and too few for the lookup after them.
-                if (kBufferBits == 32) in.refillWord();
+            // Literals first: they are the commonest entries.
+            if ((entry & kLiteral) == 0) {
+                if ((entry & kExceptional) != 0) {
+                    if ((entry & kLink) == 0) goto exceptional;
+                    entry = followLink(in, litLenTable, entry);
+                    if ((entry & kExceptional) != 0) goto exceptional;
+                    if ((entry & kLiteral) != 0) goto literals;
+                }
+                const uint32_t length = takeValue(in, entry);
+                // The distance entry is looked up before the second refill, which it needs not.
+                entry = entryAt(distanceTable, uint32_t(in.buffer()) & distanceMask);
+                in.refillWord();
+                if ((entry & kExceptional) != 0) {
+                    if ((entry & kLink) == 0) goto done;
+                    entry = followLink(in, distanceTable, entry);
+                    if ((entry & kExceptional) != 0) goto done;
+                    // A 32-bit buffer holds at least 16 bits now, too few for a sub-table's code
+                    // and its extra bits, and too few for the lookup after them.
+                    if (kBufferBits == 32) in.refillWord();
+                }
+                const uint32_t matchDistance = takeValue(in, entry);
+                // The buffer still holds a first-level width of the stream's bits: a distance
+                // code and its extra bits take at most 8 + 13 bits since the last refill, or
+                // 8 + 7 + 13 with a sub-table in a 64-bit buffer.
+                entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
+                out = copyMatchFast(window, out, matchDistance, length);
+                continue;
             }
-            const uint32_t matchDistance = takeValue(in, entry);
-            // The buffer still holds a first-level width of the stream's bits: a distance code
-            // and its extra bits take at most 8 + 13 bits since the last refill, or 8 + 7 + 13
-            // with a sub-table in a 64-bit buffer.
-            entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
-            out = copyMatchFast(window, out, matchDistance, length);
-        }
-    } while (in.bytesLeft() >= kFastLoopInput && uint32_t(outLimit - out) >= kFastLoopOutput);
+        literals:
+            // A run of literals: with a 64-bit buffer four first-level ones (11 bits at most),
+            // or one from a sub-table (15 bits) and three more, leave the bits for the next
+            // lookup.
+            {
+                uint32_t literals = 0;
+#pragma GCC unroll 4
+                do {
+                    in.dropEntry(entry);
+                    *out++ = uint8_t(entryValue(entry));
+                    entry = entryAt(litLenTable, uint32_t(in.buffer()) & litLenMask);
+                } while (++literals < kLiteralsPerRefill && (entry & kLiteral) != 0);
+            }
+        } while (in.nextByte() <= inputFastEnd && out <= outputFastEnd);
+    }
 
-careful:
     // Careful loop near the end of the input or of the output limit.
     for (;;) {
         if (out == outLimit) {

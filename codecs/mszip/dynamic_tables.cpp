@@ -14,14 +14,10 @@ DecodeTable tableOrEmpty(const HuffmanEntry* entries, uint32_t width) {
     return width == 0 ? emptyTable() : DecodeTable{entries, width};
 }
 
-}  // namespace
-
-DecodeTable emptyTable() {
-    return DecodeTable{kNoCodes, 0};
-}
-
-bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* distance) {
-    BitReader& in = state.input;
+// Reads the code lengths and builds the tables from them. `in` is the caller's own copy of the
+// reader: the lengths are stored as bytes, which may alias anything, so a reader held in the
+// state would be written back to memory and read again around every length.
+bool readTables(BitReader& in, InflateState& state, DecodeTable* litLen, DecodeTable* distance) {
     in.refill();
     const uint32_t litLenCount = in.take(5) + kLengthSymbolBase;
     const uint32_t distanceCount = in.take(5) + 1;
@@ -89,6 +85,19 @@ bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* di
     }
     *distance = tableOrEmpty(state.distanceArea, width);
     return true;
+}
+
+}  // namespace
+
+DecodeTable emptyTable() {
+    return DecodeTable{kNoCodes, 0};
+}
+
+bool readDynamicTables(InflateState& state, DecodeTable* litLen, DecodeTable* distance) {
+    BitReader in = state.input;
+    const bool read = readTables(in, state, litLen, distance);
+    state.input = in;
+    return read;
 }
 
 }  // namespace tamrix::mszip

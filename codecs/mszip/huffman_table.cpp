@@ -4,6 +4,7 @@
 // allocated.
 #include "codecs/mszip/huffman_table.h"
 
+#include <bit>
 #include <cstring>
 
 #include "codecs/mszip/deflate_constants.h"
@@ -30,15 +31,26 @@ HuffmanEntry makeEntry(uint32_t totalBits, uint32_t kind, uint32_t value) {
     return HuffmanEntry{uint8_t(totalBits), uint8_t(kind), uint16_t(value)};
 }
 
-// The entry of `symbol` whose code takes `codeBits` bits in its table.
-HuffmanEntry symbolEntry(uint32_t symbol, uint32_t codeBits, const SymbolCoding& coding) {
+// Entries are made and stored as words: see HuffmanEntry.
+static_assert(std::endian::native == std::endian::little);
+constexpr uint32_t entryWord(uint32_t totalBits, uint32_t kind, uint32_t value) {
+    return totalBits | kind << 8 | value << 16;
+}
+// A symbol's entry but for its code's bits, which are added to both the bits consumed and the
+// kind's code-bit field by adding their number times kCodeBitsUnit.
+constexpr uint32_t kCodeBitsUnit = entryWord(1, 1, 0);
+constexpr uint32_t kInvalidWord = entryWord(0, kKindInvalid, 0);
+constexpr uint32_t kNoSymbol = ~uint32_t{0};  // a filler code, or a symbol no stream may use
+
+uint32_t symbolWord(uint32_t symbol, const SymbolCoding& coding) {
     if (symbol < coding.plainSymbols) {
-        if (symbol < kEndOfBlockSymbol) return makeEntry(codeBits, kKindLiteral | codeBits, symbol);
-        return makeEntry(codeBits, kKindExceptional | kKindEndOfBlock | codeBits, symbol);
+        return entryWord(
+            0, symbol < kEndOfBlockSymbol ? kKindLiteral : kKindExceptional | kKindEndOfBlock,
+            symbol);
     }
     const uint32_t extraBits = coding.extraBits[symbol - coding.plainSymbols];
-    if (extraBits == kInvalidExtraBits) return makeEntry(0, kKindInvalid, 0);
-    return makeEntry(codeBits + extraBits, codeBits, coding.bases[symbol - coding.plainSymbols]);
+    if (extraBits == kInvalidExtraBits) return kNoSymbol;
+    return entryWord(extraBits, 0, coding.bases[symbol - coding.plainSymbols]);
 }
 
 }  // namespace
@@ -46,8 +58,21 @@ HuffmanEntry symbolEntry(uint32_t symbol, uint32_t codeBits, const SymbolCoding&
 TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                                    const SymbolCoding& coding, HuffmanEntry* area,
                                    uint32_t capacity, uint32_t* width) {
-    uint32_t codesOfLength[kMaxCodeLength + 1] = {};
-    for (uint32_t symbol = 0; symbol < count; ++symbol) ++codesOfLength[lengths[symbol]];
+    // Tallied four ways: a run of equal lengths would otherwise wait on its own count each time.
+    uint32_t tally[4][kMaxCodeLength + 1] = {};
+    uint32_t next = 0;
+    for (; next + 4 <= count; next += 4) {
+        ++tally[0][lengths[next]];
+        ++tally[1][lengths[next + 1]];
+        ++tally[2][lengths[next + 2]];
+        ++tally[3][lengths[next + 3]];
+    }
+    for (; next < count; ++next) ++tally[0][lengths[next]];
+    uint32_t codesOfLength[kMaxCodeLength + 1];
+    for (uint32_t length = 0; length <= kMaxCodeLength; ++length) {
+        codesOfLength[length] =
+            tally[0][length] + tally[1][length] + tally[2][length] + tally[3][length];
+    }
     if (codesOfLength[0] == count) {
         *width = 0;
         return TableBuilt;
@@ -74,17 +99,21 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
     const uint32_t fillerCodes = uint32_t(patternsLeft);
 
     // Symbols sorted by code length, by symbol within a length; filler codes come after them.
+    // Unused symbols are sorted behind the used ones, which spares the loop a branch.
     uint16_t nextSlot[kMaxCodeLength + 1];
     uint32_t slot = 0;
     for (uint32_t length = 1; length <= kMaxCodeLength; ++length) {
         nextSlot[length] = uint16_t(slot);
         slot += codesOfLength[length];
     }
-    uint16_t sorted[kMaxSymbols];
-    for (uint32_t symbol = 0; symbol < count; ++symbol) {
-        if (lengths[symbol] != 0) sorted[nextSlot[lengths[symbol]]++] = uint16_t(symbol);
-    }
     const uint32_t realCodes = slot;
+    nextSlot[0] = uint16_t(realCodes);
+    // Each symbol is sorted as its entry without the code's bits, made here in symbol order,
+    // where the branches between the kinds of symbol are predictable.
+    uint32_t sorted[kMaxSymbols];
+    for (uint32_t symbol = 0; symbol < count; ++symbol) {
+        sorted[nextSlot[lengths[symbol]]++] = symbolWord(symbol, coding);
+    }
     codesOfLength[maxLength] += fillerCodes;
 
     // The first-level table, then one sub-table per first-level slot that codes longer than
@@ -100,8 +129,8 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
     uint32_t subSize = 0;
     uint32_t subPrefix = rootSize;  // first-level index of the open sub-table; none yet
     uint32_t canonical = 0;         // the current code, first bit highest
-    const uint16_t* symbol = sorted;
-    const uint16_t* const symbolsEnd = sorted + realCodes;
+    const uint32_t* symbol = sorted;
+    const uint32_t* const symbolsEnd = sorted + realCodes;
 
     for (uint32_t length = minLength; length <= maxLength; ++length) {
         while (rootFilled < rootSize && rootFilled < uint32_t{2} << (length - 1)) {
@@ -111,15 +140,14 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
         uint32_t codesAfterThis = codesOfLength[length];
         while (codesAfterThis-- != 0) {
             // Symbols in code order, then the filler codes.
-            const bool filler = symbol == symbolsEnd;
-            const uint32_t s = filler ? 0 : *symbol++;
+            const uint32_t symbolPart = symbol == symbolsEnd ? kNoSymbol : *symbol++;
             // Codes index the tables first bit lowest.
             const uint32_t code = reversed(canonical++, length);
             const uint32_t codeBits = length <= tableBits ? length : length - tableBits;
-            const HuffmanEntry entry =
-                filler ? makeEntry(0, kKindInvalid, 0) : symbolEntry(s, codeBits, coding);
+            const uint32_t word =
+                symbolPart == kNoSymbol ? kInvalidWord : symbolPart + codeBits * kCodeBitsUnit;
             if (length <= tableBits) {
-                area[code] = entry;
+                std::memcpy(area + code, &word, sizeof word);
                 continue;
             }
             const uint32_t prefix = code & lowMask(tableBits);
@@ -144,9 +172,6 @@ TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                 used += subSize;
                 subPrefix = prefix;
             }
-            // Stored as one word, which the compiler does not see by itself.
-            uint32_t word;
-            std::memcpy(&word, &entry, sizeof word);
             for (uint32_t index = code >> tableBits; index < subSize;
                  index += uint32_t{1} << codeBits) {
                 std::memcpy(subTable + index, &word, sizeof word);

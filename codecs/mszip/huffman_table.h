@@ -40,9 +40,9 @@ struct SymbolCoding {
     const uint8_t* extraBits;
 };
 
-// Builds the tables for `count` code lengths (each 0..15) at the start of `area`. `width` is the
-// requested first-level width in, the width used out (0 when every length is 0: then nothing is
-// built and the code must be treated as empty).
+// Builds the tables for `count` code lengths (at most 288, each 0..15) at the start of `area`.
+// `width` is the requested first-level width in, the width used out (0 when every length is 0: then
+// nothing is built and the code must be treated as empty).
 TableBuildResult buildHuffmanTable(const uint8_t* lengths, uint32_t count,
                                    const SymbolCoding& coding, HuffmanEntry* area,
                                    uint32_t capacity, uint32_t* width);

@@ -3,6 +3,7 @@
 // match's last byte, since those bytes may still be needed as history.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -16,8 +17,9 @@ inline void copy8(uint8_t* to, const uint8_t* from) {
 inline void copy4(uint8_t* to, const uint8_t* from) {
     std::memcpy(to, from, 4);
 }
+// The 16 bytes are read before any is written: a source less than 16 bytes ahead may overlap.
 inline void copy16(uint8_t* to, const uint8_t* from) {
-    std::memcpy(to, from, 16);
+    std::memmove(to, from, 16);
 }
 
 // Copies `length` bytes from `from`, which lies 8 or more bytes behind the cursor, or ahead of
@@ -112,33 +114,25 @@ inline void repeatShortPeriod(uint8_t* out, uint32_t distance, uint8_t* end) {
     for (uint8_t* word = out + 8; word < end; word += 8) copy8(word, word - wide);
 }
 
-// copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match. The source, the
-// previous block's bytes ahead of the cursor included, is copied forward by whole words, and the
-// last word runs past the match: the bytes it runs over may still be the previous block's
-// history, so they are read first and put back after. A source ahead of the cursor must lie
-// kCopyOverrun bytes or more ahead and end a word before the buffer's end (else: copyMatch,
-// which also wraps, and calls memmove). The stub, built for size, copies exactly.
-inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, uint32_t length) {
-#ifdef _WIN32
-    return copyMatch(window, out, distance, length);
-#else
-    const uint8_t* from = out - distance;
-    const uint32_t written = uint32_t(out - window);
-    if (distance > written) {
-        if (distance > kWindowSize - kCopyOverrun || distance - written < length + kCopyOverrun) {
-            return copyMatch(window, out, distance, length);
-        }
-        from = out + (kWindowSize - distance);
-    }
-    uint8_t* const end = out + length;
+// Copies 16 bytes at a time from `from`, 16 or more bytes behind the cursor or anywhere ahead
+// of it, up to `end` and up to 15 bytes past it.
+inline void copyBy16(uint8_t* out, const uint8_t* from, const uint8_t* end) {
+    do {
+        copy16(out, from);
+        out += 16;
+        from += 16;
+    } while (out < end);
+}
+
+// Copies a match from `from`, `distance` bytes behind the cursor or (`ahead`) the previous
+// block's bytes ahead of it, by whole words up to `end` and past it: the bytes the last word runs
+// over may still be the previous block's history, so they are read first and put back after.
+inline uint8_t* copyByWords(uint8_t* out, const uint8_t* from, uint8_t* end, uint32_t distance,
+                            bool ahead) {
     uint8_t behind[kCopyOverrun];
     std::memcpy(behind, end, kCopyOverrun);
-    if (from > out || distance >= 16) {
-        do {
-            copy16(out, from);
-            out += 16;
-            from += 16;
-        } while (out < end);
+    if (ahead || distance >= 16) [[likely]] {
+        copyBy16(out, from, end);
     } else if (distance >= 8) {
         do {
             copy8(out, from);
@@ -150,6 +144,42 @@ inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, 
     }
     std::memcpy(end, behind, kCopyOverrun);
     return end;
+}
+
+// copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match (see
+// copyByWords). A source ahead of the cursor must end kCopyOverrun bytes or more before the
+// buffer's end (else: copyMatch, which also wraps, and calls memmove). The stub, built for size,
+// copies exactly.
+inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, uint32_t length) {
+#ifdef _WIN32
+    return copyMatch(window, out, distance, length);
+#else
+    const uint32_t written = uint32_t(out - window);
+    if constexpr (sizeof(void*) >= 8) {
+        // Whether the source lies in the previous block is decided without a branch: early in
+        // a block it varies from match to match. Such a source lies ahead of the cursor, and a
+        // forward copy reads each of its words before writing over it, however near it starts;
+        // only one that ends too near the buffer's end branches (the difference wraps, and so
+        // passes, when the source lies behind the cursor).
+        if (distance - written - 1 < length + kCopyOverrun - 1) [[unlikely]] {
+            return copyMatch(window, out, distance, length);
+        }
+        const uint32_t ahead = distance > written;
+        const uint8_t* from = out + (ptrdiff_t((0 - ahead) & kWindowSize) - ptrdiff_t(distance));
+        return copyByWords(out, from, out + length, distance, ahead != 0);
+    } else {
+        // 32-bit x86 has too few registers for the choice without a branch: there it spills
+        // the loop's values and measured slower.
+        const uint8_t* from = out - distance;
+        if (distance > written) {
+            if (distance > kWindowSize - kCopyOverrun ||
+                distance - written < length + kCopyOverrun) {
+                return copyMatch(window, out, distance, length);
+            }
+            from = out + (kWindowSize - distance);
+        }
+        return copyByWords(out, from, out + length, distance, from > out);
+    }
 #endif
 }
 

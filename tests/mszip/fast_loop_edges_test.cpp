@@ -118,9 +118,10 @@ TEST(MszipFastLoop, LongestCodesWithMostExtraBitsDecode) {
 
 TEST(MszipFastLoop, CopiesFromThePreviousBlockNearItsEnds) {
     // Matches whose source is the previous block's bytes ahead of the cursor: at distances
-    // around 32768 - 16 (the source at least a word ahead, or closer), and ending around 16
-    // bytes before the buffer's end (the source's last word inside the buffer, or not), with
-    // every length of one and two words.
+    // from 32768 - 20 to 32768 (the source at least a word ahead, or closer, down to the
+    // cursor itself, where the bytes a copy's last word runs over are read next), and ending
+    // around 16 bytes before the buffer's end (the source's last word inside the buffer, or
+    // not), with every length of one and two words.
     std::vector<uint8_t> litLen(286, 8);
     std::fill(litLen.begin() + 226, litLen.end(), 9);
     std::vector<uint8_t> distance(30, 5);
@@ -128,9 +129,10 @@ TEST(MszipFastLoop, CopiesFromThePreviousBlockNearItsEnds) {
     const std::vector<uint8_t> first = previousBlock(2);
     DynamicStream s(litLen, distance, first);
     for (uint32_t length = 3; length <= 40; ++length) {
-        for (uint32_t near = 12; near <= 20; ++near) {
+        for (uint32_t near = 0; near <= 20; ++near) {
             s.literal(uint8_t(length));
             s.match(length, 32768 - near);  // the source `near` bytes ahead
+            if (near < 12) continue;
             s.literal(uint8_t(near));
             // The source ends `near` bytes before the buffer's end.
             s.match(length, s.written() + length + near);

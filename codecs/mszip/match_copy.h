@@ -17,9 +17,15 @@ inline void copy8(uint8_t* to, const uint8_t* from) {
 inline void copy4(uint8_t* to, const uint8_t* from) {
     std::memcpy(to, from, 4);
 }
-// The 16 bytes are read before any is written: a source less than 16 bytes ahead may overlap.
+// On 64-bit the 16 bytes are read before any is written: there a source less than 16 bytes
+// ahead may overlap (see copyMatchFast). 32-bit x86 without SSE2 would call memmove for that, once
+// per 16 bytes; its sources lie 16 or more bytes away, so it copies them as plain words.
 inline void copy16(uint8_t* to, const uint8_t* from) {
-    std::memmove(to, from, 16);
+    if constexpr (sizeof(void*) >= 8) {
+        std::memmove(to, from, 16);
+    } else {
+        std::memcpy(to, from, 16);
+    }
 }
 
 // Copies `length` bytes from `from`, which lies 8 or more bytes behind the cursor, or ahead of
@@ -149,8 +155,9 @@ inline uint8_t* copyByWords(uint8_t* out, const uint8_t* from, uint8_t* end, uin
 // copyMatch for the fast loop, with kCopyOverrun bytes of room behind the match (see
 // copyByWords). A source ahead of the cursor must end kCopyOverrun bytes or more before the
 // buffer's end (else: copyMatch, which also wraps, and calls memmove). The stub, built for size,
-// copies exactly.
-inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out, uint32_t distance, uint32_t length) {
+// copies exactly. Kept inline by force: 32-bit x86 otherwise calls it once per match.
+__attribute__((always_inline)) inline uint8_t* copyMatchFast(uint8_t* window, uint8_t* out,
+                                                             uint32_t distance, uint32_t length) {
 #ifdef _WIN32
     return copyMatch(window, out, distance, length);
 #else

@@ -10,6 +10,7 @@
 #define LZX_MASKED_COPY 1
 #endif
 
+#include "codecs/cpu_features.h"
 #include "codecs/little_endian.h"
 #include "codecs/lzx/lzx_bit_reader.h"
 #include "codecs/lzx/lzx_decoder_state.h"
@@ -394,17 +395,6 @@ __attribute__((target("avx512bw,avx512vl,bmi2"))) uint32_t decodeFastAvx512(
     uint32_t limit) {
     return decodeFastBody<kAligned, WideCopy::Avx512>(d, r, rep, pos, stop, limit);
 }
-
-inline bool haveBmi2() {
-    static const bool have = __builtin_cpu_supports("bmi2");
-    return have;
-}
-
-inline bool haveAvx512() {
-    static const bool have = __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("avx512bw") &&
-                             __builtin_cpu_supports("avx512vl");
-    return have;
-}
 #endif
 
 FastLoop gFastLoop = FastLoop::Automatic;
@@ -414,9 +404,10 @@ uint32_t decodeFast(const LzxDecoder& d, BitReader& r, RepeatedDistances& rep, u
                     uint32_t stop, uint32_t limit) {
 #if (defined(__x86_64__) || defined(__i386__)) && !defined(TAMRIX_NO_CPU_DISPATCH)
     const FastLoop loop = gFastLoop;
-    if (haveAvx512() && (loop == FastLoop::Automatic || loop == FastLoop::Avx512))
+    if (cpuHasBmi2() && cpuHasAvx512BwVl() &&
+        (loop == FastLoop::Automatic || loop == FastLoop::Avx512))
         return decodeFastAvx512<kAligned>(d, r, rep, pos, stop, limit);
-    if (haveBmi2() && loop != FastLoop::Plain)
+    if (cpuHasBmi2() && loop != FastLoop::Plain)
         return decodeFastBmi2<kAligned>(d, r, rep, pos, stop, limit);
 #endif
     return decodeFastPlain<kAligned>(d, r, rep, pos, stop, limit);

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 
+#include "codecs/cpu_features.h"
 #include "codecs/mszip/match_copy.h"
 
 namespace tamrix::mszip {
@@ -192,7 +193,7 @@ __attribute__((target("bmi2"))) static bool decodeCodesBmi2(InflateState& state,
 }
 
 bool decodeCodes(InflateState& state, DecodeTable litLen, DecodeTable distance) {
-    if (__builtin_cpu_supports("bmi2")) return decodeCodesBmi2(state, litLen, distance);
+    if (cpuHasBmi2()) return decodeCodesBmi2(state, litLen, distance);
     return decodeCodesLoop(state, litLen, distance);
 }
 #else

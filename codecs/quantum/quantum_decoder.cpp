@@ -2,6 +2,7 @@
 // adaptive models, feeding literals and matches into the window.
 #include "codecs/quantum/quantum_decoder.h"
 
+#include "codecs/cpu_features.h"
 #include "codecs/quantum/quantum_frame_loop.h"
 
 namespace tamrix::quantum {
@@ -22,19 +23,10 @@ bool decodeFrameBaseline(QuantumDecoder& d, const uint8_t* input, uint32_t input
     return decodeFrameWith(d, input, inputCount, output, wanted);
 }
 
-#ifdef TAMRIX_QUANTUM_WIDE
-// The processor is asked once, not for every frame.
-static bool haveAvx512() {
-    static const bool have =
-        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-    return have;
-}
-#endif
-
 bool decodeFrame(QuantumDecoder& d, const uint8_t* input, uint32_t inputCount, uint8_t* output,
                  uint32_t wanted) {
 #ifdef TAMRIX_QUANTUM_WIDE
-    if (haveAvx512()) return decodeFrameWide(d, input, inputCount, output, wanted);
+    if (cpuHasAvx512BwVl()) return decodeFrameWide(d, input, inputCount, output, wanted);
 #endif
     return decodeFrameBaseline(d, input, inputCount, output, wanted);
 }

@@ -73,12 +73,16 @@ bool readPackageFacts(const char* hostPath, PackageFacts* facts, std::string* er
     }
     *facts = PackageFacts();
     facts->fileSize = uint64_t(status.st_size);
-    std::vector<uint8_t> headers(std::min<uint64_t>(kHeaderSpan, facts->fileSize));
+    // Only an executable's headers are read whole: a plain cabinet would pay for megabytes of
+    // section table room that it does not have.
+    uint8_t magic[2] = {};
     size_t got = 0;
-    bool ok = readAt(fd, 0, headers.data(), headers.size(), &got);
-    headers.resize(got);
-    facts->executable = ok && got >= 2 && headers[0] == 'M' && headers[1] == 'Z';
+    bool ok = readAt(fd, 0, magic, sizeof magic, &got);
+    facts->executable = ok && got == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
     if (facts->executable) {
+        std::vector<uint8_t> headers(std::min<uint64_t>(kHeaderSpan, facts->fileSize));
+        ok = readAt(fd, 0, headers.data(), headers.size(), &got);
+        headers.resize(got);
         facts->imageEnd = findImageEnd(headers.data(), uint32_t(headers.size()));
         facts->certificate = findCertificateTable(headers.data(), uint32_t(headers.size()));
         uint32_t size = facts->fileSize > UINT32_MAX ? UINT32_MAX : uint32_t(facts->fileSize);

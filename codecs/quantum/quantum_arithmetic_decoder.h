@@ -55,8 +55,6 @@ class ArithmeticDecoder {
         const uint32_t total = m.cumFreq[0];
         // 65,536 right after the restart: the range needs 17 bits.
         const uint32_t range = range_;
-        // The entry's target is dividend / range.
-        const uint32_t dividend = (offset_ + 1) * total - 1;
         const uint64_t reciprocal = totalReciprocals.of[total];
         int i;
         uint32_t top, bottom;
@@ -66,6 +64,7 @@ class ArithmeticDecoder {
             // are those whose product exceeds the dividend. They run from entry 1 (frequencies
             // decrease), their count is the entry decoded, and the products on either side of
             // the dividend are the bounds' dividends, with no load after the search.
+            const uint32_t dividend = (offset_ + 1) * total - 1;
             uint32_t upper = total * range;  // entry 0's, for a target beyond the total
             uint32_t lower = 0;
             i = 0;
@@ -84,9 +83,9 @@ class ArithmeticDecoder {
             bottom = divideByTotal(lower, reciprocal);
         } else {
 #ifdef __SSE2__
-            i = findEntryGrouped<Groups>(m, dividend / range);
+            i = findEntryGrouped<Groups>(m, target(total));
 #else
-            i = findEntry(m, dividend / range);
+            i = findEntry(m, target(total));
 #endif
 #ifdef __LP64__
             const uint64_t scale = range * reciprocal;
@@ -102,6 +101,7 @@ class ArithmeticDecoder {
         const uint32_t high = low_ + top - 1;
         low_ += bottom;
         range_ = top - bottom;
+        prepareTarget();
         offset_ -= bottom;  // renormalise() keeps the low 16 bits
         renormalise<Ample>(high);
         adaptModel<Groups>(m, i);
@@ -129,6 +129,30 @@ class ArithmeticDecoder {
   private:
     static constexpr uint32_t kStepInput = 5 * 7 + 8;
 
+#ifdef __LP64__
+    // ((offset + 1) * total - 1) / range, with range = r << shift, as floor(n / r) for n that
+    // dividend over 2^shift (dividing by 2^shift, then by r, divides by their product). The
+    // division by r is a multiplication with its reciprocal, whose own division runs while the
+    // symbol's renormalisation and the next dividend are worked out: the target then follows
+    // the dividend by a shift and a multiplication rather than a division. The dividend takes
+    // the + 1 that divideByRange asks for as + 2^shift.
+    TAMRIX_QUANTUM_INLINE uint32_t target(uint32_t total) const {
+        const uint32_t n = (offset_ * total + (total - 1 + (1u << shift_))) >> shift_;
+        return divideByRange(n, rangeReciprocal_);
+    }
+    // range_ holds r, the range before the renormalising shift: at least 4 (a range above 2^14,
+    // or 2^16 at the restart, cut in proportion to a frequency of at least 1 in a total below
+    // 2^12).
+    TAMRIX_QUANTUM_INLINE void prepareTarget() {
+        rangeReciprocal_ = rangeReciprocal(range_);
+    }
+#else
+    TAMRIX_QUANTUM_INLINE uint32_t target(uint32_t total) const {
+        return ((offset_ + 1) * total - 1) / range_;
+    }
+    TAMRIX_QUANTUM_INLINE void prepareTarget() {}
+#endif
+
     template <bool Ample>
     TAMRIX_QUANTUM_INLINE void renormalise(uint32_t high) {
         const Renormalised r = renormalised(low_, high);
@@ -136,6 +160,9 @@ class ArithmeticDecoder {
         // Every shift doubles the range, a straddle included (it drops the same bit from both
         // ends): high - low + 1 after renormalising is (high - low + 1) << shift before.
         range_ <<= r.shift;
+#ifdef __LP64__
+        shift_ = r.shift;
+#endif
         bits_.refill<Ample>();
         offset_ = bits_.shiftIn(offset_, r.shift, r.lead);
     }
@@ -144,6 +171,10 @@ class ArithmeticDecoder {
     uint32_t low_ = 0;
     uint32_t range_ = 0x10000;  // high - low + 1
     uint32_t offset_;
+#ifdef __LP64__
+    uint64_t rangeReciprocal_ = rangeReciprocal(0x10000);  // the restart's
+    int shift_ = 0;
+#endif
 };
 
 }  // namespace tamrix::quantum

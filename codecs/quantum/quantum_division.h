@@ -36,6 +36,19 @@ TAMRIX_QUANTUM_INLINE uint32_t divideByTotal(uint32_t n, uint64_t reciprocal) {
 TAMRIX_QUANTUM_INLINE uint32_t divideScaledByTotal(uint32_t c, uint64_t scale) {
     return uint32_t((c * scale) >> 40);
 }
+
+// floor((2^44 - 1) / r), just below 2^44 / r, for 4 <= r <= 2^16.
+TAMRIX_QUANTUM_INLINE uint64_t rangeReciprocal(uint32_t r) {
+    return ((uint64_t(1) << 44) - 1) / r;
+}
+
+// floor(n / r) for n < 2^28 and a quotient below 2^14, given n + 1 and r's reciprocal m =
+// 2^44 / r - e, 0 < e <= 1: (n + 1) * m / 2^44 falls short of (n + 1) / r, which lies in
+// (floor(n / r), floor(n / r) + 1], by more than 0 and at most (n + 1) / 2^44 <= 1 / r, so it
+// keeps the floor. The product stays below 2^58.
+TAMRIX_QUANTUM_INLINE uint32_t divideByRange(uint32_t nPlusOne, uint64_t reciprocal) {
+    return uint32_t((nPlusOne * reciprocal) >> 44);
+}
 #endif
 
 }  // namespace tamrix::quantum

@@ -220,6 +220,24 @@ TEST(QuantumArithmetic, DivisionsByTheTotalAreExact) {
     }
 }
 
+#ifdef __LP64__
+TEST(QuantumArithmetic, DivisionsByTheRangeAreExact) {
+    // Every range a symbol cuts (4 to 2^16), dividends at both ends of a quotient's run and
+    // within it, quotients from 0 to the largest below 2^14 that keeps the dividend below 2^28.
+    std::mt19937 rng(44);
+    for (uint32_t r = 4; r <= 0x10000; ++r) {
+        const uint64_t reciprocal = rangeReciprocal(r);
+        const uint32_t lastQuotient = std::min((1u << 14) - 1, ((1u << 28) - 1) / r - 1);
+        for (uint32_t q : {0u, 1u, 2u, lastQuotient / 2, lastQuotient - 1, lastQuotient,
+                           uint32_t(rng() % lastQuotient)}) {
+            for (uint32_t n : {q * r, q * r + r - 1, q * r + uint32_t(rng() % r)}) {
+                ASSERT_EQ(divideByRange(n + 1, reciprocal), q) << r << " " << n;
+            }
+        }
+    }
+}
+#endif
+
 TEST(QuantumArithmetic, BitReaderCountsTheZerosSuppliedPastTheEnd) {
     const uint8_t data[11] = {0xA5, 0x3C, 0xFF, 0x00, 0x81, 0x7E, 0x12, 0x34, 0x56, 0x78, 0x9A};
     for (uint32_t size = 0; size <= 11; ++size) {

@@ -130,19 +130,18 @@ class ArithmeticDecoder {
     static constexpr uint32_t kStepInput = 5 * 7 + 8;
 
 #ifdef __LP64__
-    // ((offset + 1) * total - 1) / range, with range = r << shift, as floor(n / r) for n that
-    // dividend over 2^shift (dividing by 2^shift, then by r, divides by their product). The
-    // division by r is a multiplication with its reciprocal, whose own division runs while the
-    // symbol's renormalisation and the next dividend are worked out: the target then follows
-    // the dividend by a shift and a multiplication rather than a division. The dividend takes
-    // the + 1 that divideByRange asks for as + 2^shift.
+    // The target ((offset + 1) * total - 1) / range. The range is r << shift, r the range the
+    // last symbol left before renormalising, so the target is floor(n / r) with n the dividend
+    // shifted right by shift (dividing by 2^shift, then by r, divides by their product). The
+    // division by r is a multiplication with its reciprocal, made while the last symbol
+    // renormalised: the target follows the dividend by a shift and a multiplication, not a
+    // division. The + 1 that divideByRange asks for goes into the dividend as + 2^shift.
     TAMRIX_QUANTUM_INLINE uint32_t target(uint32_t total) const {
         const uint32_t n = (offset_ * total + (total - 1 + (1u << shift_))) >> shift_;
         return divideByRange(n, rangeReciprocal_);
     }
-    // range_ holds r, the range before the renormalising shift: at least 4 (a range above 2^14,
-    // or 2^16 at the restart, cut in proportion to a frequency of at least 1 in a total below
-    // 2^12).
+    // Called before renormalising, while range_ is still r: at least 4 (a range above 2^14, or
+    // 2^16 at the restart, cut in proportion to a frequency of at least 1 in a total below 2^12).
     TAMRIX_QUANTUM_INLINE void prepareTarget() {
         rangeReciprocal_ = rangeReciprocal(range_);
     }
